@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+
+// Colours are held as red + 256 * green + 65536 * blue in a 32-bit integer.
+namespace colors {
+
+using Color = std::int32_t;
+
+inline constexpr Color black = 0;
+inline constexpr Color white = 16777215;
+inline constexpr Color yellow = 65535;
+
+// Forms a colour from its components; a component above 255 counts as 255.
+constexpr Color rgb(int red, int green, int blue)
+{
+    const auto cap = [](int c) { return c > 255 ? 255 : c; };
+    return cap(red) + 256 * cap(green) + 65536 * cap(blue);
+}
+
+// The components as the settings file splits them: red is the remainder of
+// the colour by 256 (taking the colour's sign), green the remainder of the
+// colour divided by 256 rounded down, blue the colour divided by 65536
+// rounded down.
+struct Components {
+    int red;
+    int green;
+    int blue;
+};
+Components split(Color color);
+
+// The pixel value of a colour on a 32-bit image (0xffRRGGBB); only the low
+// 24 bits of the colour count.
+constexpr std::uint32_t toPixel(Color color)
+{
+    const auto value = static_cast<std::uint32_t>(color);
+    return 0xff000000u | ((value & 0xffu) << 16) | (value & 0xff00u) | ((value >> 16) & 0xffu);
+}
+
+constexpr Color fromPixel(std::uint32_t pixel)
+{
+    return static_cast<Color>(((pixel >> 16) & 0xffu) | (pixel & 0xff00u) | ((pixel & 0xffu) << 16));
+}
+
+} // namespace colors
