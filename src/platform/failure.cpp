@@ -11,6 +11,7 @@ QString describe(int number)
 {
     switch (number) {
     case Overflow: return QStringLiteral("Overflow");
+    case OutOfMemory: return QStringLiteral("Out of memory");
     case BadFileName: return QStringLiteral("Bad file name or number");
     case FileNotFound: return QStringLiteral("File not found");
     case DeviceError: return QStringLiteral("Device I/O error");

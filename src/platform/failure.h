@@ -13,6 +13,7 @@ struct Failure {
 namespace failures {
 
 inline constexpr int Overflow = 6;
+inline constexpr int OutOfMemory = 7;
 inline constexpr int BadFileName = 52;
 inline constexpr int FileNotFound = 53;
 inline constexpr int DeviceError = 57;

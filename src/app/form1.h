@@ -1,0 +1,97 @@
+#pragma once
+
+#include "canvaswidget.h"
+#include "controlpanel.h"
+#include "dialogs.h"
+#include "drawinghost.h"
+#include "drawingsurface.h"
+#include "formstate.h"
+#include "randomsource.h"
+
+#include <QShortcut>
+#include <QWidget>
+
+#include <memory>
+
+// Where a window keeps its settings and how it asks the user.
+struct FormOptions {
+    // Where the settings file is read and written; empty for the program's
+    // usual place.
+    QString settingsPath;
+    // The dialogs to ask through; nullptr for the platform's own.
+    Dialogs *dialogs = nullptr;
+};
+
+// The program's one window: the canvas with the control panel standing over
+// its right-hand part. Every piece of work is one of its handlers.
+class Form1 : public QWidget, public DrawingHost {
+    Q_OBJECT
+public:
+    // Creating the window starts the program (Form_Load).
+    explicit Form1(FormOptions options = FormOptions());
+    ~Form1() override;
+
+    FormState &state() { return state_; }
+    DrawingSurface &surface() { return surface_; }
+    RandomSource &random() { return random_; }
+
+    // Outer size and position of the window, in twips.
+    double windowWidth() const;
+    double windowHeight() const;
+
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload();
+    void Form_MouseDown(float x, float y);
+    void Form_MouseMove(float x, float y);
+    void Form_MouseUp(float x, float y);
+    void Form_DblClick();
+    void Command1_Click();
+    void Command3_Click();
+    void Command17_Click();
+    void Check1_Click();
+    void Check2_Click();
+
+    // Ends the program at once: a run in progress is abandoned at its next
+    // yield and no further handler runs.
+    void endProgram();
+
+    // DrawingHost
+    ParameterTexts parameterTexts() const override;
+    void emptyField(ParameterTexts::Index field) override;
+    void setDrawEnabled(bool enabled) override;
+    void setRunning(bool running) override;
+    void clean() override;
+    double outerWidth() const override { return windowWidth(); }
+    double outerHeight() const override { return windowHeight(); }
+    double panelLeft() const override;
+    double panelHeight() const override;
+    void processEvents() override;
+    void wait(std::chrono::microseconds duration) override;
+    bool programEnded() const override { return ended_; }
+
+    CanvasWidget *canvas;
+    ControlPanel *Frame1;
+
+signals:
+    void programEnding();
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    int toPixels(double twips) const;
+    void placePanel();
+
+    FormOptions options_;
+    FormState state_;
+    DrawingSurface surface_;
+    RandomSource random_;
+    std::unique_ptr<Dialogs> ownDialogs_;
+    Dialogs *dialogs_ = nullptr;
+    QShortcut *escape_ = nullptr;
+    QString autoRunIdleCaption_;
+    QString autoRunStopCaption_;
+    bool ended_ = false;
+};

@@ -1,0 +1,37 @@
+#include "headlessdrawing.h"
+
+#include "drawingrun.h"
+#include "randomsource.h"
+
+HeadlessHost::HeadlessHost(DrawingSurface &surface, FormState &state, ParameterTexts texts)
+    : surface_(surface), state_(state), texts_(std::move(texts))
+{
+}
+
+void HeadlessHost::clean()
+{
+    surface_.setBackColor(state_.backgroundColor);
+    surface_.cls();
+}
+
+double HeadlessHost::outerWidth() const { return surface_.toTwips(surface_.size().width()); }
+double HeadlessHost::outerHeight() const { return surface_.toTwips(surface_.size().height()); }
+
+namespace headless {
+
+QImage drawFigure(const ParameterTexts &texts, colors::Color foreground, colors::Color background, QSize size,
+                  std::uint64_t seed)
+{
+    DrawingSurface surface(size, 15);
+    surface.setAutoRedraw(true);
+    FormState state;
+    state.foregroundColor = foreground;
+    state.backgroundColor = background;
+    surface.setBackColor(background);
+    HeadlessHost host(surface, state, texts);
+    RandomSource random(seed);
+    DrawingRun(state, host, surface, random).run();
+    return surface.image();
+}
+
+} // namespace headless

@@ -1,0 +1,151 @@
+#include "drawingrun.h"
+
+#include "curve.h"
+#include "numbers.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace drawing {
+
+colors::Color randomColor(RandomSource &random)
+{
+    int component[3];
+    for (int &c : component)
+        c = std::min(255, static_cast<int>(std::nearbyint(256 * random.next())));
+    return colors::rgb(component[0], component[1], component[2]);
+}
+
+void clearProgressBar(Canvas &canvas, double panelLeft, double panelHeight, colors::Color color)
+{
+    const auto y = static_cast<float>(panelHeight + 80);
+    canvas.line(static_cast<float>(panelLeft), y, static_cast<float>(panelLeft + 2300), y, color);
+}
+
+} // namespace drawing
+
+namespace {
+
+// Points between two checkpoints share colour and placement, so they are
+// computed first and set on the surface together.
+constexpr std::size_t batchLimit = 16384;
+
+} // namespace
+
+DrawingRun::DrawingRun(FormState &state, DrawingHost &host, Canvas &canvas, RandomSource &random)
+    : state_(state), host_(host), canvas_(canvas), random_(random)
+{
+}
+
+std::int32_t DrawingRun::counterEnd(float turns) { return numbers::clampToInt32(turns * drawing::counterPerTurn); }
+
+std::int32_t DrawingRun::counterStep(double stepSize) { return numbers::clampToInt32(stepSize); }
+
+std::chrono::microseconds DrawingRun::pauseRound(std::int32_t autoRunDelay)
+{
+    // 0.3 microseconds per unit of the delay and round: a delay of 1000 gives
+    // a pause of 0.3 s in 1000 rounds. A round never blocks the window for
+    // more than 50 ms.
+    if (autoRunDelay <= 0)
+        return std::chrono::microseconds(0);
+    const double micros = std::min(0.3 * autoRunDelay, 50000.0);
+    return std::chrono::microseconds(static_cast<std::int64_t>(micros));
+}
+
+void DrawingRun::run()
+{
+    state_.drawingActive = 1;
+    host_.setRunning(true);
+    for (;;) {
+        if (!drawOnce())
+            return;
+        if (state_.autoRunActive != 1)
+            break;
+        if (!pause())
+            return;
+        if (state_.autoRunActive != 1)
+            break;
+    }
+    state_.drawingActive = 0;
+    host_.setRunning(false);
+    host_.setDrawEnabled(true);
+}
+
+bool DrawingRun::drawOnce()
+{
+    state_.stopRequested = 0;
+    const bool progressBar = host_.showsProgressBar();
+    if (progressBar)
+        drawing::clearProgressBar(canvas_, host_.panelLeft(), host_.panelHeight(), state_.backgroundColor);
+    CurveParameters parameters = curve::readCurveParameters(host_.parameterTexts());
+    host_.setDrawEnabled(false);
+    if (state_.autoClean == 1)
+        host_.clean();
+    curve::completeCurveParameters(parameters, host_.outerWidth(), host_.outerHeight(), state_.drawPartX,
+                                   state_.drawPartY, random_);
+
+    const int r = state_.randomColors;
+    if (r > 1) {
+        canvas_.setBackColor(drawing::randomColor(random_));
+        if (r < 4)
+            state_.foregroundColor = drawing::randomColor(random_);
+    }
+    const bool newPenAtCheckpoints = r > 0 && r % 2 == 1;
+
+    const std::int64_t end = counterEnd(state_.turns);
+    const std::int64_t step = counterStep(state_.stepSize);
+    constexpr std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t highest = std::numeric_limits<std::int32_t>::max();
+
+    std::vector<CurvePointF> batch;
+    batch.reserve(std::min<std::size_t>(batchLimit, 1024));
+    const auto flush = [&] {
+        canvas_.psetMany(batch.data(), batch.size(), state_.foregroundColor);
+        batch.clear();
+    };
+
+    for (std::int64_t n = 0; step >= 0 ? n <= end : n >= end; n += step) {
+        if (n % drawing::checkpointSpacing == 0) {
+            flush();
+            if (newPenAtCheckpoints)
+                state_.foregroundColor = drawing::randomColor(random_);
+            const double barX = host_.panelLeft() + static_cast<double>(n) / 2950 / state_.turns + 10;
+            if (progressBar && std::isfinite(barX))
+                canvas_.pset(static_cast<float>(barX), static_cast<float>(host_.panelHeight() + 80),
+                             state_.foregroundColor);
+            host_.processEvents();
+            if (host_.programEnded())
+                return false;
+            if (state_.stopRequested == 1) {
+                state_.stopRequested = 0;
+                break;
+            }
+        }
+        batch.push_back(curve::curvePoint(parameters, static_cast<std::int32_t>(n), state_.drawLeftOffset,
+                                          state_.drawTopOffset));
+        if (batch.size() >= batchLimit)
+            flush();
+        // The counter stays a 32-bit value: a step that would leave the
+        // range ends the drawing.
+        if (n + step > highest || n + step < lowest)
+            break;
+    }
+    flush();
+    return true;
+}
+
+bool DrawingRun::pause()
+{
+    // A stop ends the pause early: waiting on would only hold the button in
+    // its "Stop Draw" state.
+    const auto round = pauseRound(state_.autoRunDelay);
+    for (std::int32_t i = 0; i < state_.autoRunDelay && state_.autoRunActive == 1; ++i) {
+        host_.wait(round);
+        host_.processEvents();
+        if (host_.programEnded())
+            return false;
+    }
+    return true;
+}

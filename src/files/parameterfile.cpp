@@ -1,0 +1,224 @@
+#include "parameterfile.h"
+
+#include "numbers.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#include <cerrno>
+#include <string_view>
+
+namespace parameterfile
+{
+
+namespace
+{
+
+constexpr int textCount = 12;
+constexpr int valueCount = 14;
+
+// A longer line cannot come from the program; refusing it keeps a hostile
+// file from filling the memory.
+constexpr qsizetype maxLineLength = 16 * 1024 * 1024;
+constexpr qsizetype chunkSize = 64 * 1024;
+
+QByteArray colorLine(colors::Color color)
+{
+    return (color >= 0 ? QByteArrayLiteral(" ") : QByteArray()) + QByteArray::number(color);
+}
+
+QByteArray fileBytes(const FieldTexts &texts, colors::Color foreground, colors::Color background)
+{
+    QByteArray bytes;
+    for (const QString &text : texts)
+        bytes += text.toUtf8() + "\r\n";
+    bytes += colorLine(foreground) + "\r\n";
+    bytes += colorLine(background) + "\r\n";
+    return bytes;
+}
+
+// Write errors may wait in the device's buffer until it is flushed.
+std::optional<Failure> writeAll(QFileDevice &file, const QString &path, const QByteArray &bytes)
+{
+    errno = 0;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const int error = errno;
+        return failures::fromFile(file, path, error);
+    }
+    return std::nullopt;
+}
+
+// A device such as /dev/full must not be replaced by a new file renamed over
+// it, so it is written in place.
+std::optional<Failure> writeInPlace(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        const int error = errno;
+        return failures::fromFile(file, path, error);
+    }
+    return writeAll(file, path, bytes);
+}
+
+std::optional<Failure> writeReplacing(const QString &path, const QByteArray &bytes)
+{
+    QSaveFile file(path);
+    // Writing straight into the old file could leave half a file behind.
+    file.setDirectWriteFallback(false);
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly)) {
+        int error = errno;
+        // QSaveFile refuses a folder without a failing system call.
+        if (error == 0 && QFileInfo(path).isDir())
+            error = EISDIR;
+        return failures::fromFile(file, path, error);
+    }
+    // Returning without commit() discards the new file and keeps the old one.
+    if (auto failure = writeAll(file, path, bytes))
+        return failure;
+    errno = 0;
+    if (!file.commit()) {
+        const int error = errno;
+        return failures::fromFile(file, path, error);
+    }
+    return std::nullopt;
+}
+
+enum class LineStatus { Read, EndOfFile, TooLong, ReadFailed };
+
+// Hands out one line at a time, ended by CR LF, LF or a lone CR, holding no
+// more than the current line and one chunk of the file.
+class LineReader
+{
+  public:
+    explicit LineReader(QFile &file) : file(file) {}
+    LineStatus next(QByteArray &line);
+    int readError() const { return error; }
+
+  private:
+    QFile &file;
+    QByteArray buffer;
+    qsizetype start = 0;
+    qsizetype scanned = 0;
+    bool skipLineFeed = false;
+    bool atEnd = false;
+    int error = 0;
+};
+
+LineStatus LineReader::next(QByteArray &line)
+{
+    for (;;) {
+        // A CR ends a line; a LF right after it belongs to the same line end.
+        if (skipLineFeed && start < buffer.size()) {
+            if (buffer.at(start) == '\n')
+                scanned = ++start;
+            skipLineFeed = false;
+        }
+        while (scanned < buffer.size() && buffer.at(scanned) != '\r' && buffer.at(scanned) != '\n')
+            ++scanned;
+        if (scanned - start > maxLineLength)
+            return LineStatus::TooLong;
+        if (scanned < buffer.size()) {
+            line = buffer.mid(start, scanned - start);
+            skipLineFeed = buffer.at(scanned) == '\r';
+            start = ++scanned;
+            return LineStatus::Read;
+        }
+        if (atEnd) {
+            if (start == buffer.size())
+                return LineStatus::EndOfFile;
+            line = buffer.mid(start);
+            start = scanned = buffer.size();
+            return LineStatus::Read;
+        }
+        buffer.remove(0, start);
+        scanned -= start;
+        start = 0;
+        const qsizetype kept = buffer.size();
+        buffer.resize(kept + chunkSize);
+        errno = 0;
+        const qint64 count = file.read(buffer.data() + kept, chunkSize);
+        if (count < 0) {
+            error = errno;
+            return LineStatus::ReadFailed;
+        }
+        buffer.resize(kept + count);
+        atEnd = count == 0;
+    }
+}
+
+QByteArray withoutLeadingBlanks(const QByteArray &line)
+{
+    qsizetype first = 0;
+    while (first < line.size() && (line.at(first) == ' ' || line.at(first) == '\t'))
+        ++first;
+    return line.mid(first);
+}
+
+QString decoded(const QByteArray &bytes)
+{
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    const QString text = utf8(bytes);
+    return utf8.hasError() ? QString::fromLatin1(bytes) : text;
+}
+
+} // namespace
+
+std::optional<Failure> write(const QString &path, const FieldTexts &texts, colors::Color foreground,
+                             colors::Color background)
+{
+    const QByteArray bytes = fileBytes(texts, foreground, background);
+    const QFileInfo target(path);
+    if (target.exists() && !target.isFile() && !target.isDir())
+        return writeInPlace(path, bytes);
+    return writeReplacing(path, bytes);
+}
+
+Contents read(const QString &path)
+{
+    Contents contents;
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        const int error = errno;
+        contents.failure = failures::fromFile(file, path, error);
+        return contents;
+    }
+    LineReader reader(file);
+    for (int index = 0; index < valueCount; ++index) {
+        QByteArray line;
+        switch (reader.next(line)) {
+        case LineStatus::Read:
+            break;
+        case LineStatus::EndOfFile:
+            contents.failure = failures::make(failures::PastEndOfFile);
+            return contents;
+        case LineStatus::TooLong:
+            contents.failure = failures::make(failures::OutOfMemory);
+            return contents;
+        case LineStatus::ReadFailed:
+            contents.failure = failures::fromFile(file, path, reader.readError());
+            return contents;
+        }
+        const QByteArray value = withoutLeadingBlanks(line);
+        if (index < textCount) {
+            contents.texts.push_back(decoded(value));
+            continue;
+        }
+        const auto color =
+            numbers::roundToInt32(numbers::leadingNumber(std::string_view(value.constData(), value.size())));
+        if (!color) {
+            contents.failure = failures::make(failures::Overflow);
+            return contents;
+        }
+        (index == textCount ? contents.foreground : contents.background) = *color;
+    }
+    return contents;
+}
+
+} // namespace parameterfile

@@ -1,0 +1,262 @@
+#include "controlpanel.h"
+
+#include "nudge.h"
+
+#include <QEvent>
+
+#include <cmath>
+
+namespace {
+
+QColor toQColor(colors::Color color) { return QColor::fromRgb(colors::toPixel(color)); }
+
+// The number in a field's name ("Text13" has 13).
+int focusNumber(const QObject *field) { return field->objectName().mid(4).toInt(); }
+
+} // namespace
+
+ControlPanel::ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWidget *parent)
+    : QFrame(parent), twipsPerPixel_(twipsPerPixel), focusedField_(focusedField)
+{
+    setObjectName("Frame1");
+    setFrameShape(QFrame::NoFrame);
+    setAutoFillBackground(true);
+    QFont small = font();
+    small.setPointSizeF(7.5);
+    setFont(small);
+
+    Label1 = makeLabel("Label1", "&X", 120, 240, 732, 192);
+    Label2 = makeLabel("Label2", "&Y", 1320, 240, 732, 192);
+    Label3 = makeLabel("Label3", "<", 840, 180, 255, 255);
+    Label4 = makeLabel("Label4", ">", 1080, 180, 255, 255);
+    Label13 = makeLabel("Label13", "&Amp", 840, 480, 492, 252);
+    Label14 = makeLabel("Label14", "Fre&q", 840, 960, 492, 252);
+    Label15 = makeLabel("Label15", "Pwr&1", 840, 1440, 492, 252);
+    Label16 = makeLabel("Label16", "Pwr&2", 840, 1920, 492, 252);
+    Label5 = makeLabel("Label5", "&Rot", 840, 2400, 495, 255);
+    Label6 = makeLabel("Label6", "&Wst", 840, 2880, 495, 315);
+    Label12 = makeLabel("Label12", QString(), 120, 4920, 732, 252);
+    Label12->hide();
+    for (ClickableLabel *nudger : {Label3, Label4}) {
+        nudger->setAlignment(Qt::AlignCenter);
+        QFont bold = nudger->font();
+        bold.setBold(true);
+        nudger->setFont(bold);
+    }
+
+    Text1 = makeField("Text1", 120, 480, 732, 288);
+    Text2 = makeField("Text2", 120, 960, 732, 288);
+    Text5 = makeField("Text5", 120, 1440, 732, 288);
+    Text6 = makeField("Text6", 120, 1920, 732, 288);
+    Text7 = makeField("Text7", 120, 2400, 735, 285);
+    Text8 = makeField("Text8", 120, 2880, 735, 285);
+    Text3 = makeField("Text3", 1320, 480, 732, 288);
+    Text4 = makeField("Text4", 1320, 960, 732, 288);
+    Text13 = makeField("Text13", 1320, 1440, 732, 288);
+    Text14 = makeField("Text14", 1320, 1920, 732, 288);
+    Text9 = makeField("Text9", 1320, 2400, 735, 285);
+    Text10 = makeField("Text10", 1320, 2880, 735, 285);
+
+    // A label's access key focuses the field that follows it.
+    Label1->setBuddy(Text1);
+    Label13->setBuddy(Text1);
+    Label14->setBuddy(Text2);
+    Label15->setBuddy(Text5);
+    Label16->setBuddy(Text6);
+    Label5->setBuddy(Text7);
+    Label6->setBuddy(Text8);
+    Label2->setBuddy(Text3);
+
+    Check1 = makeCheckBox("Check1", "AutoClean", 120, 3420, 1092, 252);
+    Check2 = makeCheckBox("Check2", "AutoRedraw", 120, 3840, 1212, 252);
+    Command3 = makeButton("Command3", "&Clean", 1380, 3420, 672, 312);
+    Command16 = makeButton("Command16", "&Print", 1380, 3840, 672, 312);
+    Command6 = makeButton("Command6", "&Background", 120, 4260, 1152, 312);
+    Command4 = makeButton("Command4", "&Save", 1380, 4260, 672, 312);
+    Command7 = makeButton("Command7", "&Foreground", 120, 4680, 1152, 312);
+    Command5 = makeButton("Command5", "&Load", 1380, 4680, 672, 312);
+    Command1 = makeButton("Command1", "Draw", 120, 5100, 1932, 432);
+    Command17 = makeButton("Command17", "AutoRun", 120, 5640, 1155, 315);
+    Command2 = makeButton("Command2", "Cl&ose", 1380, 5640, 672, 312);
+
+    setGeometry(twipsRect(0, topTwips, widthTwips, heightTwips));
+    setTabOrder();
+    applyColours();
+
+    connect(Label1, &ClickableLabel::doubleClicked, this, &ControlPanel::Label1_DblClick);
+    connect(Label2, &ClickableLabel::doubleClicked, this, &ControlPanel::Label2_DblClick);
+    connect(Label13, &ClickableLabel::doubleClicked, this, &ControlPanel::Label13_DblClick);
+    connect(Label14, &ClickableLabel::doubleClicked, this, &ControlPanel::Label14_DblClick);
+    connect(Label15, &ClickableLabel::doubleClicked, this, &ControlPanel::Label15_DblClick);
+    connect(Label16, &ClickableLabel::doubleClicked, this, &ControlPanel::Label16_DblClick);
+    connect(Label5, &ClickableLabel::clicked, this, &ControlPanel::Label5_Click);
+    connect(Label6, &ClickableLabel::doubleClicked, this, &ControlPanel::Label6_DblClick);
+    connect(Label3, &ClickableLabel::clicked, this, &ControlPanel::Label3_Click);
+    connect(Label3, &ClickableLabel::doubleClicked, this, &ControlPanel::Label3_DblClick);
+    connect(Label4, &ClickableLabel::clicked, this, &ControlPanel::Label4_Click);
+    connect(Label4, &ClickableLabel::doubleClicked, this, &ControlPanel::Label4_DblClick);
+}
+
+QRect ControlPanel::twipsRect(int left, int top, int width, int height) const
+{
+    const auto px = [this](int twips) { return static_cast<int>(std::lround(twips / twipsPerPixel_)); };
+    return QRect(px(left), px(top), px(width), px(height));
+}
+
+QLineEdit *ControlPanel::makeField(const char *name, int left, int top, int width, int height)
+{
+    auto *field = new QLineEdit(this);
+    field->setObjectName(name);
+    field->setGeometry(twipsRect(left, top, width, height));
+    field->setTextMargins(0, 0, 0, 0);
+    field->installEventFilter(this);
+    return field;
+}
+
+ClickableLabel *ControlPanel::makeLabel(const char *name, const QString &caption, int left, int top, int width,
+                                        int height)
+{
+    auto *label = new ClickableLabel(caption, this);
+    label->setObjectName(name);
+    label->setGeometry(twipsRect(left, top, width, height));
+    return label;
+}
+
+QPushButton *ControlPanel::makeButton(const char *name, const QString &caption, int left, int top, int width,
+                                      int height)
+{
+    auto *button = new QPushButton(caption, this);
+    button->setObjectName(name);
+    button->setGeometry(twipsRect(left, top, width, height));
+    button->setAutoDefault(false);
+    return button;
+}
+
+QCheckBox *ControlPanel::makeCheckBox(const char *name, const QString &caption, int left, int top, int width,
+                                      int height)
+{
+    auto *box = new QCheckBox(caption, this);
+    box->setObjectName(name);
+    box->setGeometry(twipsRect(left, top, width, height));
+    box->setAutoFillBackground(true);
+    return box;
+}
+
+void ControlPanel::setTabOrder()
+{
+    const QWidget *order[] = {Text1,  Text2,  Text5,    Text6,     Text7,    Text8,    Text3,    Text4,
+                              Text13, Text14, Text9,    Text10,    Check1,   Check2,   Command3, Command16,
+                              Command6, Command4, Command7, Command5, Command1, Command17, Command2};
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+}
+
+void ControlPanel::applyColours()
+{
+    QPalette frame = palette();
+    frame.setColor(QPalette::Window, toQColor(frameBackColor_));
+    setPalette(frame);
+    for (QWidget *box : {static_cast<QWidget *>(Check1), static_cast<QWidget *>(Check2)}) {
+        QPalette p = box->palette();
+        p.setColor(QPalette::Window, toQColor(frameBackColor_));
+        p.setColor(QPalette::WindowText, toQColor(frameForeColor_));
+        box->setPalette(p);
+    }
+    for (ClickableLabel *label : {Label1, Label2, Label12, Label13, Label14, Label15, Label16}) {
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, toQColor(frameForeColor_));
+        label->setPalette(p);
+    }
+    // The nudgers and the rotation captions keep their yellow.
+    for (ClickableLabel *label : {Label3, Label4, Label5, Label6}) {
+        QPalette p = label->palette();
+        p.setColor(QPalette::WindowText, toQColor(colors::yellow));
+        label->setPalette(p);
+    }
+}
+
+void ControlPanel::setFrameBackColor(colors::Color color)
+{
+    frameBackColor_ = color;
+    applyColours();
+}
+
+void ControlPanel::setFrameForeColor(colors::Color color)
+{
+    frameForeColor_ = color;
+    applyColours();
+}
+
+QLineEdit *ControlPanel::field(int focusNumber) const
+{
+    switch (focusNumber) {
+    case 1: return Text1;
+    case 2: return Text2;
+    case 3: return Text3;
+    case 4: return Text4;
+    case 5: return Text5;
+    case 6: return Text6;
+    case 7: return Text7;
+    case 8: return Text8;
+    case 9: return Text9;
+    case 10: return Text10;
+    case 13: return Text13;
+    case 14: return Text14;
+    default: return nullptr;
+    }
+}
+
+QLineEdit *ControlPanel::field(ParameterTexts::Index index) const
+{
+    static constexpr int numbers[] = {1, 2, 3, 4, 5, 6, 13, 14, 7, 8, 9, 10};
+    return field(numbers[index]);
+}
+
+ParameterTexts ControlPanel::texts() const
+{
+    ParameterTexts texts;
+    for (int i = 0; i < ParameterTexts::Count; ++i)
+        texts.text[i] = field(static_cast<ParameterTexts::Index>(i))->text().toStdString();
+    return texts;
+}
+
+void ControlPanel::setText(ParameterTexts::Index index, const QString &text) { field(index)->setText(text); }
+
+bool ControlPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn)
+        focusedField_ = static_cast<std::int16_t>(focusNumber(watched));
+    else if (event->type() == QEvent::FocusOut)
+        focusedField_ = 0;
+    return QFrame::eventFilter(watched, event);
+}
+
+void ControlPanel::empty(std::initializer_list<QLineEdit *> fields)
+{
+    for (QLineEdit *f : fields)
+        f->setText(QString());
+}
+
+void ControlPanel::Label1_DblClick() { empty({Text1, Text2, Text5, Text6, Text7, Text8}); }
+void ControlPanel::Label2_DblClick() { empty({Text3, Text4, Text13, Text14, Text9, Text10}); }
+void ControlPanel::Label13_DblClick() { empty({Text1, Text3}); }
+void ControlPanel::Label14_DblClick() { empty({Text2, Text4}); }
+void ControlPanel::Label15_DblClick() { empty({Text5, Text13}); }
+void ControlPanel::Label16_DblClick() { empty({Text6, Text14}); }
+void ControlPanel::Label5_Click() { empty({Text7, Text9}); }
+void ControlPanel::Label6_DblClick() { empty({Text8, Text10}); }
+
+void ControlPanel::nudgeFocusedField(double ampStep, double otherStep)
+{
+    QLineEdit *target = field(focusedField_);
+    if (!target)
+        return;
+    const double step = nudge::isAmpField(focusedField_) ? ampStep : otherStep;
+    if (const auto text = nudge::stepped(target->text().toStdString(), step))
+        target->setText(QString::fromStdString(*text));
+}
+
+void ControlPanel::Label3_Click() { nudgeFocusedField(-0.1, -1); }
+void ControlPanel::Label3_DblClick() { nudgeFocusedField(-0.9, -9); }
+void ControlPanel::Label4_Click() { nudgeFocusedField(0.1, 1); }
+void ControlPanel::Label4_DblClick() { nudgeFocusedField(0.9, 9); }

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "clickablelabel.h"
+#include "colors.h"
+#include "parametertexts.h"
+
+#include <QCheckBox>
+#include <QFrame>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <cstdint>
+
+// The control panel on the right of the window: the twelve parameter fields
+// in two columns (X and Y) of six rows, their captions, the nudgers "<" and
+// ">", and the check boxes and buttons below. It tracks which parameter field
+// has the focus, empties fields by column and row, and nudges the focused
+// field; the buttons are wired by the window.
+class ControlPanel : public QFrame {
+    Q_OBJECT
+public:
+    // Sizes and positions are given in twips and placed at `twipsPerPixel`.
+    // `focusedField` is the window's record of the focused field's number.
+    ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWidget *parent = nullptr);
+
+    static constexpr int widthTwips = 2175;
+    static constexpr int heightTwips = 6075;
+    static constexpr int topTwips = 60;
+
+    // The field whose focus number (the number in its name) is given, or
+    // nullptr for a number that belongs to no field.
+    QLineEdit *field(int focusNumber) const;
+    QLineEdit *field(ParameterTexts::Index index) const;
+    ParameterTexts texts() const;
+    void setText(ParameterTexts::Index index, const QString &text);
+
+    colors::Color frameBackColor() const { return frameBackColor_; }
+    void setFrameBackColor(colors::Color color);
+    colors::Color frameForeColor() const { return frameForeColor_; }
+    void setFrameForeColor(colors::Color color);
+
+    // Nudges the focused field by `ampStep` (amplitude fields) or
+    // `otherStep` (all others).
+    void nudgeFocusedField(double ampStep, double otherStep);
+
+    QLineEdit *Text1, *Text2, *Text3, *Text4, *Text5, *Text6, *Text7, *Text8, *Text9, *Text10, *Text13, *Text14;
+    ClickableLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label12, *Label13, *Label14, *Label15,
+        *Label16;
+    QCheckBox *Check1, *Check2;
+    QPushButton *Command1, *Command2, *Command3, *Command4, *Command5, *Command6, *Command7, *Command16, *Command17;
+
+    void Label1_DblClick();
+    void Label2_DblClick();
+    void Label13_DblClick();
+    void Label14_DblClick();
+    void Label15_DblClick();
+    void Label16_DblClick();
+    void Label5_Click();
+    void Label6_DblClick();
+    void Label3_Click();
+    void Label3_DblClick();
+    void Label4_Click();
+    void Label4_DblClick();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QRect twipsRect(int left, int top, int width, int height) const;
+    QLineEdit *makeField(const char *name, int left, int top, int width, int height);
+    ClickableLabel *makeLabel(const char *name, const QString &caption, int left, int top, int width, int height);
+    QPushButton *makeButton(const char *name, const QString &caption, int left, int top, int width, int height);
+    QCheckBox *makeCheckBox(const char *name, const QString &caption, int left, int top, int width, int height);
+    void empty(std::initializer_list<QLineEdit *> fields);
+    void setTabOrder();
+    void applyColours();
+
+    double twipsPerPixel_;
+    std::int16_t &focusedField_;
+    colors::Color frameBackColor_ = colors::black;
+    colors::Color frameForeColor_ = colors::yellow;
+};

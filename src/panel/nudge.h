@@ -1,0 +1,17 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Stepping a parameter's value up or down from the text in its field.
+namespace nudge {
+
+// The field text after adding `step` to the number the text begins with, or
+// nothing when that number (or the result) lies beyond the double range.
+std::optional<std::string> stepped(std::string_view text, double step);
+
+// The amplitude fields step by tenths, the others by ones.
+constexpr bool isAmpField(int focusNumber) { return focusNumber == 1 || focusNumber == 3; }
+
+} // namespace nudge

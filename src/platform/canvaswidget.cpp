@@ -1,0 +1,79 @@
+#include "canvaswidget.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+namespace {
+constexpr int frameMilliseconds = 16;
+}
+
+CanvasWidget::CanvasWidget(DrawingSurface &surface, QWidget *parent) : QWidget(parent), surface_(surface)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+    frameTimer_.setSingleShot(true);
+    connect(&frameTimer_, &QTimer::timeout, this, &CanvasWidget::flushPending);
+    surface_.setChangeListener([this](const QRect &rect) { surfaceChanged(rect); });
+    sinceFlush_.start();
+}
+
+void CanvasWidget::surfaceChanged(const QRect &rect)
+{
+    pending_ += rect;
+    if (sinceFlush_.elapsed() >= frameMilliseconds)
+        flushPending();
+    else if (!frameTimer_.isActive())
+        frameTimer_.start(frameMilliseconds - static_cast<int>(sinceFlush_.elapsed()));
+}
+
+void CanvasWidget::flushPending()
+{
+    if (pending_.isEmpty())
+        return;
+    update(pending_);
+    pending_ = QRegion();
+    sinceFlush_.restart();
+}
+
+void CanvasWidget::repaintPending()
+{
+    frameTimer_.stop();
+    if (!pending_.isEmpty()) {
+        repaint(pending_);
+        pending_ = QRegion();
+        sinceFlush_.restart();
+    }
+}
+
+void CanvasWidget::paintEvent(QPaintEvent *event)
+{
+    QPainter painter(this);
+    const QRect dirty = event->rect();
+    painter.drawImage(dirty, surface_.screenImage(), dirty);
+}
+
+void CanvasWidget::resizeEvent(QResizeEvent *event)
+{
+    surface_.resize(size());
+    QWidget::resizeEvent(event);
+}
+
+float CanvasWidget::twipsX(const QMouseEvent *event) const
+{
+    return static_cast<float>(surface_.toTwips(event->position().x()));
+}
+
+float CanvasWidget::twipsY(const QMouseEvent *event) const
+{
+    return static_cast<float>(surface_.toTwips(event->position().y()));
+}
+
+void CanvasWidget::mousePressEvent(QMouseEvent *event) { emit mousePressed(twipsX(event), twipsY(event)); }
+void CanvasWidget::mouseMoveEvent(QMouseEvent *event) { emit mouseMoved(twipsX(event), twipsY(event)); }
+void CanvasWidget::mouseReleaseEvent(QMouseEvent *event) { emit mouseReleased(twipsX(event), twipsY(event)); }
+
+void CanvasWidget::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    emit mouseDoubleClicked(twipsX(event), twipsY(event));
+}
