@@ -1,14 +1,21 @@
 #include "form1.h"
 
 #include "autorun.h"
+#include "closecommands.h"
 #include "drawingrun.h"
+#include "filechoice.h"
 #include "mousesizing.h"
 #include "numbers.h"
+#include "parameterfile.h"
+#include "printing.h"
 #include "qtdialogs.h"
+#include "settingsfile.h"
+#include "settingslocation.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QPrinter>
 #include <QScreen>
 
 #include <cmath>
@@ -60,6 +67,12 @@ Form1::Form1(FormOptions options) : options_(std::move(options))
     connect(Frame1->Command17, &QPushButton::clicked, this, &Form1::Command17_Click);
     connect(Frame1->Check1, &QCheckBox::toggled, this, &Form1::Check1_Click);
     connect(Frame1->Check2, &QCheckBox::toggled, this, &Form1::Check2_Click);
+    connect(Frame1->Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Frame1->Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Frame1->Command5, &QPushButton::clicked, this, &Form1::Command5_Click);
+    connect(Frame1->Command6, &QPushButton::clicked, this, &Form1::Command6_Click);
+    connect(Frame1->Command7, &QPushButton::clicked, this, &Form1::Command7_Click);
+    connect(Frame1->Command16, &QPushButton::clicked, this, &Form1::Command16_Click);
 
     resize(toPixels(designedClientWidth), toPixels(designedClientHeight));
     Form_Load();
@@ -93,12 +106,17 @@ void Form1::Form_Load()
     Frame1->Command16->setEnabled(false);
     Command3_Click();
     surface_.setAutoRedraw(true);
+    loadSettings();
 
     state_.foregroundColor = colors::rgb(state_.foreRed, state_.foreGreen, state_.foreBlue);
     state_.backgroundColor = colors::rgb(state_.backRed, state_.backGreen, state_.backBlue);
     surface_.setBackColor(state_.backgroundColor);
 
     show();
+    if (requestedGeometry_) {
+        const QRectF wanted = *requestedGeometry_;
+        setOuterGeometry(wanted.x(), wanted.y(), wanted.width(), wanted.height());
+    }
     const double autoRedraw = numbers::leadingNumber(state_.autoRedraw);
     surface_.setAutoRedraw(autoRedraw != 0);
     Frame1->Command16->setEnabled(autoRedraw == 1);
@@ -217,4 +235,267 @@ void Form1::wait(std::chrono::microseconds duration)
     canvas->repaintPending();
     if (duration.count() > 0)
         std::this_thread::sleep_for(duration);
+}
+
+QString Form1::settingsPath() const
+{
+    return options_.settingsPath.isEmpty() ? settingsFilePath() : options_.settingsPath;
+}
+
+ScreenSize Form1::screenSize() const
+{
+    const QScreen *shown = screen();
+    const QSize pixels = shown ? shown->geometry().size() : QSize(800, 600);
+    return {surface_.toTwips(pixels.width()), surface_.toTwips(pixels.height())};
+}
+
+Settings Form1::gatherSettings() const
+{
+    Settings settings;
+    settings.setColors(state_.foregroundColor, surface_.backColor());
+    settings.randomColors = state_.randomColors;
+    settings.frameBackColor = Frame1->frameBackColor();
+    settings.frameForeColor = Frame1->frameForeColor();
+    settings.autoClean = state_.autoClean;
+    settings.autoCleanChecked = Frame1->Check1->isChecked();
+    settings.autoRedraw = state_.autoRedraw;
+    settings.autoRedrawChecked = Frame1->Check2->isChecked();
+    settings.stepSize = state_.stepSize;
+    settings.turns = state_.turns;
+    settings.penSize = numbers::clampToInt16(surface_.drawWidth());
+    settings.drawMode = static_cast<std::int16_t>(surface_.drawMode());
+    const QRect frame = frameGeometry();
+    settings.windowHeight = static_cast<float>(surface_.toTwips(frame.height()));
+    settings.windowTop = static_cast<float>(surface_.toTwips(frame.y()));
+    settings.windowWidth = static_cast<float>(surface_.toTwips(frame.width()));
+    settings.windowLeft = static_cast<float>(surface_.toTwips(frame.x()));
+    settings.frameRightOffset = state_.frameRightOffset;
+    settings.drawLeftOffset = state_.drawLeftOffset;
+    settings.drawTopOffset = state_.drawTopOffset;
+    settings.drawPartX = state_.drawPartX;
+    settings.drawPartY = state_.drawPartY;
+    settings.mouseDelay = state_.mouseDelay;
+    settings.autoRunDelay = state_.autoRunDelay;
+    return settings;
+}
+
+void Form1::loadSettings()
+{
+    Settings settings = gatherSettings();
+    // Before the file is read the components hold their initial values; the
+    // two colours are formed from them only afterwards.
+    settings.foreRed = state_.foreRed;
+    settings.foreGreen = state_.foreGreen;
+    settings.foreBlue = state_.foreBlue;
+    settings.backRed = state_.backRed;
+    settings.backGreen = state_.backGreen;
+    settings.backBlue = state_.backBlue;
+    const Settings before = settings;
+    if (settingsfile::readFile(settingsPath(), settings, screenSize()) && !(settings == before))
+        applySettings(settings);
+}
+
+void Form1::applySettings(const Settings &settings)
+{
+    state_.foreRed = settings.foreRed;
+    state_.foreGreen = settings.foreGreen;
+    state_.foreBlue = settings.foreBlue;
+    state_.backRed = settings.backRed;
+    state_.backGreen = settings.backGreen;
+    state_.backBlue = settings.backBlue;
+    state_.randomColors = settings.randomColors;
+    Frame1->setFrameBackColor(settings.frameBackColor);
+    Frame1->setFrameForeColor(settings.frameForeColor);
+    // Unchecking runs the box's own handling, which sets autoClean to 0;
+    // a checked box keeps whatever value the file gave.
+    Frame1->Check1->setChecked(settings.autoCleanChecked);
+    state_.autoClean = settings.autoClean;
+    state_.autoRedraw = settings.autoRedraw;
+    if (settings.autoRedrawChecked) {
+        Frame1->Check2->setChecked(true);
+        Frame1->Command16->setEnabled(true);
+    }
+    state_.stepSize = settings.stepSize;
+    state_.turns = settings.turns;
+    surface_.setDrawWidth(settings.penSize);
+    surface_.setDrawMode(settings.drawMode);
+    state_.frameRightOffset = settings.frameRightOffset;
+    setOuterGeometry(settings.windowLeft, settings.windowTop, settings.windowWidth, settings.windowHeight);
+    state_.drawLeftOffset = settings.drawLeftOffset;
+    state_.drawTopOffset = settings.drawTopOffset;
+    state_.drawPartX = settings.drawPartX;
+    state_.drawPartY = settings.drawPartY;
+    state_.mouseDelay = settings.mouseDelay;
+    state_.autoRunDelay = settings.autoRunDelay;
+    placePanel();
+}
+
+void Form1::setOuterGeometry(float left, float top, float width, float height)
+{
+    requestedGeometry_ = QRectF(left, top, width, height);
+    // The window may be at most twice the screen in each direction: larger
+    // sizes only cost memory and cannot be seen.
+    const QScreen *shown = screen();
+    const QSize limit = (shown ? shown->geometry().size() : QSize(2048, 2048)) * 2;
+    const QSize frame = frameGeometry().size() - geometry().size();
+    const int clientWidth = std::clamp(toPixels(width) - frame.width(), 1, std::max(1, limit.width()));
+    const int clientHeight = std::clamp(toPixels(height) - frame.height(), 1, std::max(1, limit.height()));
+    move(toPixels(left), toPixels(top));
+    resize(clientWidth, clientHeight);
+}
+
+std::optional<Failure> Form1::saveSettings()
+{
+    if (options_.settingsPath.isEmpty())
+        makeSettingsFolder();
+    return settingsfile::writeFile(settingsPath(), gatherSettings(), screenSize());
+}
+
+void Form1::Command2_Click()
+{
+    const QString command = Frame1->Text1->text();
+    if (command == "?") {
+        Frame1->Text1->setText(QString());
+        dialogs_->openTextFile(helpFilePath());
+        return;
+    }
+    if (command == "!") {
+        closecommands::settingsFromFields(*Frame1, state_, surface_);
+        placePanel();
+        closecommands::emptyAllFields(*Frame1);
+        return;
+    }
+    if (command == "col") {
+        closecommands::coloursFromFields(*Frame1, state_, surface_);
+        closecommands::emptyAllFields(*Frame1);
+        return;
+    }
+    switch (dialogs_->message("Do you wish to save settings?", Dialogs::Buttons::YesNoCancel,
+                              "Save Volutra settings")) {
+    case Dialogs::Answer::Yes:
+        if (const auto failure = saveSettings()) {
+            dialogs_->message("Could not save settings: \r\n" + failure->description, Dialogs::Buttons::Ok);
+            return;
+        }
+        endProgram();
+        return;
+    case Dialogs::Answer::No:
+        endProgram();
+        return;
+    default:
+        return;
+    }
+}
+
+void Form1::clearProgressBar()
+{
+    drawing::clearProgressBar(surface_, panelLeft(), panelHeight(), state_.backgroundColor);
+}
+
+void Form1::Command4_Click()
+{
+    clearProgressBar();
+    const auto choice = dialogs_->chooseFile(filechoice::request(FileDialogRequest::Mode::Save));
+    std::optional<Failure> failure;
+    if (const auto *refused = std::get_if<Failure>(&choice)) {
+        failure = *refused;
+    } else if (const QString path = std::get<QString>(choice); !path.isEmpty()) {
+        switch (filechoice::kindOf(path)) {
+        case filechoice::Kind::Bitmap:
+            failure = surface_.saveImage(path);
+            break;
+        case filechoice::Kind::Parameters: {
+            parameterfile::FieldTexts texts;
+            for (int i = 0; i < ParameterTexts::Count; ++i)
+                texts[i] = Frame1->field(static_cast<ParameterTexts::Index>(i))->text();
+            failure = parameterfile::write(path, texts, state_.foregroundColor, state_.backgroundColor);
+            break;
+        }
+        case filechoice::Kind::Other:
+            dialogs_->message(filechoice::wrongExtensionMessage(path), Dialogs::Buttons::Ok);
+            break;
+        }
+    }
+    if (failure && !filechoice::isSilent(*failure))
+        dialogs_->message(filechoice::errorMessage("File save error : ", *failure), Dialogs::Buttons::Ok);
+}
+
+void Form1::readParameterFile(const QString &path, std::optional<Failure> &failure)
+{
+    const parameterfile::Contents contents = parameterfile::read(path);
+    // What came before a failure stays applied.
+    for (std::size_t i = 0; i < contents.texts.size() && i < ParameterTexts::Count; ++i)
+        Frame1->setText(static_cast<ParameterTexts::Index>(i), contents.texts[i]);
+    if (contents.foreground)
+        state_.foregroundColor = *contents.foreground;
+    if (contents.background) {
+        state_.backgroundColor = *contents.background;
+        surface_.setBackColor(state_.backgroundColor);
+    }
+    failure = contents.failure;
+}
+
+void Form1::Command5_Click()
+{
+    const bool autoRedraw = surface_.autoRedraw();
+    surface_.setAutoRedraw(false);
+    clearProgressBar();
+    const auto choice = dialogs_->chooseFile(filechoice::request(FileDialogRequest::Mode::Open));
+    std::optional<Failure> failure;
+    if (const auto *refused = std::get_if<Failure>(&choice)) {
+        failure = *refused;
+    } else if (const QString path = std::get<QString>(choice); !path.isEmpty()) {
+        switch (filechoice::kindOf(path)) {
+        case filechoice::Kind::Bitmap:
+            failure = surface_.loadPicture(path);
+            break;
+        case filechoice::Kind::Parameters:
+            readParameterFile(path, failure);
+            break;
+        case filechoice::Kind::Other:
+            dialogs_->message(filechoice::wrongExtensionMessage(path), Dialogs::Buttons::Ok);
+            break;
+        }
+    }
+    if (failure && !filechoice::isSilent(*failure))
+        dialogs_->message(filechoice::errorMessage("File load error : ", *failure), Dialogs::Buttons::Ok);
+    surface_.setAutoRedraw(autoRedraw);
+}
+
+void Form1::Command6_Click()
+{
+    const auto choice = dialogs_->chooseColor(state_.backgroundColor, "Select background color");
+    if (const auto *failure = std::get_if<Failure>(&choice)) {
+        if (failure->number != failures::Cancelled)
+            dialogs_->message("Error background color : " + failure->description, Dialogs::Buttons::Ok);
+        return;
+    }
+    state_.backgroundColor = std::get<colors::Color>(choice);
+    surface_.setBackColor(state_.backgroundColor);
+}
+
+void Form1::Command7_Click()
+{
+    const auto choice = dialogs_->chooseColor(state_.foregroundColor, "Select foreground color");
+    if (const auto *failure = std::get_if<Failure>(&choice)) {
+        if (failure->number != failures::Cancelled)
+            dialogs_->message("Error forground color : " + failure->description, Dialogs::Buttons::Ok);
+        return;
+    }
+    state_.foregroundColor = std::get<colors::Color>(choice);
+}
+
+void Form1::Command16_Click()
+{
+    clearProgressBar();
+    Frame1->hide();
+    QPrinter printer;
+    std::optional<Failure> failure = dialogs_->choosePrinter(
+        printer, Dialogs::NoSelection | Dialogs::NoPageNumbers | Dialogs::PrinterCopies, "Select printer");
+    if (!failure)
+        failure = printing::printImage(printer, surface_.image());
+    Frame1->show();
+    if (failure && failure->number != failures::Cancelled && failure->number != 0)
+        dialogs_->message("Print error : " + failures::numberWithSign(failure->number) + " " + failure->description,
+                          Dialogs::Buttons::Ok);
 }

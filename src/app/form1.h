@@ -7,6 +7,7 @@
 #include "drawingsurface.h"
 #include "formstate.h"
 #include "randomsource.h"
+#include "settings.h"
 
 #include <QShortcut>
 #include <QWidget>
@@ -51,6 +52,21 @@ public:
     void Command17_Click();
     void Check1_Click();
     void Check2_Click();
+    void Command2_Click();
+    void Command4_Click();
+    void Command5_Click();
+    void Command6_Click();
+    void Command7_Click();
+    void Command16_Click();
+
+    // Reads the settings file and applies it; a missing or unreadable file
+    // leaves everything as it is.
+    void loadSettings();
+    // Writes the settings file from the current state.
+    std::optional<Failure> saveSettings();
+    QString settingsPath() const;
+    // The screen's size in twips.
+    ScreenSize screenSize() const;
 
     // Ends the program at once: a run in progress is abandoned at its next
     // yield and no further handler runs.
@@ -83,6 +99,11 @@ protected:
 private:
     int toPixels(double twips) const;
     void placePanel();
+    Settings gatherSettings() const;
+    void applySettings(const Settings &settings);
+    void setOuterGeometry(float left, float top, float width, float height);
+    void clearProgressBar();
+    void readParameterFile(const QString &path, std::optional<Failure> &failure);
 
     FormOptions options_;
     FormState state_;
@@ -94,4 +115,7 @@ private:
     QString autoRunIdleCaption_;
     QString autoRunStopCaption_;
     bool ended_ = false;
+    // The outer geometry the settings asked for, applied again once the
+    // window's frame is known.
+    std::optional<QRectF> requestedGeometry_;
 };

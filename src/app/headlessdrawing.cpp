@@ -19,10 +19,9 @@ double HeadlessHost::outerHeight() const { return surface_.toTwips(surface_.size
 
 namespace headless {
 
-QImage drawFigure(const ParameterTexts &texts, colors::Color foreground, colors::Color background, QSize size,
-                  std::uint64_t seed)
+void drawFigure(DrawingSurface &surface, const ParameterTexts &texts, colors::Color foreground,
+                colors::Color background, std::uint64_t seed)
 {
-    DrawingSurface surface(size, 15);
     surface.setAutoRedraw(true);
     FormState state;
     state.foregroundColor = foreground;
@@ -31,7 +30,6 @@ QImage drawFigure(const ParameterTexts &texts, colors::Color foreground, colors:
     HeadlessHost host(surface, state, texts);
     RandomSource random(seed);
     DrawingRun(state, host, surface, random).run();
-    return surface.image();
 }
 
 } // namespace headless

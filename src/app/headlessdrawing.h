@@ -41,9 +41,9 @@ private:
 
 namespace headless {
 
-// Draws the figure on a canvas of `size` pixels cleared to `background` and
-// returns the picture.
-QImage drawFigure(const ParameterTexts &texts, colors::Color foreground, colors::Color background, QSize size,
-                  std::uint64_t seed);
+// Draws the figure on a canvas of `size` pixels cleared to `background`; the
+// surface then holds the picture.
+void drawFigure(DrawingSurface &surface, const ParameterTexts &texts, colors::Color foreground, colors::Color background,
+                std::uint64_t seed);
 
 } // namespace headless

@@ -5,9 +5,7 @@
 
 #include <QDateTime>
 #include <QRegularExpression>
-#include <QSaveFile>
 
-#include <cerrno>
 
 namespace rendercommand {
 
@@ -106,21 +104,12 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 
     const std::uint64_t seed =
         request.seeded ? request.seed : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
-    const QImage picture =
-        headless::drawFigure(texts, *contents.foreground, *contents.background, request.size, seed);
-
+    DrawingSurface surface(request.size, 15);
+    headless::drawFigure(surface, texts, *contents.foreground, *contents.background, seed);
     const bool png = request.output.endsWith(".png", Qt::CaseInsensitive);
-    QSaveFile file(request.output);
-    errno = 0;
-    bool written = file.open(QIODevice::WriteOnly) && picture.save(&file, png ? "PNG" : "BMP");
-    const int error = errno;
-    if (written)
-        written = file.commit();
-    else
-        file.cancelWriting();
-    if (!written) {
-        const Failure failure = failures::fromFile(file, request.output, error);
-        err << "volutra: cannot write " << request.output << ": " << failure.description << "\n";
+    if (const auto failure = surface.saveImage(request.output, png ? "PNG" : "BMP")) {
+        err << "volutra: cannot write " << request.output << ": " << failure->description << " (error "
+            << failure->number << ")\n";
         return 1;
     }
     return 0;

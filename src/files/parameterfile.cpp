@@ -1,11 +1,10 @@
 #include "parameterfile.h"
 
 #include "numbers.h"
+#include "safesave.h"
 
 #include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -38,54 +37,6 @@ QByteArray fileBytes(const FieldTexts &texts, colors::Color foreground, colors::
     bytes += colorLine(foreground) + "\r\n";
     bytes += colorLine(background) + "\r\n";
     return bytes;
-}
-
-// Write errors may wait in the device's buffer until it is flushed.
-std::optional<Failure> writeAll(QFileDevice &file, const QString &path, const QByteArray &bytes)
-{
-    errno = 0;
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const int error = errno;
-        return failures::fromFile(file, path, error);
-    }
-    return std::nullopt;
-}
-
-// A device such as /dev/full must not be replaced by a new file renamed over
-// it, so it is written in place.
-std::optional<Failure> writeInPlace(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        const int error = errno;
-        return failures::fromFile(file, path, error);
-    }
-    return writeAll(file, path, bytes);
-}
-
-std::optional<Failure> writeReplacing(const QString &path, const QByteArray &bytes)
-{
-    QSaveFile file(path);
-    // Writing straight into the old file could leave half a file behind.
-    file.setDirectWriteFallback(false);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly)) {
-        int error = errno;
-        // QSaveFile refuses a folder without a failing system call.
-        if (error == 0 && QFileInfo(path).isDir())
-            error = EISDIR;
-        return failures::fromFile(file, path, error);
-    }
-    // Returning without commit() discards the new file and keeps the old one.
-    if (auto failure = writeAll(file, path, bytes))
-        return failure;
-    errno = 0;
-    if (!file.commit()) {
-        const int error = errno;
-        return failures::fromFile(file, path, error);
-    }
-    return std::nullopt;
 }
 
 enum class LineStatus { Read, EndOfFile, TooLong, ReadFailed };
@@ -172,11 +123,7 @@ QString decoded(const QByteArray &bytes)
 std::optional<Failure> write(const QString &path, const FieldTexts &texts, colors::Color foreground,
                              colors::Color background)
 {
-    const QByteArray bytes = fileBytes(texts, foreground, background);
-    const QFileInfo target(path);
-    if (target.exists() && !target.isFile() && !target.isDir())
-        return writeInPlace(path, bytes);
-    return writeReplacing(path, bytes);
+    return safesave::writeFile(path, fileBytes(texts, foreground, background));
 }
 
 Contents read(const QString &path)

@@ -37,6 +37,8 @@ ControlPanel::ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWi
     Label6 = makeLabel("Label6", "&Wst", 840, 2880, 495, 315);
     Label12 = makeLabel("Label12", QString(), 120, 4920, 732, 252);
     Label12->hide();
+    for (ClickableLabel *rowLabel : {Label13, Label14, Label15, Label16, Label5, Label6})
+        rowLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     for (ClickableLabel *nudger : {Label3, Label4}) {
         nudger->setAlignment(Qt::AlignCenter);
         QFont bold = nudger->font();
@@ -139,6 +141,7 @@ QCheckBox *ControlPanel::makeCheckBox(const char *name, const QString &caption, 
     box->setObjectName(name);
     box->setGeometry(twipsRect(left, top, width, height));
     box->setAutoFillBackground(true);
+    box->setBackgroundRole(QPalette::Window);
     return box;
 }
 

@@ -1,12 +1,13 @@
 #include "drawingsurface.h"
 
 #include "rasterop.h"
+#include "safesave.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <array>
@@ -328,22 +329,14 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
 
 QImage DrawingSurface::image() const { return persistent_.copy(QRect(QPoint(0, 0), size_)); }
 
-std::optional<Failure> DrawingSurface::saveImage(const QString &path) const
+std::optional<Failure> DrawingSurface::saveImage(const QString &path, const char *format) const
 {
-    QSaveFile file(path);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        return failures::fromFile(file, path, errno);
-    errno = 0;
-    if (!image().save(&file, "BMP")) {
-        const int error = errno;
-        file.cancelWriting();
-        return failures::fromFile(file, path, error);
-    }
-    errno = 0;
-    if (!file.commit())
-        return failures::fromFile(file, path, errno);
-    return std::nullopt;
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image().save(&buffer, format))
+        return failures::make(failures::InvalidPicture);
+    return safesave::writeFile(path, bytes);
 }
 
 std::optional<Failure> DrawingSurface::loadPicture(const QString &path)

@@ -58,9 +58,9 @@ public:
     // The persistent image of the client area.
     QImage image() const;
 
-    // Writes the persistent image as a Windows bitmap, replacing the file
-    // only once the new one is complete.
-    std::optional<Failure> saveImage(const QString &path) const;
+    // Writes the persistent image as a Windows bitmap (or in another of Qt's
+    // formats), replacing the file only once the new one is complete.
+    std::optional<Failure> saveImage(const QString &path, const char *format = "BMP") const;
     // Reads a Windows bitmap and makes it the picture.
     std::optional<Failure> loadPicture(const QString &path);
 

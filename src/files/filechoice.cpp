@@ -1,0 +1,37 @@
+#include "filechoice.h"
+
+namespace filechoice {
+
+FileDialogRequest request(FileDialogRequest::Mode mode)
+{
+    FileDialogRequest request;
+    request.mode = mode;
+    request.title = mode == FileDialogRequest::Mode::Save ? "Save picture" : "Load picture";
+    request.filter = filter;
+    request.defaultExtension = "BMP";
+    return request;
+}
+
+Kind kindOf(const QString &path)
+{
+    const QString ending = path.right(4).toUpper();
+    if (ending == ".BMP")
+        return Kind::Bitmap;
+    if (ending == ".PAR")
+        return Kind::Parameters;
+    return Kind::Other;
+}
+
+QString wrongExtensionMessage(const QString &path) { return "Wrong file extension: " + path.right(3); }
+
+QString errorMessage(const QString &prefix, const Failure &failure)
+{
+    return prefix + failures::numberWithSign(failure.number) + " " + failure.description;
+}
+
+bool isSilent(const Failure &failure)
+{
+    return failure.number == failures::Cancelled || failure.number == failures::PathNotFound;
+}
+
+} // namespace filechoice

@@ -1,0 +1,19 @@
+#pragma once
+
+#include "failure.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace safesave {
+
+// Writes `bytes` as the whole content of the file at `path`. A regular file
+// is replaced only once the new content is complete, so that a failure at any
+// point leaves the old file as it was. A device or pipe (such as /dev/full)
+// cannot be replaced and is written in place. The failure carries the error
+// number and description the program shows.
+std::optional<Failure> writeFile(const QString &path, const QByteArray &bytes);
+
+} // namespace safesave
