@@ -1,5 +1,6 @@
 #include "curve.h"
 
+#include "cpu.h"
 #include "numbers.h"
 
 #include <cmath>
@@ -144,6 +145,16 @@ CurvePointF curvePoint(const CurveParameters &p, std::int32_t n, std::int32_t dr
     const double x = (a1 - ax * a2 + std::fabs(ax) + 1) * p.scaleX + drawLeftOffset;
     const double y = (b1 - ay * b2 + std::fabs(ay) + 1) * p.scaleY + drawTopOffset;
     return {toSingle(x), toSingle(y)};
+}
+
+void curvePoints(const CurveParameters &parameters, std::int32_t first, std::int32_t step, std::size_t count,
+                 std::int32_t drawLeftOffset, std::int32_t drawTopOffset, CurvePointF *out)
+{
+    cpu::clearUpperRegisters();
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto n = static_cast<std::int32_t>(first + static_cast<std::int64_t>(i) * step);
+        out[i] = curvePoint(parameters, n, drawLeftOffset, drawTopOffset);
+    }
 }
 
 float pow(float x, float p)

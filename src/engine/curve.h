@@ -3,6 +3,7 @@
 #include "parametertexts.h"
 #include "randomsource.h"
 
+#include <cstddef>
 #include <cstdint>
 
 // One axis of a figure: the second circle's radius and speed, the powers of
@@ -56,6 +57,11 @@ void completeCurveParameters(CurveParameters &parameters, double outerWidth, dou
 // infinite or not a number for extreme parameters; such points are not drawn.
 CurvePointF curvePoint(const CurveParameters &parameters, std::int32_t n, std::int32_t drawLeftOffset,
                        std::int32_t drawTopOffset);
+
+// The points for the counter values first, first + step, ... (`count` of
+// them, all within the 32-bit range), exactly as curvePoint gives them.
+void curvePoints(const CurveParameters &parameters, std::int32_t first, std::int32_t step, std::size_t count,
+                 std::int32_t drawLeftOffset, std::int32_t drawTopOffset, CurvePointF *out);
 
 // x to the power p, keeping the sign of x for p > 0 and folding it for p <= 0.
 float pow(float x, float p);

@@ -99,16 +99,20 @@ bool DrawingRun::drawOnce()
     constexpr std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
     constexpr std::int64_t highest = std::numeric_limits<std::int32_t>::max();
 
-    std::vector<CurvePointF> batch;
-    batch.reserve(std::min<std::size_t>(batchLimit, 1024));
-    const auto flush = [&] {
-        canvas_.psetMany(batch.data(), batch.size(), state_.foregroundColor);
-        batch.clear();
+    // The counter stays a 32-bit value: a step that would leave the range
+    // ends the drawing.
+    const auto inRange = [&](std::int64_t n) {
+        return n >= lowest && n <= highest && (step >= 0 ? n <= end : n >= end);
     };
-
-    for (std::int64_t n = 0; step >= 0 ? n <= end : n >= end; n += step) {
+    const auto spacingRemainder = [](std::int64_t value) {
+        const std::int64_t r = value % drawing::checkpointSpacing;
+        return r < 0 ? r + drawing::checkpointSpacing : r;
+    };
+    const std::int64_t stepRemainder = spacingRemainder(step);
+    std::vector<CurvePointF> batch(batchLimit);
+    std::int64_t n = 0;
+    while (inRange(n)) {
         if (n % drawing::checkpointSpacing == 0) {
-            flush();
             if (newPenAtCheckpoints)
                 state_.foregroundColor = drawing::randomColor(random_);
             const double barX = host_.panelLeft() + static_cast<double>(n) / 2950 / state_.turns + 10;
@@ -123,16 +127,23 @@ bool DrawingRun::drawOnce()
                 break;
             }
         }
-        batch.push_back(curve::curvePoint(parameters, static_cast<std::int32_t>(n), state_.drawLeftOffset,
-                                          state_.drawTopOffset));
-        if (batch.size() >= batchLimit)
-            flush();
-        // The counter stays a 32-bit value: a step that would leave the
-        // range ends the drawing.
-        if (n + step > highest || n + step < lowest)
-            break;
+        // The points up to the next checkpoint share colour and placement.
+        // Counting the remainder along avoids a division per point.
+        std::size_t count = 1;
+        std::int64_t next = n + step;
+        std::int64_t remainder = spacingRemainder(next);
+        while (count < batchLimit && remainder != 0 && inRange(next)) {
+            ++count;
+            next += step;
+            remainder += stepRemainder;
+            if (remainder >= drawing::checkpointSpacing)
+                remainder -= drawing::checkpointSpacing;
+        }
+        curve::curvePoints(parameters, static_cast<std::int32_t>(n), static_cast<std::int32_t>(step), count,
+                           state_.drawLeftOffset, state_.drawTopOffset, batch.data());
+        canvas_.psetMany(batch.data(), count, state_.foregroundColor);
+        n = next;
     }
-    flush();
     return true;
 }
 
