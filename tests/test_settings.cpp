@@ -367,6 +367,7 @@ class TestSettings : public QObject
         row("turns half", {{13, "0.5"}}, [](Settings &s) { s.turns = 0.5f; });
         row("turns 0", {{13, "0"}}, same);
         row("turns beyond single precision", {{13, "1e39"}}, same);
+        row("turns below single precision", {{13, "1e-200"}}, same);
         row("pen size 32767", {{14, "32767"}}, same);
         row("pen size 0", {{14, "0"}}, same);
         row("pen size rounding to 0", {{14, "0.5"}}, same);
@@ -402,10 +403,14 @@ class TestSettings : public QObject
         row("height 2^31", {{16, "2147483648"}}, same);
         row("height just under 2^31 in single precision", {{16, "2147483647"}}, same);
         row("height infinite", {{16, "1e999"}}, same);
+        row("height fraction below one twip", {{16, "1e-6"}}, same);
+        row("width fraction below one twip", {{18, "1e-9"}}, same);
         row("top negative", {{17, "-300"}}, [](Settings &s) { s.windowTop = -300; });
         row("top beyond 2^31", {{17, "-3e9"}}, same);
         row("left far off", {{19, "-2e9"}}, [](Settings &s) { s.windowLeft = -2e9f; });
         row("left beyond 2^31", {{19, "3e9"}}, same);
+        row("left largest single below 2^31", {{19, "2147483520"}}, same);
+        row("left next single below", {{19, "2147483392"}}, [](Settings &s) { s.windowLeft = 2147483392.0f; });
 
         // Offsets, parts and delays.
         row("frame offset", {{20, "-200"}}, [](Settings &s) { s.frameRightOffset = -200; });

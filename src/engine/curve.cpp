@@ -1,6 +1,7 @@
 #include "curve.h"
 
 #include "cpu.h"
+#include "curvevector.h"
 #include "numbers.h"
 
 #include <cmath>
@@ -117,10 +118,11 @@ void completeCurveParameters(CurveParameters &p, double outerWidth, double outer
         p.x.freqDivisor = 10 * std::floor(100 * random.next() - 50);
         p.y.freqDivisor = p.x.freqDivisor;
     }
-    for (AxisParameters *axis : {&p.x, &p.y}) {
-        if (std::fabs(axis->freqDivisor) < 0.003)
-            axis->freqDivisor = 0.003;
-    }
+    // The Y divisor is a single-precision value, its minimum included.
+    if (std::fabs(p.x.freqDivisor) < 0.003)
+        p.x.freqDivisor = 0.003;
+    if (std::fabs(p.y.freqDivisor) < 0.003)
+        p.y.freqDivisor = toSingle(0.003);
     p.scaleX = scale(p.x.amplitude, outerWidth - 2000, drawPartX);
     p.scaleY = scale(p.y.amplitude, outerHeight, drawPartY);
     p.allPowersOne = p.x.power1 == 1 && p.x.power2 == 1 && p.y.power1 == 1 && p.y.power2 == 1;
@@ -147,10 +149,16 @@ CurvePointF curvePoint(const CurveParameters &p, std::int32_t n, std::int32_t dr
     return {toSingle(x), toSingle(y)};
 }
 
+BatchPath fastestBatchPath() { return vector::available() ? BatchPath::Vector : BatchPath::Scalar; }
+
 void curvePoints(const CurveParameters &parameters, std::int32_t first, std::int32_t step, std::size_t count,
-                 std::int32_t drawLeftOffset, std::int32_t drawTopOffset, CurvePointF *out)
+                 std::int32_t drawLeftOffset, std::int32_t drawTopOffset, CurvePointF *out, BatchPath path)
 {
     cpu::clearUpperRegisters();
+    if (path == BatchPath::Vector && vector::available()) {
+        vector::curvePoints(parameters, first, step, count, drawLeftOffset, drawTopOffset, out);
+        return;
+    }
     for (std::size_t i = 0; i < count; ++i) {
         const auto n = static_cast<std::int32_t>(first + static_cast<std::int64_t>(i) * step);
         out[i] = curvePoint(parameters, n, drawLeftOffset, drawTopOffset);

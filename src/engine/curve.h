@@ -58,10 +58,17 @@ void completeCurveParameters(CurveParameters &parameters, double outerWidth, dou
 CurvePointF curvePoint(const CurveParameters &parameters, std::int32_t n, std::int32_t drawLeftOffset,
                        std::int32_t drawTopOffset);
 
+// How a batch of points is computed: one at a time with the scalar sine and
+// cosine (the reference), or four at a time with the vector ones where the
+// processor allows; the two differ by rounding in the last digits only.
+enum class BatchPath { Scalar, Vector };
+BatchPath fastestBatchPath();
+
 // The points for the counter values first, first + step, ... (`count` of
-// them, all within the 32-bit range), exactly as curvePoint gives them.
+// them, all within the 32-bit range), as curvePoint gives them.
 void curvePoints(const CurveParameters &parameters, std::int32_t first, std::int32_t step, std::size_t count,
-                 std::int32_t drawLeftOffset, std::int32_t drawTopOffset, CurvePointF *out);
+                 std::int32_t drawLeftOffset, std::int32_t drawTopOffset, CurvePointF *out,
+                 BatchPath path = fastestBatchPath());
 
 // x to the power p, keeping the sign of x for p > 0 and folding it for p <= 0.
 float pow(float x, float p);

@@ -46,11 +46,12 @@ std::int32_t DrawingRun::counterStep(double stepSize) { return numbers::clampToI
 std::chrono::microseconds DrawingRun::pauseRound(std::int32_t autoRunDelay)
 {
     // 0.3 microseconds per unit of the delay and round: a delay of 1000 gives
-    // a pause of 0.3 s in 1000 rounds. A round never blocks the window for
-    // more than 50 ms.
+    // a pause of 0.3 s in 1000 rounds. Rounded up, so that every longer delay
+    // still means a longer pause. A round never blocks the window for more
+    // than 50 ms.
     if (autoRunDelay <= 0)
         return std::chrono::microseconds(0);
-    const double micros = std::min(0.3 * autoRunDelay, 50000.0);
+    const double micros = std::min(std::ceil(3.0 * autoRunDelay / 10), 50000.0);
     return std::chrono::microseconds(static_cast<std::int64_t>(micros));
 }
 
@@ -111,14 +112,19 @@ bool DrawingRun::drawOnce()
     const std::int64_t stepRemainder = spacingRemainder(step);
     std::vector<CurvePointF> batch(batchLimit);
     std::int64_t n = 0;
+    checkpointSeen_ = false;
     while (inRange(n)) {
         if (n % drawing::checkpointSpacing == 0) {
+            checkpointSeen_ = true;
             if (newPenAtCheckpoints)
                 state_.foregroundColor = drawing::randomColor(random_);
-            const double barX = host_.panelLeft() + static_cast<double>(n) / 2950 / state_.turns + 10;
-            if (progressBar && std::isfinite(barX))
-                canvas_.pset(static_cast<float>(barX), static_cast<float>(host_.panelHeight() + 80),
-                             state_.foregroundColor);
+            // With `turns` 0 the only checkpoint has no place on the bar.
+            if (progressBar && state_.turns != 0) {
+                const double barX = host_.panelLeft() + static_cast<double>(n) / 2950 / state_.turns + 10;
+                if (std::isfinite(barX))
+                    canvas_.pset(static_cast<float>(barX), static_cast<float>(host_.panelHeight() + 80),
+                                 state_.foregroundColor);
+            }
             host_.processEvents();
             if (host_.programEnded())
                 return false;
@@ -152,8 +158,17 @@ bool DrawingRun::pause()
     // A stop ends the pause early: waiting on would only hold the button in
     // its "Stop Draw" state.
     const auto round = pauseRound(state_.autoRunDelay);
+    bool yielded = checkpointSeen_;
     for (std::int32_t i = 0; i < state_.autoRunDelay && state_.autoRunActive == 1; ++i) {
         host_.wait(round);
+        host_.processEvents();
+        yielded = true;
+        if (host_.programEnded())
+            return false;
+    }
+    // Drawings without a checkpoint (a negative `turns`) and no pause would
+    // never let "Stop Draw" or the closing of the window reach the run.
+    if (!yielded) {
         host_.processEvents();
         if (host_.programEnded())
             return false;

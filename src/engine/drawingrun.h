@@ -35,6 +35,8 @@ private:
     DrawingHost &host_;
     Canvas &canvas_;
     RandomSource &random_;
+    // Whether the last drawing reached a checkpoint and so yielded.
+    bool checkpointSeen_ = false;
 };
 
 namespace drawing {

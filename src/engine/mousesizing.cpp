@@ -26,8 +26,9 @@ void mouseDown(FormState &state, float x, float y)
 
 std::chrono::microseconds rubberBandTime(std::int32_t mouseDelay)
 {
+    // Rounded up, so that every delay above 0 shows the line for a moment.
     const double delay = mouseDelay;
-    const double micros = std::min(0.5 * delay * delay, 500000.0);
+    const double micros = std::min(std::ceil(0.5 * delay * delay), 500000.0);
     return std::chrono::microseconds(static_cast<std::int64_t>(micros));
 }
 

@@ -29,16 +29,6 @@ QByteArray colorLine(colors::Color color)
     return (color >= 0 ? QByteArrayLiteral(" ") : QByteArray()) + QByteArray::number(color);
 }
 
-QByteArray fileBytes(const FieldTexts &texts, colors::Color foreground, colors::Color background)
-{
-    QByteArray bytes;
-    for (const QString &text : texts)
-        bytes += text.toUtf8() + "\r\n";
-    bytes += colorLine(foreground) + "\r\n";
-    bytes += colorLine(background) + "\r\n";
-    return bytes;
-}
-
 enum class LineStatus { Read, EndOfFile, TooLong, ReadFailed };
 
 // Hands out one line at a time, ended by CR LF, LF or a lone CR, holding no
@@ -46,12 +36,12 @@ enum class LineStatus { Read, EndOfFile, TooLong, ReadFailed };
 class LineReader
 {
   public:
-    explicit LineReader(QFile &file) : file(file) {}
+    explicit LineReader(QIODevice &device) : device(device) {}
     LineStatus next(QByteArray &line);
     int readError() const { return error; }
 
   private:
-    QFile &file;
+    QIODevice &device;
     QByteArray buffer;
     qsizetype start = 0;
     qsizetype scanned = 0;
@@ -92,7 +82,7 @@ LineStatus LineReader::next(QByteArray &line)
         const qsizetype kept = buffer.size();
         buffer.resize(kept + chunkSize);
         errno = 0;
-        const qint64 count = file.read(buffer.data() + kept, chunkSize);
+        const qint64 count = device.read(buffer.data() + kept, chunkSize);
         if (count < 0) {
             error = errno;
             return LineStatus::ReadFailed;
@@ -118,25 +108,50 @@ QString decoded(const QByteArray &bytes)
     return utf8.hasError() ? QString::fromLatin1(bytes) : text;
 }
 
+// A failure to read part-way: files know their error, other devices can only
+// report a device error.
+Failure readFailure(const QIODevice &device, const QString &path, int systemError)
+{
+    if (const auto *file = qobject_cast<const QFileDevice *>(&device))
+        return failures::fromFile(*file, path, systemError);
+    return failures::make(failures::DeviceError);
+}
+
 } // namespace
+
+QByteArray bytes(const FieldTexts &texts, colors::Color foreground, colors::Color background)
+{
+    QByteArray fileBytes;
+    for (const QString &text : texts)
+        fileBytes += text.toUtf8() + "\r\n";
+    fileBytes += colorLine(foreground) + "\r\n";
+    fileBytes += colorLine(background) + "\r\n";
+    return fileBytes;
+}
 
 std::optional<Failure> write(const QString &path, const FieldTexts &texts, colors::Color foreground,
                              colors::Color background)
 {
-    return safesave::writeFile(path, fileBytes(texts, foreground, background));
+    return safesave::writeFile(path, bytes(texts, foreground, background));
 }
 
 Contents read(const QString &path)
 {
-    Contents contents;
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         const int error = errno;
+        Contents contents;
         contents.failure = failures::fromFile(file, path, error);
         return contents;
     }
-    LineReader reader(file);
+    return read(file, path);
+}
+
+Contents read(QIODevice &device, const QString &pathForErrors)
+{
+    Contents contents;
+    LineReader reader(device);
     for (int index = 0; index < valueCount; ++index) {
         QByteArray line;
         switch (reader.next(line)) {
@@ -149,7 +164,7 @@ Contents read(const QString &path)
             contents.failure = failures::make(failures::OutOfMemory);
             return contents;
         case LineStatus::ReadFailed:
-            contents.failure = failures::fromFile(file, path, reader.readError());
+            contents.failure = readFailure(device, pathForErrors, reader.readError());
             return contents;
         }
         const QByteArray value = withoutLeadingBlanks(line);

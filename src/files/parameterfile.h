@@ -3,6 +3,8 @@
 #include "colors.h"
 #include "failure.h"
 
+#include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 #include <array>
@@ -18,10 +20,12 @@ namespace parameterfile
 // Text13, Text14, Text7, Text8, Text9, Text10.
 using FieldTexts = std::array<QString, 12>;
 
-// Writes the fourteen lines, each ended by CR LF: the texts unchanged (UTF-8,
-// so ASCII stays ASCII), then the colours as whole numbers with one blank
-// before a value of zero or more. A failed write keeps an earlier file as it
-// was.
+// The fourteen lines, each ended by CR LF: the texts unchanged (UTF-8, so
+// ASCII stays ASCII), then the colours as whole numbers with one blank before
+// a value of zero or more.
+QByteArray bytes(const FieldTexts &texts, colors::Color foreground, colors::Color background);
+
+// Writes the file's `bytes`. A failed write keeps an earlier file as it was.
 std::optional<Failure> write(const QString &path, const FieldTexts &texts, colors::Color foreground,
                              colors::Color background);
 
@@ -39,5 +43,9 @@ struct Contents {
 // after the fourteenth are never read. Texts decode as UTF-8 when they are
 // valid UTF-8, otherwise as Latin-1.
 Contents read(const QString &path);
+
+// The same from a device open for reading; `pathForErrors` names the file in
+// the failure when reading fails part-way.
+Contents read(QIODevice &device, const QString &pathForErrors);
 
 } // namespace parameterfile

@@ -3,6 +3,9 @@
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPointer>
+
+#include <algorithm>
 
 namespace {
 constexpr int frameMilliseconds = 16;
@@ -14,17 +17,21 @@ CanvasWidget::CanvasWidget(DrawingSurface &surface, QWidget *parent) : QWidget(p
     setAttribute(Qt::WA_NoSystemBackground);
     frameTimer_.setSingleShot(true);
     connect(&frameTimer_, &QTimer::timeout, this, &CanvasWidget::flushPending);
-    surface_.setChangeListener([this](const QRect &rect) { surfaceChanged(rect); });
+    // The surface may outlive the widget; a dead widget hears nothing.
+    surface_.setChangeListener([widget = QPointer<CanvasWidget>(this)](const QRect &rect) {
+        if (widget)
+            widget->surfaceChanged(rect);
+    });
     sinceFlush_.start();
 }
 
 void CanvasWidget::surfaceChanged(const QRect &rect)
 {
     pending_ += rect;
-    if (sinceFlush_.elapsed() >= frameMilliseconds)
-        flushPending();
-    else if (!frameTimer_.isActive())
-        frameTimer_.start(frameMilliseconds - static_cast<int>(sinceFlush_.elapsed()));
+    // Even when a frame is due, the flush waits for the event loop, so that
+    // every change made before then joins the same repaint.
+    if (!frameTimer_.isActive())
+        frameTimer_.start(static_cast<int>(std::max<qint64>(0, frameMilliseconds - sinceFlush_.elapsed())));
 }
 
 void CanvasWidget::flushPending()
@@ -69,9 +76,18 @@ float CanvasWidget::twipsY(const QMouseEvent *event) const
     return static_cast<float>(surface_.toTwips(event->position().y()));
 }
 
-void CanvasWidget::mousePressEvent(QMouseEvent *event) { emit mousePressed(twipsX(event), twipsY(event)); }
-void CanvasWidget::mouseMoveEvent(QMouseEvent *event) { emit mouseMoved(twipsX(event), twipsY(event)); }
-void CanvasWidget::mouseReleaseEvent(QMouseEvent *event) { emit mouseReleased(twipsX(event), twipsY(event)); }
+void CanvasWidget::mousePressEvent(QMouseEvent *event)
+{
+    emit mousePressed(twipsX(event), twipsY(event));
+}
+void CanvasWidget::mouseMoveEvent(QMouseEvent *event)
+{
+    emit mouseMoved(twipsX(event), twipsY(event));
+}
+void CanvasWidget::mouseReleaseEvent(QMouseEvent *event)
+{
+    emit mouseReleased(twipsX(event), twipsY(event));
+}
 
 void CanvasWidget::mouseDoubleClickEvent(QMouseEvent *event)
 {

@@ -13,6 +13,7 @@
 #include <array>
 #include <cerrno>
 #include <cmath>
+#include <vector>
 
 namespace {
 
@@ -28,39 +29,76 @@ const std::array<std::vector<int>, 7> stylePatterns = {{
     {},
 }};
 
-// Clips the segment to the rectangle (Liang-Barsky); false when nothing of
-// it lies inside.
+// Clips the segment to the rectangle (Cohen-Sutherland); false when nothing
+// of it lies inside. Each crossing is measured from the end nearer to its
+// edge, so that an end far outside costs the visible part no precision.
 bool clipSegment(double &x1, double &y1, double &x2, double &y2, double left, double top, double right,
                  double bottom)
 {
-    double t0 = 0;
-    double t1 = 1;
-    const double dx = x2 - x1;
-    const double dy = y2 - y1;
-    const double p[4] = {-dx, dx, -dy, dy};
-    const double q[4] = {x1 - left, right - x1, y1 - top, bottom - y1};
-    for (int i = 0; i < 4; ++i) {
-        if (p[i] == 0) {
-            if (q[i] < 0)
-                return false;
-            continue;
-        }
-        const double t = q[i] / p[i];
-        if (p[i] < 0)
-            t0 = std::max(t0, t);
-        else
-            t1 = std::min(t1, t);
-        if (t0 > t1)
+    // A crossing may land a rounding error beyond its edge.
+    constexpr double slack = 1e-6;
+    const auto outside = [&](double x, double y) {
+        return (x < left - slack ? 1 : 0) | (x > right + slack ? 2 : 0) | (y < top - slack ? 4 : 0) |
+               (y > bottom + slack ? 8 : 0);
+    };
+    int code1 = outside(x1, y1);
+    int code2 = outside(x2, y2);
+    // Each end crosses at most three edges on its way in; rounding cannot
+    // keep a segment alive longer than that.
+    for (int pass = 0; pass < 8 && (code1 | code2) != 0; ++pass) {
+        if ((code1 & code2) != 0)
             return false;
+        const bool first = code1 != 0;
+        const int code = first ? code1 : code2;
+        double x = 0;
+        double y = 0;
+        if ((code & 3) != 0) {
+            x = (code & 1) != 0 ? left : right;
+            const double slope = (y2 - y1) / (x2 - x1);
+            y = std::abs(x - x1) < std::abs(x - x2) ? y1 + (x - x1) * slope : y2 + (x - x2) * slope;
+        } else {
+            y = (code & 4) != 0 ? top : bottom;
+            const double slope = (x2 - x1) / (y2 - y1);
+            x = std::abs(y - y1) < std::abs(y - y2) ? x1 + (y - y1) * slope : x2 + (y - y2) * slope;
+        }
+        if (first) {
+            x1 = x;
+            y1 = y;
+            code1 = outside(x, y);
+        } else {
+            x2 = x;
+            y2 = y;
+            code2 = outside(x, y);
+        }
     }
-    const double startX = x1 + t0 * dx;
-    const double startY = y1 + t0 * dy;
-    x2 = x1 + t1 * dx;
-    y2 = y1 + t1 * dy;
-    x1 = startX;
-    y1 = startY;
-    return true;
+    return (code1 | code2) == 0;
 }
+
+// A pen of even width has no middle pixel: its dot is taken half a pixel up
+// and to the left of the point, so that it is exactly `width` pixels across.
+double penOffset(int width)
+{
+    return width % 2 == 0 ? 0.5 : 0.0;
+}
+
+// A buffer that remembers whether a read came back short: the bitmap reader
+// accepts a file that ends before its pixels do and fills in the rest.
+class WatchedBuffer : public QBuffer {
+public:
+    bool ranShort() const { return ranShort_; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 read = QBuffer::readData(data, maxSize);
+        if (read < maxSize)
+            ranShort_ = true;
+        return read;
+    }
+
+private:
+    bool ranShort_ = false;
+};
 
 } // namespace
 
@@ -78,6 +116,8 @@ void DrawingSurface::setTwipsPerPixel(double twips)
 int DrawingSurface::toPixels(double twips) const
 {
     const double pixels = std::floor(twips / twipsPerPixel_);
+    if (std::isnan(pixels))
+        return 0;
     return static_cast<int>(std::clamp(pixels, -1e9, 1e9));
 }
 
@@ -123,7 +163,10 @@ void DrawingSurface::setBackColor(colors::Color color)
     paintBackground(true);
 }
 
-void DrawingSurface::setDrawWidth(int width) { drawWidth_ = std::max(1, width); }
+void DrawingSurface::setDrawWidth(int width)
+{
+    drawWidth_ = std::max(1, width);
+}
 
 void DrawingSurface::setDrawMode(int mode)
 {
@@ -143,7 +186,10 @@ void DrawingSurface::setPicture(const QImage &picture)
     paintBackground(true);
 }
 
-void DrawingSurface::cls() { paintBackground(autoRedraw_); }
+void DrawingSurface::cls()
+{
+    paintBackground(autoRedraw_);
+}
 
 void DrawingSurface::changed(const QRect &rect)
 {
@@ -157,12 +203,12 @@ void DrawingSurface::applyDot(int cx, int cy, std::uint32_t pen, QRect &dirty)
 {
     const int width = screen_.width();
     const int height = screen_.height();
-    const int radius = drawWidth_ / 2;
     const double reach = drawWidth_ / 2.0;
-    const int left = std::max(0, cx - radius);
-    const int right = std::min(width - 1, cx + radius);
-    const int top = std::max(0, cy - radius);
-    const int bottom = std::min(height - 1, cy + radius);
+    const double offset = penOffset(drawWidth_);
+    const int left = std::max(0, cx - drawWidth_ / 2);
+    const int right = std::min(width - 1, cx + (drawWidth_ - 1) / 2);
+    const int top = std::max(0, cy - drawWidth_ / 2);
+    const int bottom = std::min(height - 1, cy + (drawWidth_ - 1) / 2);
     if (left > right || top > bottom)
         return;
     for (QImage *image : {&screen_, &persistent_}) {
@@ -171,9 +217,9 @@ void DrawingSurface::applyDot(int cx, int cy, std::uint32_t pen, QRect &dirty)
         for (int y = top; y <= bottom; ++y) {
             auto *row = reinterpret_cast<std::uint32_t *>(image->scanLine(y));
             for (int x = left; x <= right; ++x) {
-                const double dx = x - cx;
-                const double dy = y - cy;
-                if (drawWidth_ == 1 || dx * dx + dy * dy <= reach * reach)
+                const double dx = x + offset - cx;
+                const double dy = y + offset - cy;
+                if (dx * dx + dy * dy <= reach * reach)
                     row[x] = rasterop::combine(drawMode_, pen, row[x]);
             }
         }
@@ -187,48 +233,75 @@ void DrawingSurface::pset(float x, float y, colors::Color color)
     psetMany(&point, 1, color);
 }
 
+template <typename Combine>
+void DrawingSurface::plotPixels(const CurvePointF *points, std::size_t count, Combine combine)
+{
+    auto *screen = reinterpret_cast<std::uint32_t *>(screen_.bits());
+    auto *persistent = autoRedraw_ ? reinterpret_cast<std::uint32_t *>(persistent_.bits()) : nullptr;
+    const qsizetype stride = screen_.bytesPerLine() / 4;
+    const double twips = twipsPerPixel_;
+    const double width = screen_.width();
+    const double height = screen_.height();
+    int minX = screen_.width();
+    int minY = screen_.height();
+    int maxX = -1;
+    int maxY = -1;
+    // Multiplying by the reciprocal is much cheaper than dividing; where its
+    // rounding lands next to a pixel border, the border is checked exactly.
+    const double perTwip = 1.0 / twips;
+    const auto pixelOf = [twips](double twipsValue, double approximate) {
+        int pixel = static_cast<int>(approximate);
+        if (pixel * twips > twipsValue)
+            --pixel;
+        else if ((pixel + 1) * twips <= twipsValue)
+            ++pixel;
+        return pixel;
+    };
+    for (std::size_t i = 0; i < count; ++i) {
+        const double x = points[i].x;
+        const double y = points[i].y;
+        const double px = x * perTwip;
+        const double py = y * perTwip;
+        if (!(px >= 0 && px < width && py >= 0 && py < height))
+            continue;
+        // Truncation is the pixel's floor here: both are not negative.
+        const int ix = std::clamp(pixelOf(x, px), 0, screen_.width() - 1);
+        const int iy = std::clamp(pixelOf(y, py), 0, screen_.height() - 1);
+        const qsizetype at = iy * stride + ix;
+        screen[at] = combine(screen[at]);
+        if (persistent)
+            persistent[at] = combine(persistent[at]);
+        minX = std::min(minX, ix);
+        maxX = std::max(maxX, ix);
+        minY = std::min(minY, iy);
+        maxY = std::max(maxY, iy);
+    }
+    if (maxX >= 0)
+        changed(QRect(QPoint(minX, minY), QPoint(maxX, maxY)));
+}
+
 void DrawingSurface::psetMany(const CurvePointF *points, std::size_t count, colors::Color color)
 {
     const std::uint32_t pen = colors::toPixel(color);
-    const double scale = 1.0 / twipsPerPixel_;
+    if (drawWidth_ == 1) {
+        // The common case, kept tight: one pixel per point, and the plain
+        // copy mode without the general combination.
+        if (drawMode_ == rasterop::CopyPen)
+            plotPixels(points, count, [pen](std::uint32_t) { return pen; });
+        else
+            plotPixels(points, count, [pen, mode = drawMode_](std::uint32_t surface) {
+                return rasterop::combine(mode, pen, surface);
+            });
+        return;
+    }
+
     const double width = screen_.width();
     const double height = screen_.height();
     const double margin = drawWidth_;
     QRect dirty;
-
-    if (drawWidth_ == 1) {
-        // The common case, kept tight: one pixel per point.
-        auto *screen = reinterpret_cast<std::uint32_t *>(screen_.bits());
-        auto *persistent = autoRedraw_ ? reinterpret_cast<std::uint32_t *>(persistent_.bits()) : nullptr;
-        const qsizetype stride = screen_.bytesPerLine() / 4;
-        int minX = screen_.width();
-        int minY = screen_.height();
-        int maxX = -1;
-        int maxY = -1;
-        for (std::size_t i = 0; i < count; ++i) {
-            const double px = std::floor(points[i].x * scale);
-            const double py = std::floor(points[i].y * scale);
-            if (!(px >= 0 && px < width && py >= 0 && py < height))
-                continue;
-            const int ix = static_cast<int>(px);
-            const int iy = static_cast<int>(py);
-            const qsizetype at = iy * stride + ix;
-            screen[at] = rasterop::combine(drawMode_, pen, screen[at]);
-            if (persistent)
-                persistent[at] = rasterop::combine(drawMode_, pen, persistent[at]);
-            minX = std::min(minX, ix);
-            maxX = std::max(maxX, ix);
-            minY = std::min(minY, iy);
-            maxY = std::max(maxY, iy);
-        }
-        if (maxX >= 0)
-            changed(QRect(QPoint(minX, minY), QPoint(maxX, maxY)));
-        return;
-    }
-
     for (std::size_t i = 0; i < count; ++i) {
-        const double px = std::floor(points[i].x * scale);
-        const double py = std::floor(points[i].y * scale);
+        const double px = std::floor(points[i].x / twipsPerPixel_);
+        const double py = std::floor(points[i].y / twipsPerPixel_);
         if (!(px >= -margin && px < width + margin && py >= -margin && py < height + margin))
             continue;
         applyDot(static_cast<int>(px), static_cast<int>(py), pen, dirty);
@@ -246,17 +319,25 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
     double by = std::floor(y2 / twipsPerPixel_);
     if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by))
         return;
+    // A wide pen covers pixels up to half its width beyond the segment, so it
+    // is clipped to the image grown by that much.
+    const double margin = drawWidth_ > 1 ? drawWidth_ : 0;
+    if (!clipSegment(ax, ay, bx, by, -margin, -margin, screen_.width() - 1 + margin,
+                     screen_.height() - 1 + margin))
+        return;
     const std::uint32_t pen = colors::toPixel(color);
-    const double margin = drawWidth_;
 
     if (drawWidth_ > 1) {
         // Every pixel whose centre lies within half the pen width of the
         // segment, each combined once so that inverting twice restores.
         const double reach = drawWidth_ / 2.0;
-        const int left = static_cast<int>(std::max(0.0, std::min(ax, bx) - margin));
-        const int right = static_cast<int>(std::min(screen_.width() - 1.0, std::max(ax, bx) + margin));
-        const int top = static_cast<int>(std::max(0.0, std::min(ay, by) - margin));
-        const int bottom = static_cast<int>(std::min(screen_.height() - 1.0, std::max(ay, by) + margin));
+        const double offset = penOffset(drawWidth_);
+        const int left = std::max(0, static_cast<int>(std::floor(std::min(ax, bx) - reach)));
+        const int right =
+            std::min(screen_.width() - 1, static_cast<int>(std::ceil(std::max(ax, bx) + reach)));
+        const int top = std::max(0, static_cast<int>(std::floor(std::min(ay, by) - reach)));
+        const int bottom =
+            std::min(screen_.height() - 1, static_cast<int>(std::ceil(std::max(ay, by) + reach)));
         if (left > right || top > bottom)
             return;
         const double dx = bx - ax;
@@ -267,11 +348,13 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
                 break;
             for (int y = top; y <= bottom; ++y) {
                 auto *row = reinterpret_cast<std::uint32_t *>(image->scanLine(y));
+                const double py = y + offset;
                 for (int x = left; x <= right; ++x) {
-                    double t = lengthSquared > 0 ? ((x - ax) * dx + (y - ay) * dy) / lengthSquared : 0;
+                    const double px = x + offset;
+                    double t = lengthSquared > 0 ? ((px - ax) * dx + (py - ay) * dy) / lengthSquared : 0;
                     t = std::clamp(t, 0.0, 1.0);
-                    const double ex = ax + t * dx - x;
-                    const double ey = ay + t * dy - y;
+                    const double ex = ax + t * dx - px;
+                    const double ey = ay + t * dy - py;
                     if (ex * ex + ey * ey <= reach * reach)
                         row[x] = rasterop::combine(drawMode_, pen, row[x]);
                 }
@@ -281,8 +364,6 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
         return;
     }
 
-    if (!clipSegment(ax, ay, bx, by, 0, 0, screen_.width() - 1, screen_.height() - 1))
-        return;
     int x = static_cast<int>(std::lround(ax));
     int y = static_cast<int>(std::lround(ay));
     const int endX = static_cast<int>(std::lround(bx));
@@ -327,7 +408,10 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
     changed(dirty);
 }
 
-QImage DrawingSurface::image() const { return persistent_.copy(QRect(QPoint(0, 0), size_)); }
+QImage DrawingSurface::image() const
+{
+    return persistent_.copy(QRect(QPoint(0, 0), size_));
+}
 
 std::optional<Failure> DrawingSurface::saveImage(const QString &path, const char *format) const
 {
@@ -345,10 +429,27 @@ std::optional<Failure> DrawingSurface::loadPicture(const QString &path)
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
         return failures::fromFile(file, path, errno);
-    QImageReader reader(&file, "bmp");
+    return loadPictureFrom(file);
+}
+
+std::optional<Failure> DrawingSurface::loadPictureData(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return loadPictureFrom(buffer);
+}
+
+std::optional<Failure> DrawingSurface::loadPictureFrom(QIODevice &device)
+{
+    WatchedBuffer buffer;
+    buffer.setData(device.readAll());
+    // Unbuffered, every read asks for just what the reader needs.
+    buffer.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    QImageReader reader(&buffer, "bmp");
     reader.setDecideFormatFromContent(false);
     const QImage picture = reader.read();
-    if (picture.isNull())
+    if (picture.isNull() || buffer.ranShort())
         return failures::make(failures::InvalidPicture);
     setPicture(picture);
     return std::nullopt;

@@ -3,13 +3,14 @@
 #include "canvas.h"
 #include "failure.h"
 
+#include <QByteArray>
+#include <QIODevice>
 #include <QImage>
 #include <QRect>
 #include <QSize>
 
 #include <functional>
 #include <optional>
-#include <vector>
 
 // The window's client area as a drawing surface: positions in twips, a pen
 // with width, raster mode and line style, and two images. The screen image
@@ -63,18 +64,20 @@ public:
     std::optional<Failure> saveImage(const QString &path, const char *format = "BMP") const;
     // Reads a Windows bitmap and makes it the picture.
     std::optional<Failure> loadPicture(const QString &path);
+    // The same from the bytes of a bitmap file.
+    std::optional<Failure> loadPictureData(const QByteArray &bytes);
 
     // Told the pixel rectangle of every change of the screen image.
     void setChangeListener(std::function<void(const QRect &)> listener) { listener_ = std::move(listener); }
 
 private:
-    struct Target;
+    template <typename Combine>
+    void plotPixels(const CurvePointF *points, std::size_t count, Combine combine);
     void fill(QImage &image) const;
     void paintBackground(bool persistentToo);
     void applyDot(int cx, int cy, std::uint32_t pen, QRect &dirty);
-    void applyMask(const std::vector<QPoint> &pixels, std::uint32_t pen);
     void changed(const QRect &rect);
-    const std::vector<QPoint> &dotShape();
+    std::optional<Failure> loadPictureFrom(QIODevice &device);
 
     double twipsPerPixel_;
     QSize size_;
@@ -87,7 +90,5 @@ private:
     int drawMode_ = 13;
     int drawStyle_ = 0;
     bool autoRedraw_ = false;
-    std::vector<QPoint> dotShape_;
-    int dotShapeWidth_ = 0;
     std::function<void(const QRect &)> listener_;
 };

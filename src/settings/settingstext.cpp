@@ -46,8 +46,9 @@ constexpr std::array<std::string_view, lineCount> comments = {
 constexpr int frameForeColorLine = 9;
 
 // The window takes its geometry as 32-bit integers (pixels and twips alike),
-// so magnitudes from 2^31 up cannot be carried out.
-constexpr float geometryLimit = 2147483648.0f;
+// so magnitudes from 2^31 up cannot be carried out. Neither can the largest
+// single below it: written with seven digits it reads back as 2^31.
+constexpr float geometryLimit = 2147483520.0f;
 
 // The extra width, in twips, of a window whose width line reads 0.
 constexpr float widthOverHeight = 2400.0f;
@@ -155,7 +156,9 @@ std::optional<float> toFiniteSingle(double value)
 
 // Window height or width from lines 16 and 18: a magnitude of at least 1 is
 // the size itself, 0 is `zeroSize`, a fraction is that part of `screenSize`.
-// Negative sizes and negative fractions are refused: no window has them.
+// Negative sizes and negative fractions are refused: no window has them. So
+// is a fraction that leaves less than 1 twip, which the file could not hold:
+// written back, it would read as a fraction again.
 std::optional<float> windowSize(double v, float zeroSize, double screenSize)
 {
     if (v < 0)
@@ -164,7 +167,10 @@ std::optional<float> windowSize(double v, float zeroSize, double screenSize)
         return toGeometry(v);
     if (v == 0)
         return toGeometry(zeroSize);
-    return toGeometry(screenSize * v);
+    const auto size = toGeometry(screenSize * v);
+    if (size && *size < 1)
+        return std::nullopt;
+    return size;
 }
 
 template <typename Target> void assign(Target &target, const std::optional<Target> &value)
@@ -234,8 +240,13 @@ void apply(int line, std::string_view cut, Settings &s, ScreenSize screen)
             s.stepSize = v;
         break;
     case 13:
-        if (take && v > 0)
-            assign(s.turns, toFiniteSingle(v));
+        // A value too small for single precision would give 0 turns, which
+        // the line refuses.
+        if (take && v > 0) {
+            const auto turns = toFiniteSingle(v);
+            if (turns && *turns > 0)
+                s.turns = *turns;
+        }
         break;
     case 14:
         // 32767 itself is refused; a width that rounds to 0 would draw

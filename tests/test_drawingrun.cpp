@@ -1,0 +1,760 @@
+#include "autorun.h"
+#include "curve.h"
+#include "drawingrun.h"
+#include "enginefakes.h"
+#include "mousesizing.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace {
+
+using I = ParameterTexts;
+using Log = EngineLog;
+
+constexpr std::uint64_t seed = 20240607;
+constexpr std::int32_t highest = std::numeric_limits<std::int32_t>::max();
+constexpr std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
+
+// Both frequencies given: a drawing that needs no random number.
+ParameterTexts fixedFigure()
+{
+    ParameterTexts t;
+    t[I::XAmp] = "0,5";
+    t[I::XFreq] = "3";
+    t[I::XRot] = "10";
+    return t;
+}
+
+// One window with its state, surface and generator.
+struct Bench {
+    FormState state;
+    Log log;
+    FakeCanvas canvas{log};
+    FakeHost host{log, canvas};
+    RandomSource random{seed};
+
+    Bench()
+    {
+        host.texts = fixedFigure();
+        state.foregroundColor = colors::white;
+        state.backgroundColor = colors::black;
+    }
+
+    void draw() { DrawingRun(state, host, canvas, random).run(); }
+    void autoRun() { autorun::click(state, host, canvas, random); }
+    // "Stop Draw" pressed while the k-th yield handles events.
+    void stopAt(int k)
+    {
+        host.atYield[k] = [this] { autorun::click(state, host, canvas, random); };
+    }
+
+    CurveParameters figure(const ParameterTexts &t, RandomSource &generator) const
+    {
+        CurveParameters p = curve::readCurveParameters(t);
+        curve::completeCurveParameters(p, host.width, host.height, state.drawPartX, state.drawPartY,
+                                       generator);
+        return p;
+    }
+    CurveParameters fixed() const
+    {
+        RandomSource unused(0);
+        return figure(host.texts, unused);
+    }
+
+    double barY() const { return host.panelHeightValue + 80; }
+    // Points set before the k-th yield (counting from 1).
+    long long pointsBeforeYield(int k) const { return log.of(Log::ProcessEvents).at(k - 1).value; }
+};
+
+bool samePoint(const CurvePointF &a, const CurvePointF &b)
+{
+    return a.x == b.x && a.y == b.y;
+}
+
+// Index of the first mismatch between the recorded points from `first` on and
+// the figure's points at n = 0, step, 2 step, ...; -1 when all match.
+long long firstMismatch(const std::vector<CurvePointF> &points, std::size_t first, std::size_t count,
+                        const CurveParameters &p, std::int64_t step, std::int32_t left = 50,
+                        std::int32_t top = 50)
+{
+    for (std::size_t i = 0; i < count; ++i) {
+        const auto n = static_cast<std::int32_t>(static_cast<std::int64_t>(i) * step);
+        if (!samePoint(points.at(first + i), curve::curvePoint(p, n, left, top)))
+            return static_cast<long long>(i);
+    }
+    return -1;
+}
+
+bool drewExactly(RandomSource &used, int draws)
+{
+    RandomSource fresh(seed);
+    for (int i = 0; i < draws; ++i)
+        fresh.next();
+    return used.next() == fresh.next();
+}
+
+std::vector<Log::Kind> kinds(const std::vector<Log::Entry> &entries, std::size_t from, std::size_t count)
+{
+    std::vector<Log::Kind> k;
+    for (std::size_t i = from; i < from + count && i < entries.size(); ++i)
+        k.push_back(entries[i].kind);
+    return k;
+}
+
+std::vector<long long> values(const std::vector<Log::Entry> &entries)
+{
+    std::vector<long long> v;
+    for (const Log::Entry &e : entries)
+        v.push_back(e.value);
+    return v;
+}
+
+} // namespace
+
+class TestDrawingRun : public QObject {
+    Q_OBJECT
+private slots:
+    void defaultsDrawOneTurn()
+    {
+        Bench b;
+        int badYields = 0;
+        b.host.everyYield = [&] {
+            if (b.host.drawEnabled || !b.host.running || b.state.drawingActive != 1)
+                ++badYields;
+        };
+        b.draw();
+
+        QCOMPARE(b.canvas.pointCount, std::size_t(62833));
+        QCOMPARE(b.host.yields, 629);
+        QCOMPARE(badYields, 0);
+        QCOMPARE(firstMismatch(b.canvas.points, 0, 62833, b.fixed(), 100), -1LL);
+        for (int k = 1; k <= 629; ++k)
+            QCOMPARE(b.pointsBeforeYield(k), (k - 1) * 100LL);
+
+        // Clearing the bar, then the bar itself, one point per checkpoint.
+        const auto lines = b.log.of(Log::Line);
+        QCOMPARE(lines.size(), std::size_t(1));
+        QCOMPARE(lines[0].x1, 6400.0f);
+        QCOMPARE(lines[0].x2, 6400.0f + 2300);
+        QCOMPARE(lines[0].y1, float(b.barY()));
+        QCOMPARE(lines[0].y2, float(b.barY()));
+        QCOMPARE(lines[0].color, colors::black);
+        const auto bar = b.log.of(Log::Pset);
+        QCOMPARE(bar.size(), std::size_t(629));
+        for (std::size_t k = 0; k < bar.size(); ++k) {
+            QCOMPARE(bar[k].x1, float(6400 + 10000.0 * k / 2950 + 10));
+            QCOMPARE(bar[k].y1, float(b.barY()));
+            QCOMPARE(bar[k].color, colors::white);
+        }
+        QVERIFY(std::fabs(bar.back().x1 - (6400 + 2138.81)) < 0.01);
+
+        const std::vector<Log::Kind> start{Log::SetRunning, Log::Line, Log::SetDrawEnabled,
+                                           Log::Clean,      Log::Pset, Log::ProcessEvents,
+                                           Log::PsetMany};
+        QCOMPARE(kinds(b.log.entries, 0, start.size()), start);
+        const std::size_t size = b.log.entries.size();
+        const std::vector<Log::Kind> end{Log::PsetMany, Log::SetRunning, Log::SetDrawEnabled};
+        QCOMPARE(kinds(b.log.entries, size - 3, 3), end);
+        QCOMPARE(values(b.log.of(Log::SetRunning)), (std::vector<long long>{1, 0}));
+        QCOMPARE(values(b.log.of(Log::SetDrawEnabled)), (std::vector<long long>{0, 1}));
+        QCOMPARE(b.log.count(Log::Clean), std::size_t(1));
+        QCOMPARE(b.log.count(Log::SetBackColor), std::size_t(0));
+        QCOMPARE(b.log.count(Log::Wait), std::size_t(0));
+        QCOMPARE(b.log.count(Log::EmptyField), std::size_t(0));
+        QCOMPARE(b.state.drawingActive, std::int16_t(0));
+        QCOMPARE(b.state.stopRequested, std::int16_t(0));
+        QVERIFY(b.host.drawEnabled);
+        QVERIFY(!b.host.running);
+        QVERIFY(drewExactly(b.random, 0));
+    }
+
+    void counterEnd_data()
+    {
+        QTest::addColumn<float>("turns");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("one") << 1.0f << 6283200;
+        QTest::newRow("two") << 2.0f << 12566400;
+        QTest::newRow("half") << 0.5f << 3141600;
+        QTest::newRow("negative") << -1.0f << -6283200;
+        QTest::newRow("zero") << 0.0f << 0;
+        QTest::newRow("largest that fits") << 341.0f << 2142571200;
+        QTest::newRow("just beyond") << 342.0f << highest;
+        QTest::newRow("huge") << 1e9f << highest;
+        QTest::newRow("huge negative") << -1e9f << lowest;
+        QTest::newRow("infinite") << std::numeric_limits<float>::infinity() << highest;
+        QTest::newRow("not a number") << std::numeric_limits<float>::quiet_NaN() << 0;
+    }
+    void counterEnd()
+    {
+        QFETCH(float, turns);
+        QFETCH(int, expected);
+        QCOMPARE(DrawingRun::counterEnd(turns), expected);
+    }
+
+    void counterStep_data()
+    {
+        QTest::addColumn<double>("stepSize");
+        QTest::addColumn<int>("expected");
+        QTest::newRow("default") << 100.0 << 100;
+        QTest::newRow("half to even down") << 2.5 << 2;
+        QTest::newRow("half to even up") << 3.5 << 4;
+        QTest::newRow("negative half") << -2.5 << -2;
+        QTest::newRow("huge") << 1e12 << highest;
+        QTest::newRow("huge negative") << -1e12 << lowest;
+        QTest::newRow("not a number") << std::numeric_limits<double>::quiet_NaN() << 0;
+    }
+    void counterStep()
+    {
+        QFETCH(double, stepSize);
+        QFETCH(int, expected);
+        QCOMPARE(DrawingRun::counterStep(stepSize), expected);
+    }
+
+    void checkpoints_data()
+    {
+        QTest::addColumn<double>("stepSize");
+        QTest::addColumn<float>("turns");
+        QTest::addColumn<long long>("points");
+        QTest::addColumn<int>("checkpoints");
+        QTest::addColumn<long long>("between");
+        QTest::newRow("default") << 100.0 << 1.0f << 62833LL << 629 << 100LL;
+        QTest::newRow("two turns") << 100.0 << 2.0f << 125665LL << 1257 << 100LL;
+        QTest::newRow("step 300") << 300.0 << 1.0f << 20945LL << 210 << 100LL;
+        QTest::newRow("step 7") << 7.0 << 1.0f << 897601LL << 90 << 10000LL;
+        QTest::newRow("step 333") << 333.0 << 1.0f << 18869LL << 2 << 10000LL;
+        QTest::newRow("step 10000") << 10000.0 << 1.0f << 629LL << 629 << 1LL;
+        QTest::newRow("step 2.5 rounds to 2") << 2.5 << 1.0f << 3141601LL << 629 << 5000LL;
+        QTest::newRow("step 3.5 rounds to 4") << 3.5 << 1.0f << 1570801LL << 629 << 2500LL;
+        QTest::newRow("backwards") << -100.0 << -1.0f << 62833LL << 629 << 100LL;
+        QTest::newRow("whole turn") << 6283200.0 << 1.0f << 2LL << 1 << 0LL;
+    }
+    void checkpoints()
+    {
+        QFETCH(double, stepSize);
+        QFETCH(float, turns);
+        QFETCH(long long, points);
+        QFETCH(int, checkpoints);
+        QFETCH(long long, between);
+        Bench b;
+        b.canvas.keepPoints = points <= 200000;
+        b.state.stepSize = stepSize;
+        b.state.turns = turns;
+        b.draw();
+        QCOMPARE(static_cast<long long>(b.canvas.pointCount), points);
+        QCOMPARE(b.host.yields, checkpoints);
+        for (int k = 2; k <= checkpoints; ++k)
+            QCOMPARE(b.pointsBeforeYield(k) - b.pointsBeforeYield(k - 1), between);
+        const auto bar = b.log.of(Log::Pset);
+        QCOMPARE(bar.size(), std::size_t(checkpoints));
+        const std::int64_t step = DrawingRun::counterStep(stepSize);
+        for (int k = 1; k <= checkpoints; ++k) {
+            const double n = static_cast<double>(b.pointsBeforeYield(k) * step);
+            QCOMPARE(bar[k - 1].x1, float(6400 + n / 2950 / turns + 10));
+        }
+        if (b.canvas.keepPoints)
+            QCOMPARE(firstMismatch(b.canvas.points, 0, b.canvas.pointCount, b.fixed(), step), -1LL);
+        // The last checkpoint of a whole number of turns is at 6280000 per
+        // turn when the step divides 10000.
+        if (10000 % std::max<std::int64_t>(std::abs(step), 1) == 0 && checkpoints > 1)
+            QVERIFY(std::fabs(bar.back().x1 - (6400 + 2138.81)) < 0.01);
+        QCOMPARE(b.state.drawingActive, std::int16_t(0));
+    }
+
+    void negativeTurnsDrawNothing()
+    {
+        Bench b;
+        b.state.turns = -1;
+        b.draw();
+        QCOMPARE(b.canvas.pointCount, std::size_t(0));
+        QCOMPARE(b.host.yields, 0);
+        QCOMPARE(b.log.count(Log::Pset), std::size_t(0));
+        QCOMPARE(b.state.drawingActive, std::int16_t(0));
+        QCOMPARE(values(b.log.of(Log::SetRunning)), (std::vector<long long>{1, 0}));
+        QVERIFY(b.host.drawEnabled);
+    }
+
+    // Drawings without a checkpoint and no pause would give "Stop Draw" no
+    // chance: the automatic run must still hand control to the window.
+    void autoRunWithoutCheckpointsCanBeStopped_data()
+    {
+        QTest::addColumn<int>("delay");
+        QTest::addColumn<int>("stopAt");
+        QTest::addColumn<int>("drawings");
+        QTest::newRow("no pause") << 0 << 3 << 3;
+        QTest::newRow("pause of 4") << 4 << 6 << 2;
+    }
+    void autoRunWithoutCheckpointsCanBeStopped()
+    {
+        QFETCH(int, delay);
+        QFETCH(int, stopAt);
+        QFETCH(int, drawings);
+        Bench b;
+        b.state.turns = -1;
+        b.state.autoRunDelay = delay;
+        b.stopAt(stopAt);
+        // A run that never yields is ended from outside instead of hanging.
+        b.host.afterClean = [&] {
+            if (b.log.count(Log::Clean) > 1000)
+                b.log.programEnded = true;
+        };
+        b.autoRun();
+        QCOMPARE(b.host.yields, stopAt);
+        QCOMPARE(b.log.count(Log::Clean), std::size_t(drawings));
+        QCOMPARE(b.canvas.pointCount, std::size_t(0));
+        QCOMPARE(b.state.drawingActive, std::int16_t(0));
+        QCOMPARE(b.state.autoRunActive, std::int16_t(0));
+    }
+
+    void turnsZeroDrawsOnePoint()
+    {
+        Bench b;
+        b.state.turns = 0;
+        b.draw();
+        QCOMPARE(b.canvas.pointCount, std::size_t(1));
+        QVERIFY(samePoint(b.canvas.points.at(0), curve::curvePoint(b.fixed(), 0, 50, 50)));
+        QCOMPARE(b.host.yields, 1);
+        QCOMPARE(b.canvas.nonFinite, 0);
+        QCOMPARE(b.state.drawingActive, std::int16_t(0));
+        QVERIFY(b.host.drawEnabled);
+    }
+
+    void stepZeroRepeatsFirstPointUntilStopped()
+    {
+        Bench b;
+        b.state.stepSize = 0;
+        b.stopAt(50);
+        b.draw();
+        QCOMPARE(b.host.yields, 50);
+        QCOMPARE(b.canvas.pointCount, std::size_t(49));
+        const CurvePointF first = curve::curvePoint(b.fixed(), 0, 50, 50);
+        for (const CurvePointF &p : b.canvas.points)
+            QVERIFY(samePoint(p, first));
+        for (int k = 1; k <= 50; ++k)
+            QCOMPARE(b.pointsBeforeYield(k), k - 1LL);
+        QCOMPARE(b.state.drawingActive, std::int16_t(0));
+    }
+
+    void stopAtCheckpoint_data()
+    {
+        QTest::addColumn<int>("k");
+        QTest::newRow("first") << 1;
+        QTest::newRow("second") << 2;
+        QTest::newRow("middle") << 300;
+        QTest::newRow("last") << 629;
+    }
+    void stopAtCheckpoint()
+    {
+        QFETCH(int, k);
+        Bench b;
+        b.state.autoRunDelay = 5;
+        b.stopAt(k);
+        b.draw();
+        QCOMPARE(b.host.yields, k);
+        QCOMPARE(b.canvas.pointCount, std::size_t(k - 1) * 100);
+        QCOMPARE(b.log.count(Log::Wait), std::size_t(0));
+        QCOMPARE(b.log.count(Log::EmptyField), std::size_t(0));
+        QCOMPARE(values(b.log.of(Log::SetRunning)), (std::vector<long long>{1, 0}));
+        QCOMPARE(b.state.drawingActive, std::int16_t(0));
+        QCOMPARE(b.state.autoRunActive, std::int16_t(0));
+        QCOMPARE(b.state.stopRequested, std::int16_t(0));
+        QVERIFY(b.host.drawEnabled);
+    }
+
+    void randomColors_data()
+    {
+        QTest::addColumn<int>("r");
+        QTest::newRow("none") << 0;
+        QTest::newRow("negative") << -1;
+        QTest::newRow("pen at checkpoints") << 1;
+        QTest::newRow("background and pen") << 2;
+        QTest::newRow("background, pen, pen at checkpoints") << 3;
+        QTest::newRow("background") << 4;
+        QTest::newRow("background, pen at checkpoints") << 5;
+        QTest::newRow("background only above") << 6;
+        QTest::newRow("odd above") << 7;
+    }
+    void randomColors()
+    {
+        QFETCH(int, r);
+        Bench b;
+        b.state.randomColors = static_cast<std::int16_t>(r);
+        b.draw();
+
+        RandomSource replica(seed);
+        int draws = 0;
+        colors::Color background = -1;
+        colors::Color pen = colors::white;
+        if (r > 1) {
+            background = drawing::randomColor(replica);
+            draws += 3;
+            if (r < 4) {
+                pen = drawing::randomColor(replica);
+                draws += 3;
+            }
+        }
+        const auto backs = b.log.of(Log::SetBackColor);
+        QCOMPARE(backs.size(), std::size_t(r > 1 ? 1 : 0));
+        if (r > 1) {
+            QCOMPARE(backs[0].color, background);
+            // The random background comes after the Clean of the drawing.
+            std::size_t clean = 0, back = 0;
+            for (std::size_t i = 0; i < b.log.entries.size(); ++i) {
+                if (b.log.entries[i].kind == Log::Clean)
+                    clean = i;
+                if (b.log.entries[i].kind == Log::SetBackColor)
+                    back = i;
+            }
+            QVERIFY(clean < back);
+        }
+
+        const bool penAtCheckpoints = r > 0 && r % 2 == 1;
+        const auto bar = b.log.of(Log::Pset);
+        QCOMPARE(bar.size(), std::size_t(629));
+        for (std::size_t k = 0; k < 629; ++k) {
+            if (penAtCheckpoints) {
+                pen = drawing::randomColor(replica);
+                draws += 3;
+            }
+            QCOMPARE(bar[k].color, pen);
+            const std::size_t first = k * 100;
+            const std::size_t last = std::min<std::size_t>(first + 100, 62833);
+            for (std::size_t i = first; i < last; ++i)
+                QCOMPARE(b.canvas.pointColors[i], pen);
+        }
+        QCOMPARE(b.state.foregroundColor, pen);
+        QCOMPARE(b.state.backgroundColor, colors::black);
+        QVERIFY(drewExactly(b.random, draws));
+        if (penAtCheckpoints) {
+            // The pen really changes along the drawing.
+            QVERIFY(b.canvas.pointColors.front() != b.canvas.pointColors.back());
+        }
+    }
+
+    void autoClean_data()
+    {
+        QTest::addColumn<double>("autoClean");
+        QTest::addColumn<int>("cleans");
+        QTest::newRow("on") << 1.0 << 2;
+        QTest::newRow("two") << 2.0 << 0;
+        QTest::newRow("off") << 0.0 << 0;
+        QTest::newRow("negative") << -1.0 << 0;
+    }
+    void autoClean()
+    {
+        QFETCH(double, autoClean);
+        QFETCH(int, cleans);
+        Bench b;
+        b.state.autoClean = autoClean;
+        b.stopAt(629 + 10);
+        b.autoRun();
+        QCOMPARE(b.canvas.pointCount, std::size_t(62833 + 900));
+        const auto done = b.log.of(Log::Clean);
+        QCOMPARE(done.size(), std::size_t(cleans));
+        if (cleans == 2) {
+            QCOMPARE(done[0].value, 0LL);
+            QCOMPARE(done[1].value, 62833LL);
+        }
+    }
+
+    void stopDuringSingleDrawHasNoPause()
+    {
+        Bench b;
+        b.state.autoRunDelay = 5;
+        b.stopAt(10);
+        b.draw();
+        QCOMPARE(b.host.yields, 10);
+        QCOMPARE(b.canvas.pointCount, std::size_t(900));
+        QCOMPARE(b.host.waits, 0);
+        QCOMPARE(b.log.count(Log::Clean), std::size_t(1));
+    }
+
+    void singleDrawHasNoPause()
+    {
+        Bench b;
+        b.state.autoRunDelay = 5;
+        b.draw();
+        QCOMPARE(b.host.waits, 0);
+        QCOMPARE(b.host.yields, 629);
+    }
+
+    void autoRunDrawsRandomFigures_data()
+    {
+        QTest::addColumn<QString>("xPwr1");
+        QTest::newRow("all fields empty") << "";
+        QTest::newRow("X pwr1 3") << "3";
+    }
+    void autoRunDrawsRandomFigures()
+    {
+        QFETCH(QString, xPwr1);
+        Bench b;
+        b.host.texts = ParameterTexts{};
+        b.host.texts[I::XPwr1] = xPwr1.toStdString();
+        const ParameterTexts typed = b.host.texts;
+        b.stopAt(629 * 3 + 5);
+        b.autoRun();
+
+        QCOMPARE(values(b.log.of(Log::EmptyField)),
+                 (std::vector<long long>{I::XAmp, I::XFreq, I::YAmp, I::YFreq}));
+        QCOMPARE(b.log.entries.at(4).kind, Log::SetRunning);
+        QCOMPARE(b.log.count(Log::Clean), std::size_t(4));
+        QCOMPARE(b.canvas.pointCount, std::size_t(3 * 62833 + 400));
+        QCOMPARE(b.state.autoRunActive, std::int16_t(0));
+        QCOMPARE(b.state.drawingActive, std::int16_t(0));
+        QCOMPARE(b.state.stopRequested, std::int16_t(0));
+        QVERIFY(b.host.drawEnabled);
+        QVERIFY(b.host.texts[I::XAmp].empty() && b.host.texts[I::YFreq].empty());
+        QCOMPARE(b.host.texts[I::XPwr1], typed[I::XPwr1]);
+
+        // Each drawing is the next random figure of the generator.
+        RandomSource replica(seed);
+        std::vector<CurveParameters> figures;
+        for (int d = 0; d < 4; ++d) {
+            figures.push_back(b.figure(typed, replica));
+            QCOMPARE(figures.back().allPowersOne, xPwr1.isEmpty());
+            const std::size_t count = d < 3 ? 62833 : 400;
+            QCOMPARE(firstMismatch(b.canvas.points, d * 62833, count, figures.back(), 100), -1LL);
+        }
+        QVERIFY(drewExactly(b.random, 8));
+        for (int d = 0; d < 4; ++d) {
+            for (int e = d + 1; e < 4; ++e) {
+                bool differ = false;
+                for (std::size_t i = 0; i < 400 && !differ; ++i)
+                    differ = !samePoint(b.canvas.points[d * 62833 + i], b.canvas.points[e * 62833 + i]);
+                QVERIFY(differ);
+            }
+        }
+    }
+
+    void autoRunPauseYieldsDelayTimes()
+    {
+        Bench b;
+        b.state.autoRunDelay = 5;
+        b.stopAt(629 + 5 + 629 + 5 + 1);
+        b.autoRun();
+        QCOMPARE(b.log.count(Log::Clean), std::size_t(3));
+        QCOMPARE(b.canvas.pointCount, std::size_t(2 * 62833));
+        QCOMPARE(b.host.waits, 10);
+        for (const Log::Entry &wait : b.log.of(Log::Wait))
+            QCOMPARE(wait.value, static_cast<long long>(DrawingRun::pauseRound(5).count()));
+
+        // Between the last checkpoint of a drawing and the next drawing:
+        // five rounds of a wait and a yield.
+        std::vector<std::size_t> yields;
+        for (std::size_t i = 0; i < b.log.entries.size(); ++i)
+            if (b.log.entries[i].kind == Log::ProcessEvents)
+                yields.push_back(i);
+        for (const int lastCheckpoint : {629, 629 + 5 + 629}) {
+            const std::size_t from = yields.at(lastCheckpoint - 1) + 1;
+            std::size_t i = from;
+            while (b.log.entries.at(i).kind == Log::PsetMany)
+                ++i;
+            const std::vector<Log::Kind> pause{Log::Wait, Log::ProcessEvents, Log::Wait, Log::ProcessEvents,
+                                               Log::Wait, Log::ProcessEvents, Log::Wait, Log::ProcessEvents,
+                                               Log::Wait, Log::ProcessEvents, Log::Line};
+            QCOMPARE(kinds(b.log.entries, i, pause.size()), pause);
+        }
+    }
+
+    void autoRunWithoutDelayHasNoPause_data()
+    {
+        QTest::addColumn<int>("delay");
+        QTest::newRow("zero") << 0;
+        QTest::newRow("negative") << -3;
+    }
+    void autoRunWithoutDelayHasNoPause()
+    {
+        QFETCH(int, delay);
+        Bench b;
+        b.state.autoRunDelay = delay;
+        b.stopAt(629 + 1);
+        b.autoRun();
+        QCOMPARE(b.host.waits, 0);
+        QCOMPARE(b.log.count(Log::Clean), std::size_t(2));
+        QCOMPARE(b.canvas.pointCount, std::size_t(62833));
+    }
+
+    void stopDuringPauseEndsRun()
+    {
+        Bench b;
+        b.state.autoRunDelay = 5;
+        b.stopAt(629 + 2);
+        b.autoRun();
+        QCOMPARE(b.log.count(Log::Clean), std::size_t(1));
+        QCOMPARE(b.canvas.pointCount, std::size_t(62833));
+        QVERIFY(b.host.waits >= 2 && b.host.waits <= 5);
+        QCOMPARE(b.state.drawingActive, std::int16_t(0));
+        QCOMPARE(b.state.autoRunActive, std::int16_t(0));
+        // Only the next drawing clears the request.
+        QCOMPARE(b.state.stopRequested, std::int16_t(1));
+        QCOMPARE(values(b.log.of(Log::SetRunning)), (std::vector<long long>{1, 0}));
+        QVERIFY(b.host.drawEnabled);
+        b.host.texts = fixedFigure();
+        b.draw();
+        QCOMPARE(b.canvas.pointCount, std::size_t(2 * 62833));
+        QCOMPARE(b.state.stopRequested, std::int16_t(0));
+    }
+
+    void pauseRound()
+    {
+        using std::chrono::microseconds;
+        QCOMPARE(DrawingRun::pauseRound(0), microseconds(0));
+        QCOMPARE(DrawingRun::pauseRound(-5), microseconds(0));
+        QCOMPARE(DrawingRun::pauseRound(lowest), microseconds(0));
+        // The whole pause is autoRunDelay rounds; a longer delay always
+        // means a longer pause.
+        const auto pause = [](std::int32_t delay) { return delay * DrawingRun::pauseRound(delay); };
+        for (std::int32_t d = 0; d < 3000; ++d)
+            QVERIFY2(pause(d + 1) > pause(d), QByteArray::number(d).constData());
+        for (std::int32_t d : {10000, 100000, 1000000, 100000000})
+            QVERIFY(pause(2 * d) > pause(d));
+        QVERIFY(pause(1000) > microseconds(10000));
+        QVERIFY(pause(1000) < microseconds(1000000));
+        QVERIFY(pause(highest) > pause(highest - 1));
+    }
+
+    void programEndedDuringDrawing()
+    {
+        Bench b;
+        b.host.atYield[3] = [&] { b.log.programEnded = true; };
+        b.draw();
+        QCOMPARE(b.log.callsAfterEnd, 0);
+        QCOMPARE(b.host.yields, 3);
+        QCOMPARE(b.canvas.pointCount, std::size_t(200));
+        QCOMPARE(values(b.log.of(Log::SetRunning)), (std::vector<long long>{1}));
+    }
+
+    void programEndedWithStopPending()
+    {
+        Bench b;
+        b.host.atYield[3] = [&] {
+            autorun::click(b.state, b.host, b.canvas, b.random);
+            b.log.programEnded = true;
+        };
+        b.autoRun();
+        QCOMPARE(b.log.callsAfterEnd, 0);
+        QCOMPARE(b.host.yields, 3);
+    }
+
+    void programEndedDuringPause()
+    {
+        Bench b;
+        b.state.autoRunDelay = 5;
+        b.host.atYield[629 + 2] = [&] { b.log.programEnded = true; };
+        b.autoRun();
+        QCOMPARE(b.log.callsAfterEnd, 0);
+        QCOMPARE(b.host.waits, 2);
+        QCOMPARE(b.log.count(Log::Clean), std::size_t(1));
+    }
+
+    void hugeTurnsStopAtFirstCheckpoint()
+    {
+        Bench b;
+        b.state.turns = 1e9f;
+        b.state.stepSize = 1;
+        b.stopAt(2);
+        b.draw();
+        QCOMPARE(b.host.yields, 2);
+        QCOMPARE(b.canvas.pointCount, std::size_t(10000));
+        QCOMPARE(firstMismatch(b.canvas.points, 0, 10000, b.fixed(), 1), -1LL);
+        const auto bar = b.log.of(Log::Pset);
+        QCOMPARE(bar.size(), std::size_t(2));
+        QCOMPARE(bar[1].x1, float(6400 + 10000.0 / 2950 / 1e9f + 10));
+        QCOMPARE(b.canvas.nonFinite, 0);
+        QCOMPARE(b.state.drawingActive, std::int16_t(0));
+    }
+
+    void extremeSteps_data()
+    {
+        QTest::addColumn<double>("stepSize");
+        QTest::addColumn<float>("turns");
+        QTest::addColumn<std::vector<int>>("counters");
+        QTest::newRow("huge step") << 1e12 << 1.0f << std::vector<int>{0};
+        QTest::newRow("huge step, huge turns") << 1e12 << 1e9f << std::vector<int>{0, highest};
+        QTest::newRow("huge negative step") << -1e12 << -1.0f << std::vector<int>{0};
+        QTest::newRow("huge negative step, huge turns") << -1e12 << -1e9f << std::vector<int>{0, lowest};
+        QTest::newRow("huge negative step, positive turns") << -1e12 << 1.0f << std::vector<int>{};
+        QTest::newRow("huge step, negative turns") << 1e12 << -1.0f << std::vector<int>{};
+        QTest::newRow("half the range") << 1073741824.0 << 1e9f << std::vector<int>{0, 1073741824};
+        QTest::newRow("largest step") << 2147483647.0 << 1e9f << std::vector<int>{0, highest};
+    }
+    void extremeSteps()
+    {
+        QFETCH(double, stepSize);
+        QFETCH(float, turns);
+        QFETCH(std::vector<int>, counters);
+        Bench b;
+        b.state.stepSize = stepSize;
+        b.state.turns = turns;
+        b.draw();
+        QCOMPARE(b.canvas.pointCount, counters.size());
+        const CurveParameters p = b.fixed();
+        for (std::size_t i = 0; i < counters.size(); ++i)
+            QVERIFY(samePoint(b.canvas.points[i], curve::curvePoint(p, counters[i], 50, 50)));
+        QCOMPARE(b.host.yields, counters.empty() ? 0 : 1);
+        QCOMPARE(b.canvas.nonFinite, 0);
+        QCOMPARE(b.state.drawingActive, std::int16_t(0));
+    }
+
+    void changesAtYieldReachFollowingPoints()
+    {
+        Bench b;
+        b.host.atYield[3] = [&] {
+            b.state.foregroundColor = 0x123456;
+            b.state.drawLeftOffset = 1000;
+        };
+        // A double click during the run puts the rest back at the default
+        // origin at its release.
+        b.host.atYield[5] = [&] {
+            mousesizing::doubleClick(b.state);
+            mousesizing::mouseUp(b.state, 10, 10, b.host.width, b.host.height);
+        };
+        b.draw();
+        const CurveParameters p = b.fixed();
+        QCOMPARE(firstMismatch(b.canvas.points, 0, 200, p, 100), -1LL);
+        for (std::size_t i = 200; i < 400; ++i)
+            QVERIFY(samePoint(b.canvas.points[i], curve::curvePoint(p, std::int32_t(i * 100), 1000, 50)));
+        QCOMPARE(b.state.drawLeftOffset, 50);
+        for (std::size_t i = 400; i < 62833; ++i)
+            QVERIFY(samePoint(b.canvas.points[i], curve::curvePoint(p, std::int32_t(i * 100), 50, 50)));
+        QCOMPARE(b.canvas.pointColors[199], colors::white);
+        QCOMPARE(b.canvas.pointColors[200], 0x123456);
+        QCOMPARE(b.canvas.pointColors.back(), 0x123456);
+        QCOMPARE(b.log.of(Log::Pset).back().color, 0x123456);
+    }
+
+    void randomColorComponents()
+    {
+        RandomSource random(seed);
+        RandomSource replica(seed);
+        for (int i = 0; i < 1000; ++i) {
+            const colors::Color c = drawing::randomColor(random);
+            int expected[3];
+            for (int &e : expected)
+                e = std::min(255, int(std::nearbyint(256 * replica.next())));
+            QCOMPARE(c, colors::rgb(expected[0], expected[1], expected[2]));
+            QVERIFY(c >= 0 && c <= colors::white);
+        }
+    }
+
+    void clearProgressBar()
+    {
+        Log log;
+        FakeCanvas canvas(log);
+        drawing::clearProgressBar(canvas, 100, 2000, 0x00ff00);
+        const auto lines = log.of(Log::Line);
+        QCOMPARE(lines.size(), std::size_t(1));
+        QCOMPARE(lines[0].x1, 100.0f);
+        QCOMPARE(lines[0].y1, 2080.0f);
+        QCOMPARE(lines[0].x2, 2400.0f);
+        QCOMPARE(lines[0].y2, 2080.0f);
+        QCOMPARE(lines[0].color, 0x00ff00);
+    }
+};
+
+QTEST_APPLESS_MAIN(TestDrawingRun)
+#include "test_drawingrun.moc"

@@ -1,0 +1,320 @@
+#include "enginefakes.h"
+#include "mousesizing.h"
+
+#include <QTest>
+
+#include <chrono>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace {
+
+using Log = EngineLog;
+
+struct Bench {
+    FormState state;
+    Log log;
+    FakeCanvas canvas{log};
+    FakeHost host{log, canvas};
+
+    // A placement that is not the default one, so that a reset shows.
+    Bench()
+    {
+        state.drawLeftOffset = 300;
+        state.drawTopOffset = 400;
+        state.drawPartX = 0.5f;
+        state.drawPartY = 0.7f;
+        state.foregroundColor = 0x00ff80;
+    }
+
+    void drag(float x1, float y1, float x2, float y2, double width = 8528, double height = 6528)
+    {
+        mousesizing::mouseDown(state, x1, y1);
+        mousesizing::mouseUp(state, x2, y2, width, height);
+    }
+
+    bool isDefault() const
+    {
+        return state.drawLeftOffset == 50 && state.drawTopOffset == 50 && state.drawPartX == 1 &&
+               state.drawPartY == 1;
+    }
+    bool isUnchanged() const
+    {
+        return state.drawLeftOffset == 300 && state.drawTopOffset == 400 && state.drawPartX == 0.5f &&
+               state.drawPartY == 0.7f;
+    }
+};
+
+float part(double distance, double span)
+{
+    return static_cast<float>(distance / span);
+}
+
+} // namespace
+
+class TestMouseSizing : public QObject {
+    Q_OBJECT
+private slots:
+    void plainClickResets_data()
+    {
+        QTest::addColumn<float>("x");
+        QTest::addColumn<float>("y");
+        QTest::newRow("middle") << 1000.0f << 800.0f;
+        QTest::newRow("corner") << 0.0f << 0.0f;
+        QTest::newRow("fraction") << 2000.5f << 99.25f;
+    }
+    void plainClickResets()
+    {
+        QFETCH(float, x);
+        QFETCH(float, y);
+        Bench b;
+        b.drag(x, y, x, y);
+        QVERIFY(b.isDefault());
+        QCOMPARE(b.state.sizingPressed, std::int16_t(0));
+        QVERIFY(b.log.entries.empty());
+    }
+
+    void drag_data()
+    {
+        QTest::addColumn<float>("x1");
+        QTest::addColumn<float>("y1");
+        QTest::addColumn<float>("x2");
+        QTest::addColumn<float>("y2");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<double>("height");
+        QTest::addColumn<int>("left");
+        QTest::addColumn<int>("top");
+        QTest::addColumn<float>("partX");
+        QTest::addColumn<float>("partY");
+        const float third = part(3000, 6228);
+        QTest::newRow("down and right")
+            << 1000.0f << 800.0f << 4000.0f << 3800.0f << 8528.0 << 6528.0 << 1000 << 800 << third << third;
+        QTest::newRow("up and left") << 4000.0f << 3800.0f << 1000.0f << 800.0f << 8528.0 << 6528.0 << 1000
+                                     << 800 << third << third;
+        QTest::newRow("down and left")
+            << 4000.0f << 800.0f << 1000.0f << 3800.0f << 8528.0 << 6528.0 << 1000 << 800 << third << third;
+        QTest::newRow("up and right")
+            << 1000.0f << 3800.0f << 4000.0f << 800.0f << 8528.0 << 6528.0 << 1000 << 800 << third << third;
+        QTest::newRow("just wide enough") << 1000.0f << 800.0f << 1010.0f << 810.0f << 8528.0 << 6528.0
+                                          << 1000 << 800 << part(10, 6228) << part(10, 6228);
+        QTest::newRow("other window") << 1000.0f << 800.0f << 4000.0f << 3800.0f << 10000.0 << 5000.0 << 1000
+                                      << 800 << part(3000, 7700) << part(3000, 4700);
+        QTest::newRow("press rounds half to even")
+            << 1000.5f << 800.5f << 4000.0f << 3800.0f << 8528.0 << 6528.0 << 1000 << 800 << third << third;
+        QTest::newRow("press rounds half up to even")
+            << 1001.5f << 801.5f << 4000.5f << 3800.25f << 8528.0 << 6528.0 << 1002 << 802
+            << part(2998.5, 6228) << part(2998.25, 6228);
+        QTest::newRow("release rounds") << 4000.0f << 3800.0f << 1000.5f << 799.5f << 8528.0 << 6528.0 << 1000
+                                        << 800 << part(2999.5, 6228) << part(3000.5, 6228);
+        QTest::newRow("barely wider than panel") << 1000.0f << 800.0f << 4000.0f << 3800.0f << 2301.0 << 301.0
+                                                 << 1000 << 800 << 3000.0f << 3000.0f;
+    }
+    void drag()
+    {
+        QFETCH(float, x1);
+        QFETCH(float, y1);
+        QFETCH(float, x2);
+        QFETCH(float, y2);
+        QFETCH(double, width);
+        QFETCH(double, height);
+        QFETCH(int, left);
+        QFETCH(int, top);
+        QFETCH(float, partX);
+        QFETCH(float, partY);
+        Bench b;
+        b.drag(x1, y1, x2, y2, width, height);
+        QCOMPARE(b.state.drawLeftOffset, left);
+        QCOMPARE(b.state.drawTopOffset, top);
+        QCOMPARE(b.state.drawPartX, partX);
+        QCOMPARE(b.state.drawPartY, partY);
+        QCOMPARE(b.state.sizingPressed, std::int16_t(0));
+    }
+
+    void dragResets_data()
+    {
+        QTest::addColumn<float>("x1");
+        QTest::addColumn<float>("y1");
+        QTest::addColumn<float>("x2");
+        QTest::addColumn<float>("y2");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<double>("height");
+        QTest::newRow("too flat") << 1000.0f << 800.0f << 4000.0f << 809.0f << 8528.0 << 6528.0;
+        QTest::newRow("too flat upwards") << 1000.0f << 800.0f << 4000.0f << 791.0f << 8528.0 << 6528.0;
+        QTest::newRow("too narrow") << 1000.0f << 800.0f << 1009.0f << 3800.0f << 8528.0 << 6528.0;
+        QTest::newRow("too narrow leftwards") << 1000.0f << 800.0f << 991.0f << 3800.0f << 8528.0 << 6528.0;
+        QTest::newRow("window as wide as the panel")
+            << 1000.0f << 800.0f << 4000.0f << 3800.0f << 2300.0 << 6528.0;
+        QTest::newRow("window narrower than the panel")
+            << 1000.0f << 800.0f << 4000.0f << 3800.0f << 2000.0 << 6528.0;
+        QTest::newRow("window 300 high") << 1000.0f << 800.0f << 4000.0f << 3800.0f << 8528.0 << 300.0;
+        QTest::newRow("window lower still") << 1000.0f << 800.0f << 4000.0f << 3800.0f << 8528.0 << 100.0;
+        QTest::newRow("no window") << 1000.0f << 800.0f << 4000.0f << 3800.0f << 0.0 << 0.0;
+        QTest::newRow("press at the reset mark") << -1.0f << 800.0f << 4000.0f << 3800.0f << 8528.0 << 6528.0;
+    }
+    void dragResets()
+    {
+        QFETCH(float, x1);
+        QFETCH(float, y1);
+        QFETCH(float, x2);
+        QFETCH(float, y2);
+        QFETCH(double, width);
+        QFETCH(double, height);
+        Bench b;
+        b.drag(x1, y1, x2, y2, width, height);
+        QVERIFY(b.isDefault());
+        QCOMPARE(b.state.sizingPressed, std::int16_t(0));
+    }
+
+    void pressHoldsPressPoint()
+    {
+        Bench b;
+        mousesizing::mouseDown(b.state, 1234.5f, 2345.5f);
+        QCOMPARE(b.state.drawLeftOffset, 1234);
+        QCOMPARE(b.state.drawTopOffset, 2346);
+        QCOMPARE(b.state.drawPartX, 0.5f);
+        QCOMPARE(b.state.drawPartY, 0.7f);
+        QCOMPARE(b.state.sizingPressed, std::int16_t(1));
+    }
+
+    void pressFarOutside()
+    {
+        Bench b;
+        constexpr std::int32_t highest = std::numeric_limits<std::int32_t>::max();
+        constexpr std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
+        mousesizing::mouseDown(b.state, 1e10f, -1e10f);
+        QCOMPARE(b.state.drawLeftOffset, highest);
+        QCOMPARE(b.state.drawTopOffset, lowest);
+        mousesizing::mouseUp(b.state, -1e10f, 1e10f, 8528, 6528);
+        QCOMPARE(b.state.drawLeftOffset, lowest);
+        QCOMPARE(b.state.drawTopOffset, lowest);
+        QCOMPARE(b.state.drawPartX, part(highest + 1e10, 6228));
+        QCOMPARE(b.state.drawPartY, part(1e10 - lowest, 6228));
+    }
+
+    void doubleClickResetsAtRelease_data()
+    {
+        QTest::addColumn<int>("drawingActive");
+        QTest::newRow("idle") << 0;
+        QTest::newRow("during a run") << 1;
+    }
+    void doubleClickResetsAtRelease()
+    {
+        QFETCH(int, drawingActive);
+        Bench b;
+        b.state.drawingActive = static_cast<std::int16_t>(drawingActive);
+        // The platform delivers down, up, click, double click, up.
+        mousesizing::mouseDown(b.state, 1000, 800);
+        mousesizing::mouseUp(b.state, 4000, 3800, 8528, 6528);
+        if (drawingActive)
+            QVERIFY(b.isUnchanged());
+        mousesizing::doubleClick(b.state);
+        QCOMPARE(b.state.drawLeftOffset, -1);
+        mousesizing::mouseUp(b.state, 4000, 3800, 8528, 6528);
+        QVERIFY(b.isDefault());
+        QCOMPARE(b.state.sizingPressed, std::int16_t(0));
+        QVERIFY(b.log.entries.empty());
+    }
+
+    void ignoredDuringRun()
+    {
+        Bench b;
+        b.state.drawingActive = 1;
+        mousesizing::mouseDown(b.state, 1000, 800);
+        QVERIFY(b.isUnchanged());
+        QCOMPARE(b.state.sizingPressed, std::int16_t(0));
+
+        // A press from before the run: its move and release do nothing now.
+        b.state.sizingPressed = 1;
+        mousesizing::mouseMove(b.state, b.canvas, b.host, 2000, 1500);
+        QVERIFY(b.log.entries.empty());
+        mousesizing::mouseUp(b.state, 4000, 3800, 8528, 6528);
+        QVERIFY(b.isUnchanged());
+        QCOMPARE(b.state.sizingPressed, std::int16_t(1));
+    }
+
+    void noLineWithoutPress()
+    {
+        Bench b;
+        mousesizing::mouseMove(b.state, b.canvas, b.host, 2000, 1500);
+        QVERIFY(b.log.entries.empty());
+        b.drag(1000, 800, 4000, 3800);
+        mousesizing::mouseMove(b.state, b.canvas, b.host, 2000, 1500);
+        QVERIFY(b.log.entries.empty());
+        QCOMPARE(b.canvas.mode, 13);
+    }
+
+    void rubberBand_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("delay");
+        QTest::newRow("copy pen") << 13 << 200;
+        QTest::newRow("xor pen") << 7 << 50;
+        QTest::newRow("no delay") << 4 << 0;
+    }
+    void rubberBand()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, delay);
+        Bench b;
+        b.canvas.mode = mode;
+        b.state.mouseDelay = delay;
+        mousesizing::mouseDown(b.state, 1000, 800);
+        mousesizing::mouseMove(b.state, b.canvas, b.host, 2000.5f, 1500.25f);
+
+        const auto &e = b.log.entries;
+        QCOMPARE(e.size(), std::size_t(5));
+        QCOMPARE(e[0].kind, Log::SetDrawMode);
+        QCOMPARE(e[0].value, 6LL);
+        QCOMPARE(e[1].kind, Log::Line);
+        QCOMPARE(e[2].kind, Log::Wait);
+        QCOMPARE(e[2].value, static_cast<long long>(mousesizing::rubberBandTime(delay).count()));
+        QCOMPARE(e[3].kind, Log::Line);
+        QCOMPARE(e[4].kind, Log::SetDrawMode);
+        QCOMPARE(e[4].value, static_cast<long long>(mode));
+        for (const Log::Entry &line : {e[1], e[3]}) {
+            QCOMPARE(line.x1, 1000.0f);
+            QCOMPARE(line.y1, 800.0f);
+            QCOMPARE(line.x2, 2000.5f);
+            QCOMPARE(line.y2, 1500.25f);
+            QCOMPARE(line.color, 0x00ff80);
+        }
+        QCOMPARE(b.canvas.mode, mode);
+        // The move changes nothing of the pending drag.
+        QCOMPARE(b.state.drawLeftOffset, 1000);
+        QCOMPARE(b.state.drawTopOffset, 800);
+        QCOMPARE(b.state.sizingPressed, std::int16_t(1));
+        QCOMPARE(b.host.yields, 0);
+    }
+
+    void rubberBandTime()
+    {
+        using mousesizing::rubberBandTime;
+        using std::chrono::microseconds;
+        QCOMPARE(rubberBandTime(0), microseconds(0));
+        QVERIFY(rubberBandTime(1) > microseconds(0));
+        for (std::int32_t d = 0; d < 1000; ++d)
+            QVERIFY2(rubberBandTime(d + 1) > rubberBandTime(d), QByteArray::number(d).constData());
+        // Growing with the square: twice the delay, four times the display.
+        QCOMPARE(rubberBandTime(200), 4 * rubberBandTime(100));
+        QCOMPARE(rubberBandTime(400), 4 * rubberBandTime(200));
+        QCOMPARE(rubberBandTime(-200), rubberBandTime(200));
+        // The default is a short flicker.
+        QVERIFY(rubberBandTime(200) >= microseconds(5000));
+        QVERIFY(rubberBandTime(200) <= microseconds(100000));
+        QVERIFY(rubberBandTime(std::numeric_limits<std::int32_t>::max()) <= microseconds(500000));
+        QVERIFY(rubberBandTime(std::numeric_limits<std::int32_t>::min()) <= microseconds(500000));
+    }
+
+    void resetPlacement()
+    {
+        Bench b;
+        b.state.sizingPressed = 1;
+        mousesizing::resetPlacement(b.state);
+        QVERIFY(b.isDefault());
+    }
+};
+
+QTEST_APPLESS_MAIN(TestMouseSizing)
+#include "test_mousesizing.moc"

@@ -1,0 +1,1278 @@
+#include "canvaswidget.h"
+#include "colors.h"
+#include "drawingsurface.h"
+#include "failure.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QPaintEvent>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <algorithm>
+#include <cmath>
+#include <csignal>
+#include <cstdint>
+#include <limits>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <utility>
+#include <vector>
+
+using colors::Color;
+
+namespace {
+
+constexpr float pixel = 15;
+
+float tw(int pixels)
+{
+    return static_cast<float>(pixels) * pixel;
+}
+
+QString colorName(QRgb rgb)
+{
+    return QStringLiteral("#%1").arg(rgb & 0xffffffu, 6, 16, QLatin1Char('0'));
+}
+
+bool sameColor(QRgb a, QRgb b)
+{
+    return ((a ^ b) & 0xffffffu) == 0;
+}
+
+// Fails the calling test at the first pixel where the two images differ.
+bool imagesMatch(const QImage &actual, const QImage &expected, const char *file, int line)
+{
+    if (actual.size() != expected.size()) {
+        const QString message = QStringLiteral("image is %1x%2, expected %3x%4")
+                                    .arg(actual.width())
+                                    .arg(actual.height())
+                                    .arg(expected.width())
+                                    .arg(expected.height());
+        QTest::qFail(qPrintable(message), file, line);
+        return false;
+    }
+    for (int y = 0; y < actual.height(); ++y) {
+        for (int x = 0; x < actual.width(); ++x) {
+            if (!sameColor(actual.pixel(x, y), expected.pixel(x, y))) {
+                const QString message =
+                    QStringLiteral("first difference at (%1, %2): actual %3, expected %4")
+                        .arg(x)
+                        .arg(y)
+                        .arg(colorName(actual.pixel(x, y)), colorName(expected.pixel(x, y)));
+                QTest::qFail(qPrintable(message), file, line);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// Fails the calling test at the first pixel of `rect` that is not `expected`.
+bool regionMatches(const QImage &image, const QRect &rect, Color expected, const char *file, int line)
+{
+    const QRgb want = colors::toPixel(expected);
+    const QRect inside = rect & image.rect();
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            if (!sameColor(image.pixel(x, y), want)) {
+                const QString message = QStringLiteral("first difference at (%1, %2): actual %3, expected %4")
+                                            .arg(x)
+                                            .arg(y)
+                                            .arg(colorName(image.pixel(x, y)), colorName(want));
+                QTest::qFail(qPrintable(message), file, line);
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+#define COMPARE_IMAGES(actual, expected)                                                                     \
+    do {                                                                                                     \
+        if (!imagesMatch((actual), (expected), __FILE__, __LINE__))                                          \
+            return;                                                                                          \
+    } while (false)
+
+#define COMPARE_REGION(image, rect, color)                                                                   \
+    do {                                                                                                     \
+        if (!regionMatches((image), (rect), (color), __FILE__, __LINE__))                                    \
+            return;                                                                                          \
+    } while (false)
+
+namespace {
+
+QImage filled(QSize size, Color color)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(colors::toPixel(color));
+    return image;
+}
+
+void put(QImage &image, int x, int y, Color color)
+{
+    image.setPixel(x, y, colors::toPixel(color));
+}
+
+// What the window shows of the client area.
+QImage screen(const DrawingSurface &surface)
+{
+    return surface.screenImage().copy(QRect(QPoint(0, 0), surface.size()));
+}
+
+std::vector<QPoint> differences(const QImage &a, const QImage &b)
+{
+    std::vector<QPoint> points;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (!sameColor(a.pixel(x, y), b.pixel(x, y)))
+                points.emplace_back(x, y);
+    return points;
+}
+
+QRect bounds(const std::vector<QPoint> &points)
+{
+    QRect rect;
+    for (const QPoint &point : points)
+        rect |= QRect(point, QSize(1, 1));
+    return rect;
+}
+
+// A background where every pixel differs from its neighbours.
+QImage pattern(QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    for (int y = 0; y < size.height(); ++y)
+        for (int x = 0; x < size.width(); ++x)
+            image.setPixel(x, y,
+                           qRgb((x * 37 + y * 11) & 0xff, (x * 5 + y * 71) & 0xff, (x * y * 3 + 29) & 0xff));
+    return image;
+}
+
+// A surface with a picture and a few strokes on it, drawing into both images.
+void paintBusyBackground(DrawingSurface &surface)
+{
+    surface.setAutoRedraw(true);
+    surface.setPicture(pattern(surface.size()));
+    surface.setDrawWidth(3);
+    surface.line(tw(2), tw(3), tw(70), tw(45), colors::rgb(200, 40, 90));
+    surface.setDrawWidth(1);
+    surface.line(tw(0), tw(30), tw(79), tw(10), colors::rgb(10, 250, 120));
+    surface.pset(tw(40), tw(25), colors::white);
+}
+
+std::uint32_t gdi(int mode, std::uint32_t pen, std::uint32_t dest)
+{
+    switch (mode) {
+    case 1: return 0;
+    case 2: return ~(pen | dest);
+    case 3: return ~pen & dest;
+    case 4: return ~pen;
+    case 5: return pen & ~dest;
+    case 6: return ~dest;
+    case 7: return pen ^ dest;
+    case 8: return ~(pen & dest);
+    case 9: return pen & dest;
+    case 10: return ~(pen ^ dest);
+    case 11: return dest;
+    case 12: return ~pen | dest;
+    case 13: return pen;
+    case 14: return pen | ~dest;
+    case 15: return pen | dest;
+    default: return 0xffffffu;
+    }
+}
+
+const char *const modeNames[] = {"R2_BLACK",      "R2_NOTMERGEPEN", "R2_MASKNOTPEN", "R2_NOTCOPYPEN",
+                                 "R2_MASKPENNOT", "R2_NOT",         "R2_XORPEN",     "R2_NOTMASKPEN",
+                                 "R2_MASKPEN",    "R2_NOTXORPEN",   "R2_NOP",        "R2_MERGENOTPEN",
+                                 "R2_COPYPEN",    "R2_MERGEPENNOT", "R2_MERGEPEN",   "R2_WHITE"};
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll();
+}
+
+bool writeAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+void appendLittleEndian(QByteArray &bytes, std::uint32_t value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes.append(static_cast<char>((value >> (8 * i)) & 0xffu));
+}
+
+// A Windows bitmap file with a BITMAPINFOHEADER; a negative height stores
+// the rows from the top down.
+QByteArray bitmapFile(std::int32_t width, std::int32_t height, int bits, int compression,
+                      const QByteArray &palette, const QByteArray &pixels)
+{
+    const auto offset = static_cast<std::uint32_t>(14 + 40 + palette.size());
+    QByteArray bytes("BM");
+    appendLittleEndian(bytes, offset + static_cast<std::uint32_t>(pixels.size()), 4);
+    appendLittleEndian(bytes, 0, 4);
+    appendLittleEndian(bytes, offset, 4);
+    appendLittleEndian(bytes, 40, 4);
+    appendLittleEndian(bytes, static_cast<std::uint32_t>(width), 4);
+    appendLittleEndian(bytes, static_cast<std::uint32_t>(height), 4);
+    appendLittleEndian(bytes, 1, 2);
+    appendLittleEndian(bytes, static_cast<std::uint32_t>(bits), 2);
+    appendLittleEndian(bytes, static_cast<std::uint32_t>(compression), 4);
+    appendLittleEndian(bytes, static_cast<std::uint32_t>(pixels.size()), 4);
+    appendLittleEndian(bytes, 2835, 4);
+    appendLittleEndian(bytes, 2835, 4);
+    appendLittleEndian(bytes, static_cast<std::uint32_t>(palette.size() / 4), 4);
+    appendLittleEndian(bytes, 0, 4);
+    return bytes + palette + pixels;
+}
+
+// Red, green, blue, white, as blue-green-red-zero entries.
+const QByteArray palette = QByteArray::fromHex("0000ff00"
+                                               "00ff0000"
+                                               "ff000000"
+                                               "ffffff00");
+
+QByteArray eightBitIndexed()
+{
+    return bitmapFile(3, 2, 8, 0, palette,
+                      QByteArray::fromHex("00010200"
+                                          "03000100"));
+}
+
+QByteArray runLengthEncoded()
+{
+    return bitmapFile(4, 2, 8, 1, palette,
+                      QByteArray::fromHex("0401"
+                                          "0000"
+                                          "0202"
+                                          "0203"
+                                          "0001"));
+}
+
+// Records the region of every paint event of the watched widget.
+class PaintRecorder : public QObject {
+public:
+    std::vector<QRegion> regions;
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            regions.push_back(static_cast<QPaintEvent *>(event)->region());
+        return false;
+    }
+};
+
+// Lowers the file size limit for its lifetime, so that writing a larger file
+// fails with EFBIG even for root.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &old_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = old_;
+        limit.rlim_cur = bytes;
+        active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &old_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+    FileSizeLimit(const FileSizeLimit &) = delete;
+    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+    bool active() const { return active_; }
+
+private:
+    rlimit old_{};
+    void (*oldHandler_)(int) = nullptr;
+    bool active_ = false;
+};
+
+} // namespace
+
+class TestSurface : public QObject {
+    Q_OBJECT
+private slots:
+    void drawModes_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<Color>("pen");
+        QTest::addColumn<Color>("surface");
+        QTest::addColumn<Color>("expected");
+        const std::pair<Color, Color> pairs[] = {
+            {0x00FF00F0, 0x0F0F0F},         {colors::black, colors::black}, {colors::black, colors::white},
+            {colors::white, colors::black}, {colors::white, colors::white}, {0x123456, 0xABCDEF},
+            {0xABCDEF, 0x123456},
+        };
+        for (int mode = 1; mode <= 16; ++mode) {
+            for (const auto &[pen, surface] : pairs) {
+                const auto result =
+                    gdi(mode, static_cast<std::uint32_t>(pen), static_cast<std::uint32_t>(surface));
+                QTest::addRow("%d %s pen %06x on %06x", mode, modeNames[mode - 1], pen, surface)
+                    << mode << pen << surface << static_cast<Color>(result & 0xffffffu);
+            }
+        }
+    }
+    void drawModes()
+    {
+        QFETCH(int, mode);
+        QFETCH(Color, pen);
+        QFETCH(Color, surface);
+        QFETCH(Color, expected);
+        DrawingSurface canvas(QSize(16, 8));
+        canvas.setAutoRedraw(true);
+        canvas.setBackColor(surface);
+        canvas.setDrawMode(mode);
+        QCOMPARE(canvas.drawMode(), mode);
+
+        canvas.pset(tw(3), tw(2), pen);
+        QImage want = filled(QSize(16, 8), surface);
+        put(want, 3, 2, expected);
+        COMPARE_IMAGES(screen(canvas), want);
+        COMPARE_IMAGES(canvas.image(), want);
+
+        canvas.line(tw(2), tw(5), tw(12), tw(5), pen);
+        for (int x = 2; x <= 12; ++x)
+            put(want, x, 5, expected);
+        COMPARE_IMAGES(screen(canvas), want);
+        COMPARE_IMAGES(canvas.image(), want);
+    }
+
+    void invalidDrawModeIsIgnored()
+    {
+        DrawingSurface canvas;
+        canvas.setDrawMode(7);
+        canvas.setDrawMode(0);
+        canvas.setDrawMode(17);
+        QCOMPARE(canvas.drawMode(), 7);
+    }
+
+    void secondStrokeRestores_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QLine>("segment");
+        const std::pair<const char *, QLine> shapes[] = {
+            {"diagonal", QLine(5, 7, 60, 40)},
+            {"steep", QLine(30, 2, 36, 45)},
+            {"horizontal", QLine(3, 20, 70, 20)},
+            {"zero length", QLine(40, 25, 40, 25)},
+            {"leaving the image", QLine(-10, 30, 95, -6)},
+        };
+        for (const int mode : {6, 7})
+            for (const int width : {1, 3, 8})
+                for (const auto &[name, segment] : shapes)
+                    QTest::addRow("mode %d width %d %s", mode, width, name) << mode << width << segment;
+    }
+    void secondStrokeRestores()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, width);
+        QFETCH(QLine, segment);
+        DrawingSurface canvas(QSize(80, 50));
+        paintBusyBackground(canvas);
+        const QImage screenBefore = screen(canvas);
+        const QImage imageBefore = canvas.image();
+
+        canvas.setDrawMode(mode);
+        canvas.setDrawWidth(width);
+        const Color pen = colors::rgb(60, 150, 225);
+        canvas.line(tw(segment.x1()), tw(segment.y1()), tw(segment.x2()), tw(segment.y2()), pen);
+        QVERIFY(!differences(screen(canvas), screenBefore).empty());
+        QVERIFY(!differences(canvas.image(), imageBefore).empty());
+        canvas.line(tw(segment.x1()), tw(segment.y1()), tw(segment.x2()), tw(segment.y2()), pen);
+        COMPARE_IMAGES(screen(canvas), screenBefore);
+        COMPARE_IMAGES(canvas.image(), imageBefore);
+    }
+
+    void twipsLandOnPixels_data()
+    {
+        QTest::addColumn<float>("x");
+        QTest::addColumn<float>("y");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("150, 300") << 150.f << 300.f << QPoint(10, 20);
+        QTest::newRow("14.9, 0") << 14.9f << 0.f << QPoint(0, 0);
+        QTest::newRow("15, 0") << 15.f << 0.f << QPoint(1, 0);
+        QTest::newRow("29.9, 44.9") << 29.9f << 44.9f << QPoint(1, 2);
+        QTest::newRow("last pixel") << 599.f << 449.f << QPoint(39, 29);
+    }
+    void twipsLandOnPixels()
+    {
+        QFETCH(float, x);
+        QFETCH(float, y);
+        QFETCH(QPoint, expected);
+        QImage want = filled(QSize(40, 30), colors::black);
+        put(want, expected.x(), expected.y(), colors::yellow);
+
+        DrawingSurface single(QSize(40, 30));
+        single.pset(x, y, colors::yellow);
+        COMPARE_IMAGES(screen(single), want);
+
+        DrawingSurface many(QSize(40, 30));
+        const CurvePointF points[] = {{x, y}, {x, y}};
+        many.setDrawMode(15);
+        many.psetMany(points, 2, colors::yellow);
+        COMPARE_IMAGES(screen(many), want);
+
+        DrawingSurface dot(QSize(40, 30));
+        dot.line(x, y, x, y, colors::yellow);
+        COMPARE_IMAGES(screen(dot), want);
+    }
+
+    void conversions()
+    {
+        DrawingSurface canvas;
+        QCOMPARE(canvas.twipsPerPixel(), 15.0);
+        QCOMPARE(canvas.toPixels(150), 10);
+        QCOMPARE(canvas.toPixels(14.9), 0);
+        QCOMPARE(canvas.toPixels(-1), -1);
+        QCOMPARE(canvas.toTwips(7), 105.0);
+        canvas.setTwipsPerPixel(0);
+        canvas.setTwipsPerPixel(-3);
+        canvas.setTwipsPerPixel(std::numeric_limits<double>::quiet_NaN());
+        QCOMPARE(canvas.twipsPerPixel(), 15.0);
+        canvas.setTwipsPerPixel(12);
+        QCOMPARE(canvas.toPixels(24), 2);
+    }
+
+    void unusableCoordinatesAreSkipped_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<float>("x1");
+        QTest::addColumn<float>("y1");
+        QTest::addColumn<float>("x2");
+        QTest::addColumn<float>("y2");
+        const float inf = std::numeric_limits<float>::infinity();
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        struct Row {
+            const char *name;
+            float x1, y1, x2, y2;
+        };
+        const Row rows[] = {
+            {"negative", -3000, -3000, -4500, -1500},
+            {"negative x", -3000, 300, -6000, 600},
+            {"negative y", 300, -3000, 600, -4000},
+            {"huge", 1e30f, 1e30f, 1e30f, 5e29f},
+            {"huge x", 1e30f, 300, 2e30f, 600},
+            {"huge y", 300, 1e30f, 600, 3e38f},
+            {"huge negative", -1e30f, 300, -1e30f, -1e30f},
+            {"huge on both sides", 1e30f, -1e30f, 1e30f, 1e30f},
+            {"infinite x to inside", inf, 300, 300, 300},
+            {"minus infinite y to inside", 300, -inf, 300, 300},
+            {"infinite both", inf, -inf, -inf, inf},
+            {"not a number x to inside", nan, 300, 300, 300},
+            {"inside to not a number y", 300, 300, 300, nan},
+            {"not a number both", nan, nan, nan, nan},
+        };
+        for (const int width : {1, 50})
+            for (const Row &row : rows)
+                QTest::addRow("width %d %s", width, row.name)
+                    << width << row.x1 << row.y1 << row.x2 << row.y2;
+    }
+    void unusableCoordinatesAreSkipped()
+    {
+        QFETCH(int, width);
+        QFETCH(float, x1);
+        QFETCH(float, y1);
+        QFETCH(float, x2);
+        QFETCH(float, y2);
+        DrawingSurface canvas(QSize(60, 40));
+        canvas.setAutoRedraw(true);
+        canvas.setDrawWidth(width);
+        const QImage before = screen(canvas);
+        const auto visible = [](float x, float y) { return x >= 0 && x < tw(60) && y >= 0 && y < tw(40); };
+        QElapsedTimer timer;
+        timer.start();
+
+        if (!visible(x1, y1)) {
+            canvas.pset(x1, y1, colors::white);
+            COMPARE_IMAGES(screen(canvas), before);
+        }
+        std::vector<CurvePointF> points;
+        for (const CurvePointF point : {CurvePointF{x1, y1}, CurvePointF{x2, y2}})
+            if (!visible(point.x, point.y))
+                points.push_back(point);
+        canvas.psetMany(points.data(), points.size(), colors::white);
+        COMPARE_IMAGES(screen(canvas), before);
+
+        canvas.line(x1, y1, x2, y2, colors::white);
+        COMPARE_IMAGES(screen(canvas), before);
+        COMPARE_IMAGES(canvas.image(), before);
+        QVERIFY2(timer.elapsed() < 2000, qPrintable(QStringLiteral("took %1 ms").arg(timer.elapsed())));
+
+        // The surface still draws afterwards.
+        canvas.pset(tw(5), tw(6), colors::white);
+        QCOMPARE(canvas.image().pixel(5, 6), colors::toPixel(colors::white));
+    }
+
+    void visiblePointsOfManyAreSet()
+    {
+        const float nan = std::numeric_limits<float>::quiet_NaN();
+        const float inf = std::numeric_limits<float>::infinity();
+        const CurvePointF points[] = {{nan, 30},      {tw(3), tw(4)}, {-inf, 0},       {1e30f, 1e30f},
+                                      {tw(9), tw(1)}, {-15, 15},      {tw(10), tw(4)}, {tw(2), nan}};
+        DrawingSurface canvas(QSize(10, 5));
+        canvas.psetMany(points, std::size(points), colors::white);
+        QImage want = filled(QSize(10, 5), colors::black);
+        put(want, 3, 4, colors::white);
+        put(want, 9, 1, colors::white);
+        COMPARE_IMAGES(screen(canvas), want);
+    }
+
+    void lineFromFarOutsideIsClipped_data()
+    {
+        QTest::addColumn<QPointF>("from");
+        QTest::addColumn<QPointF>("to");
+        QTest::addColumn<QList<QPoint>>("expected");
+        QList<QPoint> row;
+        for (int x = 0; x <= 10; ++x)
+            row << QPoint(x, 20);
+        QTest::newRow("from far left") << QPointF(-1e30, tw(20)) << QPointF(tw(10), tw(20)) << row;
+        QTest::newRow("to far left") << QPointF(tw(10), tw(20)) << QPointF(-1e30, tw(20)) << row;
+        QList<QPoint> column;
+        for (int y = 30; y < 40; ++y)
+            column << QPoint(5, y);
+        QTest::newRow("from far below") << QPointF(tw(5), 1e30) << QPointF(tw(5), tw(30)) << column;
+        QList<QPoint> diagonal;
+        for (int k = 0; k <= 10; ++k)
+            diagonal << QPoint(k, k);
+        QTest::newRow("diagonal from far above left")
+            << QPointF(tw(-1000000), tw(-1000000)) << QPointF(tw(10), tw(10)) << diagonal;
+        QList<QPoint> across;
+        for (int x = 0; x < 60; ++x)
+            across << QPoint(x, 7);
+        QTest::newRow("across from far to far") << QPointF(-1e30, tw(7)) << QPointF(1e30, tw(7)) << across;
+    }
+    void lineFromFarOutsideIsClipped()
+    {
+        QFETCH(QPointF, from);
+        QFETCH(QPointF, to);
+        QFETCH(QList<QPoint>, expected);
+        DrawingSurface canvas(QSize(60, 40));
+        canvas.line(float(from.x()), float(from.y()), float(to.x()), float(to.y()), colors::white);
+        QImage want = filled(QSize(60, 40), colors::black);
+        for (const QPoint &point : expected)
+            put(want, point.x(), point.y(), colors::white);
+        COMPARE_IMAGES(screen(canvas), want);
+    }
+
+    void wideLineFromFarOutsideIsClipped()
+    {
+        const int width = 51;
+        const double reach = width / 2.0;
+        DrawingSurface canvas(QSize(80, 60));
+        canvas.setDrawWidth(width);
+        canvas.line(-1e30f, tw(20), tw(10), tw(20), colors::white);
+        QImage want = filled(QSize(80, 60), colors::black);
+        for (int y = 0; y < 60; ++y) {
+            for (int x = 0; x < 80; ++x) {
+                const double dx = std::max(0, x - 10);
+                const double dy = y - 20;
+                if (dx * dx + dy * dy <= reach * reach)
+                    put(want, x, y, colors::white);
+            }
+        }
+        COMPARE_IMAGES(screen(canvas), want);
+    }
+
+    void widthOneSetsOnePixel()
+    {
+        DrawingSurface canvas(QSize(20, 20));
+        canvas.setDrawWidth(0);
+        QCOMPARE(canvas.drawWidth(), 1);
+        canvas.pset(tw(7), tw(8), colors::white);
+        QImage want = filled(QSize(20, 20), colors::black);
+        put(want, 7, 8, colors::white);
+        COMPARE_IMAGES(screen(canvas), want);
+    }
+
+    void widthFiveSetsRoundDot()
+    {
+        DrawingSurface canvas(QSize(20, 20));
+        canvas.setDrawWidth(5);
+        canvas.pset(tw(10), tw(10), colors::white);
+        // A disc five pixels across: full middle rows and columns, no corners.
+        QImage want = filled(QSize(20, 20), colors::black);
+        for (int y = 8; y <= 12; ++y)
+            for (int x = 8; x <= 12; ++x)
+                if (std::abs(x - 10) + std::abs(y - 10) <= 3 &&
+                    std::max(std::abs(x - 10), std::abs(y - 10)) <= 2)
+                    put(want, x, y, colors::white);
+        COMPARE_IMAGES(screen(canvas), want);
+    }
+
+    void dotSize_data()
+    {
+        QTest::addColumn<int>("width");
+        for (int width = 1; width <= 9; ++width)
+            QTest::addRow("width %d", width) << width;
+        QTest::newRow("width 16") << 16;
+    }
+    void dotSize()
+    {
+        QFETCH(int, width);
+        DrawingSurface canvas(QSize(40, 40));
+        canvas.setDrawWidth(width);
+        const QImage before = screen(canvas);
+        canvas.pset(tw(20), tw(20), colors::white);
+        const auto dot = differences(screen(canvas), before);
+        QCOMPARE(bounds(dot), QRect(20 - width / 2, 20 - width / 2, width, width));
+        // Round, not square, once it is wide enough to tell.
+        if (width >= 4)
+            QCOMPARE(screen(canvas).pixel(20 - width / 2, 20 - width / 2), colors::toPixel(colors::black));
+        // A zero-length line is the same dot.
+        DrawingSurface other(QSize(40, 40));
+        other.setDrawWidth(width);
+        other.line(tw(20), tw(20), tw(20), tw(20), colors::white);
+        COMPARE_IMAGES(screen(other), screen(canvas));
+    }
+
+    void wideLineHasPenWidth_data()
+    {
+        QTest::addColumn<int>("width");
+        for (int width = 2; width <= 9; ++width)
+            QTest::addRow("width %d", width) << width;
+    }
+    void wideLineHasPenWidth()
+    {
+        QFETCH(int, width);
+        DrawingSurface canvas(QSize(60, 40));
+        canvas.setDrawWidth(width);
+        canvas.line(tw(10), tw(20), tw(50), tw(20), colors::white);
+        const QImage image = screen(canvas);
+        int covered = 0;
+        for (int y = 0; y < 40; ++y)
+            if (sameColor(image.pixel(30, y), colors::toPixel(colors::white)))
+                ++covered;
+        QCOMPARE(covered, width);
+    }
+
+    void hugeWidthIsQuick()
+    {
+        DrawingSurface canvas(QSize(200, 100));
+        canvas.setAutoRedraw(true);
+        canvas.setDrawWidth(32766);
+        QCOMPARE(canvas.drawWidth(), 32766);
+        QElapsedTimer timer;
+        timer.start();
+        canvas.pset(tw(10), tw(10), colors::white);
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QStringLiteral("pset took %1 ms").arg(timer.elapsed())));
+        COMPARE_REGION(screen(canvas), QRect(0, 0, 200, 100), colors::white);
+        COMPARE_REGION(canvas.image(), QRect(0, 0, 200, 100), colors::white);
+
+        canvas.setDrawMode(6);
+        timer.restart();
+        canvas.line(tw(5), tw(5), tw(150), tw(60), colors::white);
+        QVERIFY2(timer.elapsed() < 1000, qPrintable(QStringLiteral("line took %1 ms").arg(timer.elapsed())));
+        COMPARE_REGION(screen(canvas), QRect(0, 0, 200, 100), colors::black);
+    }
+
+    void drawStyles_data()
+    {
+        QTest::addColumn<int>("style");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("expected");
+        const char *const kinds[] = {"solid", "gaps", "gaps", "gaps", "gaps", "nothing", "solid"};
+        for (int style = 0; style <= 6; ++style)
+            QTest::addRow("style %d width 1", style) << style << 1 << QString::fromLatin1(kinds[style]);
+        for (int style = 1; style <= 6; ++style)
+            QTest::addRow("style %d width 3", style) << style << 3 << QStringLiteral("solid");
+    }
+    void drawStyles()
+    {
+        QFETCH(int, style);
+        QFETCH(int, width);
+        QFETCH(QString, expected);
+        DrawingSurface canvas(QSize(200, 20));
+        canvas.setDrawStyle(style);
+        QCOMPARE(canvas.drawStyle(), style);
+        canvas.setDrawWidth(width);
+        canvas.line(tw(0), tw(10), tw(199), tw(10), colors::white);
+        const QImage image = screen(canvas);
+        int set = 0;
+        for (int x = 0; x < 200; ++x)
+            if (sameColor(image.pixel(x, 10), colors::toPixel(colors::white)))
+                ++set;
+        if (expected == QLatin1String("solid")) {
+            COMPARE_REGION(image, QRect(0, 10, 200, 1), colors::white);
+        } else if (expected == QLatin1String("nothing")) {
+            COMPARE_IMAGES(image, filled(QSize(200, 20), colors::black));
+        } else {
+            QVERIFY2(set > 40 && set < 190, qPrintable(QStringLiteral("%1 of 200 pixels set").arg(set)));
+            QVERIFY(sameColor(image.pixel(0, 10), colors::toPixel(colors::white)));
+            COMPARE_REGION(image, QRect(0, 0, 200, 10), colors::black);
+            COMPARE_REGION(image, QRect(0, 11, 200, 9), colors::black);
+        }
+    }
+
+    void stylesDiffer()
+    {
+        std::vector<QImage> images;
+        for (int style = 1; style <= 4; ++style) {
+            DrawingSurface canvas(QSize(200, 3));
+            canvas.setDrawStyle(style);
+            canvas.line(tw(0), tw(1), tw(199), tw(1), colors::white);
+            images.push_back(screen(canvas));
+        }
+        for (std::size_t a = 0; a < images.size(); ++a)
+            for (std::size_t b = a + 1; b < images.size(); ++b)
+                QVERIFY2(images[a] != images[b],
+                         qPrintable(QStringLiteral("styles %1 and %2").arg(a + 1).arg(b + 1)));
+    }
+
+    void invalidStyleIsIgnored()
+    {
+        DrawingSurface canvas;
+        canvas.setDrawStyle(3);
+        canvas.setDrawStyle(-1);
+        canvas.setDrawStyle(7);
+        QCOMPARE(canvas.drawStyle(), 3);
+    }
+
+    void autoRedrawOffDrawsOnScreenOnly()
+    {
+        DrawingSurface canvas(QSize(30, 20));
+        canvas.setBackColor(colors::rgb(0, 0, 128));
+        QVERIFY(!canvas.autoRedraw());
+        const QImage blank = filled(QSize(30, 20), colors::rgb(0, 0, 128));
+        canvas.pset(tw(4), tw(5), colors::white);
+        canvas.line(tw(0), tw(10), tw(29), tw(10), colors::white);
+        const CurvePointF points[] = {{tw(7), tw(15)}};
+        canvas.psetMany(points, 1, colors::white);
+        canvas.setDrawWidth(4);
+        canvas.pset(tw(20), tw(3), colors::white);
+        canvas.line(tw(20), tw(15), tw(25), tw(18), colors::white);
+
+        COMPARE_IMAGES(canvas.image(), blank);
+        COMPARE_REGION(screen(canvas), QRect(0, 10, 30, 1), colors::white);
+        QCOMPARE(screen(canvas).pixel(4, 5), colors::toPixel(colors::white));
+        QCOMPARE(screen(canvas).pixel(7, 15), colors::toPixel(colors::white));
+        QCOMPARE(screen(canvas).pixel(20, 3), colors::toPixel(colors::white));
+        QCOMPARE(screen(canvas).pixel(22, 16), colors::toPixel(colors::white));
+    }
+
+    void autoRedrawOnDrawsOnBoth()
+    {
+        DrawingSurface canvas(QSize(30, 20));
+        canvas.setAutoRedraw(true);
+        canvas.pset(tw(4), tw(5), colors::white);
+        canvas.line(tw(0), tw(10), tw(29), tw(10), colors::yellow);
+        const CurvePointF points[] = {{tw(7), tw(15)}};
+        canvas.psetMany(points, 1, colors::white);
+        canvas.setDrawWidth(4);
+        canvas.line(tw(20), tw(15), tw(25), tw(18), colors::white);
+        QCOMPARE(canvas.image().pixel(4, 5), colors::toPixel(colors::white));
+        QCOMPARE(canvas.image().pixel(7, 15), colors::toPixel(colors::white));
+        QCOMPARE(canvas.image().pixel(22, 16), colors::toPixel(colors::white));
+        COMPARE_REGION(canvas.image(), QRect(0, 10, 30, 1), colors::yellow);
+        COMPARE_IMAGES(canvas.image(), screen(canvas));
+    }
+
+    void clsWithAutoRedrawOffKeepsImage()
+    {
+        DrawingSurface canvas(QSize(30, 20));
+        canvas.setAutoRedraw(true);
+        canvas.line(tw(0), tw(10), tw(29), tw(10), colors::white);
+        const QImage kept = canvas.image();
+        canvas.setAutoRedraw(false);
+        canvas.pset(tw(3), tw(3), colors::white);
+        canvas.cls();
+        COMPARE_IMAGES(screen(canvas), filled(QSize(30, 20), colors::black));
+        COMPARE_IMAGES(canvas.image(), kept);
+    }
+
+    void clsWithAutoRedrawOnClearsBoth()
+    {
+        DrawingSurface canvas(QSize(30, 20));
+        canvas.setBackColor(colors::rgb(10, 20, 30));
+        canvas.setAutoRedraw(true);
+        canvas.line(tw(0), tw(10), tw(29), tw(10), colors::white);
+        canvas.cls();
+        COMPARE_IMAGES(screen(canvas), filled(QSize(30, 20), colors::rgb(10, 20, 30)));
+        COMPARE_IMAGES(canvas.image(), filled(QSize(30, 20), colors::rgb(10, 20, 30)));
+    }
+
+    void backColorClearsBoth()
+    {
+        DrawingSurface canvas(QSize(30, 20));
+        canvas.setAutoRedraw(true);
+        canvas.line(tw(0), tw(10), tw(29), tw(10), colors::white);
+        canvas.setAutoRedraw(false);
+        canvas.pset(tw(3), tw(3), colors::white);
+        canvas.setBackColor(colors::rgb(200, 100, 50));
+        QCOMPARE(canvas.backColor(), colors::rgb(200, 100, 50));
+        COMPARE_IMAGES(screen(canvas), filled(QSize(30, 20), colors::rgb(200, 100, 50)));
+        COMPARE_IMAGES(canvas.image(), filled(QSize(30, 20), colors::rgb(200, 100, 50)));
+    }
+
+    void cleanSequenceClearsBoth()
+    {
+        DrawingSurface canvas(QSize(30, 20));
+        canvas.setAutoRedraw(true);
+        canvas.line(tw(0), tw(10), tw(29), tw(10), colors::white);
+        canvas.setAutoRedraw(false);
+        canvas.line(tw(0), tw(12), tw(29), tw(12), colors::white);
+
+        canvas.setAutoRedraw(true);
+        canvas.setBackColor(colors::rgb(1, 2, 3));
+        canvas.cls();
+        canvas.setAutoRedraw(false);
+
+        QVERIFY(!canvas.autoRedraw());
+        COMPARE_IMAGES(screen(canvas), filled(QSize(30, 20), colors::rgb(1, 2, 3)));
+        COMPARE_IMAGES(canvas.image(), filled(QSize(30, 20), colors::rgb(1, 2, 3)));
+        canvas.pset(tw(1), tw(1), colors::white);
+        COMPARE_IMAGES(canvas.image(), filled(QSize(30, 20), colors::rgb(1, 2, 3)));
+    }
+
+    void pictureLiesBeneathDrawing()
+    {
+        const QImage picture = pattern(QSize(30, 20));
+        DrawingSurface canvas(QSize(30, 20));
+        canvas.setAutoRedraw(true);
+        canvas.setPicture(picture);
+        COMPARE_IMAGES(screen(canvas), picture);
+        COMPARE_IMAGES(canvas.image(), picture);
+
+        canvas.pset(tw(4), tw(5), colors::white);
+        QImage want = picture;
+        put(want, 4, 5, colors::white);
+        COMPARE_IMAGES(screen(canvas), want);
+        COMPARE_IMAGES(canvas.image(), want);
+
+        canvas.cls();
+        COMPARE_IMAGES(screen(canvas), picture);
+        COMPARE_IMAGES(canvas.image(), picture);
+        QCOMPARE(canvas.picture().size(), QSize(30, 20));
+    }
+
+    void smallPictureLiesOnBackColor()
+    {
+        const QImage picture = pattern(QSize(10, 8));
+        DrawingSurface canvas(QSize(30, 20));
+        canvas.setBackColor(colors::rgb(0, 90, 0));
+        canvas.setPicture(picture);
+        COMPARE_IMAGES(screen(canvas).copy(0, 0, 10, 8), picture);
+        COMPARE_REGION(screen(canvas), QRect(10, 0, 20, 20), colors::rgb(0, 90, 0));
+        COMPARE_REGION(screen(canvas), QRect(0, 8, 30, 12), colors::rgb(0, 90, 0));
+    }
+
+    void savedImageLoadsBack()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString path = dir.filePath(QStringLiteral("drawing.bmp"));
+        DrawingSurface canvas(QSize(37, 23));
+        canvas.setAutoRedraw(true);
+        canvas.setPicture(pattern(QSize(37, 23)));
+        canvas.setDrawWidth(3);
+        canvas.line(tw(1), tw(2), tw(33), tw(20), colors::rgb(250, 1, 128));
+        const auto saved = canvas.saveImage(path);
+        QVERIFY2(!saved, saved ? qPrintable(saved->description) : "");
+        QVERIFY(readAll(path).startsWith("BM"));
+
+        DrawingSurface other(QSize(37, 23));
+        const auto loaded = other.loadPicture(path);
+        QVERIFY2(!loaded, loaded ? qPrintable(loaded->description) : "");
+        COMPARE_IMAGES(other.picture().convertToFormat(QImage::Format_RGB32), canvas.image());
+        COMPARE_IMAGES(other.image(), canvas.image());
+        COMPARE_IMAGES(screen(other), canvas.image());
+    }
+
+    void savingTakesThePersistentImage()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("drawing.bmp"));
+        DrawingSurface canvas(QSize(20, 10));
+        canvas.pset(tw(3), tw(3), colors::white);
+        QVERIFY(!canvas.saveImage(path));
+        QImage saved;
+        QVERIFY(saved.load(path, "BMP"));
+        COMPARE_IMAGES(saved.convertToFormat(QImage::Format_RGB32), filled(QSize(20, 10), colors::black));
+    }
+
+    void invalidPictureFilesAreRefused_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("png named bmp") << "png";
+        QTest::newRow("text named bmp") << "text";
+        QTest::newRow("empty file") << "empty";
+        QTest::newRow("truncated bmp") << "truncated";
+        QTest::newRow("header only") << "header";
+        QTest::newRow("truncated run-length") << "truncated rle";
+        QTest::newRow("truncated indexed") << "truncated indexed";
+    }
+    void invalidPictureFilesAreRefused()
+    {
+        QFETCH(QString, kind);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("picture.bmp"));
+        const QString good = dir.filePath(QStringLiteral("good.bmp"));
+        DrawingSurface source(QSize(40, 30));
+        source.setAutoRedraw(true);
+        source.setPicture(pattern(QSize(40, 30)));
+        QVERIFY(!source.saveImage(good));
+        const QByteArray bmp = readAll(good);
+        QVERIFY(bmp.size() > 1000);
+
+        if (kind == QLatin1String("png"))
+            QVERIFY(pattern(QSize(40, 30)).save(path, "PNG"));
+        else if (kind == QLatin1String("text"))
+            QVERIFY(writeAll(path, "This is not a picture.\r\n"));
+        else if (kind == QLatin1String("empty"))
+            QVERIFY(writeAll(path, {}));
+        else if (kind == QLatin1String("truncated"))
+            QVERIFY(writeAll(path, bmp.left(bmp.size() / 2)));
+        else if (kind == QLatin1String("header"))
+            QVERIFY(writeAll(path, bmp.left(54)));
+        else if (kind == QLatin1String("truncated rle"))
+            QVERIFY(writeAll(path, runLengthEncoded().chopped(4)));
+        else
+            QVERIFY(writeAll(path, eightBitIndexed().chopped(3)));
+
+        DrawingSurface canvas(QSize(20, 10));
+        canvas.setAutoRedraw(true);
+        const QImage picture = pattern(QSize(8, 8)).mirrored(true, false);
+        canvas.setPicture(picture);
+        const QImage before = screen(canvas);
+        const auto failure = canvas.loadPicture(path);
+        QVERIFY(failure);
+        QCOMPARE(failure->number, failures::InvalidPicture);
+        QCOMPARE(failure->description, QStringLiteral("Invalid picture"));
+        COMPARE_IMAGES(canvas.picture(), picture);
+        COMPARE_IMAGES(screen(canvas), before);
+        COMPARE_IMAGES(canvas.image(), before);
+    }
+
+    void otherBitmapKindsLoad_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QList<Color>>("expected");
+        const Color red = colors::rgb(255, 0, 0);
+        const Color green = colors::rgb(0, 255, 0);
+        const Color blue = colors::rgb(0, 0, 255);
+        const Color white = colors::white;
+        QTest::newRow("8-bit indexed")
+            << eightBitIndexed() << QList<Color>{white, red, green, red, green, blue};
+        QTest::newRow("8-bit run-length")
+            << runLengthEncoded() << QList<Color>{blue, blue, white, white, green, green, green, green};
+        QTest::newRow("24-bit top-down") << bitmapFile(2, -2, 24, 0, {},
+                                                       QByteArray::fromHex("0000ffffffff0000"
+                                                                           "ff000000000000"
+                                                                           "00"))
+                                         << QList<Color>{red, white, blue, colors::black};
+    }
+    void otherBitmapKindsLoad()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QList<Color>, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("kind.bmp"));
+        QVERIFY(writeAll(path, bytes));
+        DrawingSurface canvas(QSize(8, 4));
+        canvas.setBackColor(colors::rgb(1, 1, 1));
+        const auto failure = canvas.loadPicture(path);
+        QVERIFY2(!failure, failure ? qPrintable(failure->description) : "");
+        const int width = static_cast<int>(expected.size()) / 2;
+        QCOMPARE(canvas.picture().size(), QSize(width, 2));
+        QImage want = filled(QSize(8, 4), colors::rgb(1, 1, 1));
+        for (int i = 0; i < expected.size(); ++i)
+            put(want, i % width, i / width, expected[i]);
+        COMPARE_IMAGES(screen(canvas), want);
+    }
+
+    void loadingMissingFiles()
+    {
+        QTemporaryDir dir;
+        DrawingSurface canvas(QSize(10, 10));
+        const auto missingFile = canvas.loadPicture(dir.filePath(QStringLiteral("nothing.bmp")));
+        QVERIFY(missingFile);
+        QCOMPARE(missingFile->number, failures::FileNotFound);
+        const auto missingFolder = canvas.loadPicture(dir.filePath(QStringLiteral("none/nothing.bmp")));
+        QVERIFY(missingFolder);
+        QCOMPARE(missingFolder->number, failures::PathNotFound);
+        QVERIFY(canvas.picture().isNull());
+    }
+
+    void savingIntoMissingFolderLeavesNothing()
+    {
+        QTemporaryDir dir;
+        const QString old = dir.filePath(QStringLiteral("old.bmp"));
+        DrawingSurface first(QSize(10, 10));
+        QVERIFY(!first.saveImage(old));
+        const QByteArray oldBytes = readAll(old);
+
+        DrawingSurface canvas(QSize(30, 20));
+        const auto failure = canvas.saveImage(dir.filePath(QStringLiteral("missing/old.bmp")));
+        QVERIFY(failure);
+        QCOMPARE(failure->number, failures::PathNotFound);
+        QCOMPARE(failure->description, QStringLiteral("Path not found"));
+        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("old.bmp")});
+        QCOMPARE(readAll(old), oldBytes);
+    }
+
+    void failedSaveKeepsOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("drawing.bmp"));
+        DrawingSurface small(QSize(10, 10));
+        QVERIFY(!small.saveImage(path));
+        const QByteArray oldBytes = readAll(path);
+
+        DrawingSurface large(QSize(200, 100));
+        large.setAutoRedraw(true);
+        large.pset(tw(5), tw(5), colors::white);
+        std::optional<Failure> failure;
+        {
+            const FileSizeLimit limit(4096);
+            if (!limit.active())
+                QSKIP("the file size limit cannot be lowered here");
+            failure = large.saveImage(path);
+        }
+        QVERIFY(failure);
+        QCOMPARE(failure->number, failures::DiskFull);
+        QCOMPARE(readAll(path), oldBytes);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{QStringLiteral("drawing.bmp")});
+    }
+
+    void unknownFormatKeepsOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("drawing.bmp"));
+        DrawingSurface small(QSize(10, 10));
+        QVERIFY(!small.saveImage(path));
+        const QByteArray oldBytes = readAll(path);
+        DrawingSurface large(QSize(20, 20));
+        QVERIFY(large.saveImage(path, "no such format"));
+        QCOMPARE(readAll(path), oldBytes);
+    }
+
+    void savingToFullDevice()
+    {
+        const QString path = QStringLiteral("/dev/full");
+        struct stat before {};
+        if (stat("/dev/full", &before) != 0 || !S_ISCHR(before.st_mode))
+            QSKIP("no /dev/full here");
+        DrawingSurface canvas(QSize(64, 64));
+        const auto failure = canvas.saveImage(path);
+        QVERIFY(failure);
+        QCOMPARE(failure->number, failures::DiskFull);
+        QCOMPARE(failure->description, QStringLiteral("Disk full"));
+        const QFileInfo info(path);
+        QVERIFY(info.exists());
+        QVERIFY(!info.isFile());
+        struct stat after {};
+        QCOMPARE(stat("/dev/full", &after), 0);
+        QVERIFY(S_ISCHR(after.st_mode));
+        QCOMPARE(after.st_rdev, before.st_rdev);
+    }
+
+    void growingKeepsDrawing()
+    {
+        DrawingSurface canvas(QSize(40, 30));
+        canvas.setAutoRedraw(true);
+        canvas.setBackColor(colors::rgb(90, 0, 0));
+        canvas.line(tw(0), tw(0), tw(39), tw(29), colors::white);
+        const QImage before = canvas.image();
+        canvas.resize(QSize(60, 50));
+        QCOMPARE(canvas.size(), QSize(60, 50));
+        QCOMPARE(canvas.image().size(), QSize(60, 50));
+        QVERIFY(canvas.screenImage().width() >= 60 && canvas.screenImage().height() >= 50);
+        COMPARE_IMAGES(canvas.image().copy(0, 0, 40, 30), before);
+        COMPARE_IMAGES(screen(canvas).copy(0, 0, 40, 30), before);
+        COMPARE_REGION(canvas.image(), QRect(40, 0, 20, 50), colors::rgb(90, 0, 0));
+        COMPARE_REGION(canvas.image(), QRect(0, 30, 60, 20), colors::rgb(90, 0, 0));
+        COMPARE_REGION(screen(canvas), QRect(40, 0, 20, 50), colors::rgb(90, 0, 0));
+        COMPARE_REGION(screen(canvas), QRect(0, 30, 60, 20), colors::rgb(90, 0, 0));
+
+        // The new area takes drawing like the old.
+        canvas.pset(tw(55), tw(45), colors::white);
+        QCOMPARE(canvas.image().pixel(55, 45), colors::toPixel(colors::white));
+    }
+
+    void shrinkingThenGrowingKeepsDrawing()
+    {
+        DrawingSurface canvas(QSize(60, 50));
+        canvas.setAutoRedraw(true);
+        canvas.line(tw(0), tw(49), tw(59), tw(0), colors::white);
+        canvas.pset(tw(58), tw(48), colors::yellow);
+        const QImage before = canvas.image();
+        canvas.resize(QSize(20, 10));
+        QCOMPARE(canvas.image().size(), QSize(20, 10));
+        COMPARE_IMAGES(canvas.image(), before.copy(0, 0, 20, 10));
+        canvas.resize(QSize(60, 50));
+        COMPARE_IMAGES(canvas.image(), before);
+        COMPARE_IMAGES(screen(canvas), before);
+    }
+
+    void widgetRepaintsChangedRect()
+    {
+        DrawingSurface surface;
+        CanvasWidget widget(surface);
+        widget.resize(200, 100);
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        QCOMPARE(surface.size(), QSize(200, 100));
+        QTest::qWait(50);
+        PaintRecorder recorder;
+        widget.installEventFilter(&recorder);
+
+        surface.pset(tw(10), tw(20), colors::white);
+        QTRY_VERIFY(!recorder.regions.empty());
+        QTest::qWait(50);
+        QCOMPARE(recorder.regions.size(), std::size_t(1));
+        QCOMPARE(recorder.regions.front(), QRegion(10, 20, 1, 1));
+
+        recorder.regions.clear();
+        surface.setDrawWidth(5);
+        surface.pset(tw(100), tw(50), colors::white);
+        QTRY_VERIFY(!recorder.regions.empty());
+        QTest::qWait(50);
+        QCOMPARE(recorder.regions.size(), std::size_t(1));
+        QCOMPARE(recorder.regions.front().boundingRect(), QRect(98, 48, 5, 5));
+        QVERIFY(widget.grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(100, 50) ==
+                colors::toPixel(colors::white));
+    }
+
+    void widgetPaintsBurstOnce()
+    {
+        DrawingSurface surface;
+        CanvasWidget widget(surface);
+        widget.resize(200, 100);
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        QTest::qWait(50);
+        PaintRecorder recorder;
+        widget.installEventFilter(&recorder);
+
+        QRegion expected;
+        for (int i = 0; i < 50; ++i) {
+            surface.pset(tw(20 + i), tw(10 + i), colors::white);
+            expected += QRect(20 + i, 10 + i, 1, 1);
+        }
+        surface.line(tw(150), tw(5), tw(160), tw(5), colors::white);
+        expected += QRect(150, 5, 11, 1);
+        QTRY_VERIFY(!recorder.regions.empty());
+        QTest::qWait(100);
+        QCOMPARE(recorder.regions.size(), std::size_t(1));
+        QCOMPARE(recorder.regions.front(), expected);
+    }
+
+    void repaintPendingPaintsAtOnce()
+    {
+        DrawingSurface surface;
+        CanvasWidget widget(surface);
+        widget.resize(200, 100);
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        QTest::qWait(50);
+        PaintRecorder recorder;
+        widget.installEventFilter(&recorder);
+
+        surface.pset(tw(30), tw(40), colors::white);
+        surface.pset(tw(31), tw(41), colors::white);
+        widget.repaintPending();
+        QCOMPARE(recorder.regions.size(), std::size_t(1));
+        QCOMPARE(recorder.regions.front(), QRegion(30, 40, 1, 1) + QRegion(31, 41, 1, 1));
+        // Nothing is left over for later.
+        QTest::qWait(100);
+        QCOMPARE(recorder.regions.size(), std::size_t(1));
+    }
+
+    void widgetShowsWholeSurfaceAfterClear()
+    {
+        DrawingSurface surface;
+        CanvasWidget widget(surface);
+        widget.resize(120, 80);
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        QTest::qWait(50);
+        PaintRecorder recorder;
+        widget.installEventFilter(&recorder);
+        surface.setBackColor(colors::rgb(0, 0, 255));
+        QTRY_VERIFY(!recorder.regions.empty());
+        QVERIFY(recorder.regions.back().contains(QRect(0, 0, 120, 80)));
+        const QImage shown = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
+        COMPARE_IMAGES(shown, filled(QSize(120, 80), colors::rgb(0, 0, 255)));
+    }
+
+    void mouseSignalsCarryTwips()
+    {
+        DrawingSurface surface;
+        CanvasWidget widget(surface);
+        widget.resize(200, 100);
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        QSignalSpy pressed(&widget, &CanvasWidget::mousePressed);
+        QSignalSpy moved(&widget, &CanvasWidget::mouseMoved);
+        QSignalSpy released(&widget, &CanvasWidget::mouseReleased);
+        QSignalSpy doubleClicked(&widget, &CanvasWidget::mouseDoubleClicked);
+
+        QTest::mousePress(&widget, Qt::LeftButton, Qt::NoModifier, QPoint(10, 20));
+        QCOMPARE(pressed.size(), 1);
+        QCOMPARE(pressed.at(0).at(0).toFloat(), 150.f);
+        QCOMPARE(pressed.at(0).at(1).toFloat(), 300.f);
+
+        QTest::mouseMove(&widget, QPoint(30, 40));
+        QTRY_VERIFY(!moved.isEmpty());
+        QCOMPARE(moved.last().at(0).toFloat(), 450.f);
+        QCOMPARE(moved.last().at(1).toFloat(), 600.f);
+
+        QTest::mouseRelease(&widget, Qt::LeftButton, Qt::NoModifier, QPoint(30, 40));
+        QCOMPARE(released.size(), 1);
+        QCOMPARE(released.at(0).at(0).toFloat(), 450.f);
+        QCOMPARE(released.at(0).at(1).toFloat(), 600.f);
+
+        QTest::mouseDClick(&widget, Qt::LeftButton, Qt::NoModifier, QPoint(7, 9));
+        QCOMPARE(doubleClicked.size(), 1);
+        QCOMPARE(doubleClicked.at(0).at(0).toFloat(), 105.f);
+        QCOMPARE(doubleClicked.at(0).at(1).toFloat(), 135.f);
+    }
+
+    void widgetResizeSizesSurface()
+    {
+        DrawingSurface surface;
+        CanvasWidget widget(surface);
+        widget.resize(150, 90);
+        widget.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&widget));
+        QCOMPARE(surface.size(), QSize(150, 90));
+        QCOMPARE(surface.image().size(), QSize(150, 90));
+        widget.resize(170, 60);
+        QTRY_COMPARE(surface.size(), QSize(170, 60));
+    }
+
+    void surfaceOutlivesWidget()
+    {
+        DrawingSurface surface(QSize(50, 50));
+        surface.setAutoRedraw(true);
+        auto *widget = new CanvasWidget(surface);
+        widget->resize(50, 50);
+        surface.pset(tw(1), tw(1), colors::white);
+        delete widget;
+        surface.pset(tw(2), tw(2), colors::white);
+        surface.line(tw(0), tw(5), tw(40), tw(5), colors::white);
+        surface.cls();
+        surface.setBackColor(colors::yellow);
+        COMPARE_IMAGES(surface.image(), filled(QSize(50, 50), colors::yellow));
+    }
+};
+
+QTEST_MAIN(TestSurface)
+#include "test_surface.moc"
