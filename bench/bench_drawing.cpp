@@ -1,14 +1,18 @@
 // Points per second of the curve formula alone and of whole drawing runs.
 //
 // (a) curvePoint over every counter value of a figure;
-// (b) the same figure drawn by a headless drawing run onto a surface.
-// The ratio b/a shows what the run adds to the formula.
+// (b) the same figure drawn by a headless drawing run onto a surface;
+// (c) the same figure drawn by "Draw" in a real window on the offscreen
+//     platform, which repaints and handles events at every checkpoint.
+// The ratios b/a and c/b show what the run and the window add.
 
 #include "curve.h"
 #include "drawingrun.h"
+#include "form1.h"
 #include "headlessdrawing.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
@@ -84,17 +88,62 @@ void measure(const Figure &figure)
         DrawingRun(state, host, surface, seeded).run();
     });
 
-    std::printf("%-28s %9.0f points  (a) formula %7.2f Mpt/s %6.1f ns/pt   (b) run %7.2f Mpt/s %6.1f ns/pt   "
-                "b/a %.2f\n",
-                figure.name, points, points / formula / 1e6, formula / points * 1e9, points / run / 1e6,
+    QTemporaryDir settings;
+    FormOptions options;
+    options.settingsPath = settings.filePath("voludef.txt");
+    Form1 form(options);
+    form.Frame1->Text1->setText("0.6");
+    form.Frame1->Text2->setText("7");
+    form.state().turns = figure.turns;
+    form.state().stepSize = figure.stepSize;
+    const double window = bestOf(5, [&] { form.Command1_Click(); });
+
+    std::printf("%s, %.0f points\n", figure.name, points);
+    std::printf("  (a) formula, %s batches %8.2f Mpt/s %6.1f ns/pt\n",
+                curve::fastestBatchPath() == curve::BatchPath::Vector ? "four-wide" : "scalar",
+                points / formula / 1e6, formula / points * 1e9);
+    std::printf("  (b) headless run          %8.2f Mpt/s %6.1f ns/pt   b/a %.2f\n", points / run / 1e6,
                 run / points * 1e9, run / formula);
+    std::printf("  (c) Draw in the window    %8.2f Mpt/s %6.1f ns/pt   c/b %.2f\n", points / window / 1e6,
+                window / points * 1e9, window / run);
+}
+
+// The formula one point at a time against four at a time.
+void comparePaths()
+{
+    RandomSource random(1);
+    CurveParameters parameters = curve::readCurveParameters(figureTexts());
+    curve::completeCurveParameters(parameters, 8790, 6990, 1, 1, random);
+    const std::size_t count = 100;
+    std::vector<CurvePointF> batch(count);
+    const auto timePath = [&](curve::BatchPath path) {
+        return bestOf(5, [&] {
+            for (std::int32_t n = 0; n <= 6283200 * 4; n += static_cast<std::int32_t>(count) * 100)
+                curve::curvePoints(parameters, n, 100, count, 50, 50, batch.data(), path);
+            sink = batch[0].x;
+        });
+    };
+    const double points = 4 * 62833;
+    const double scalar = timePath(curve::BatchPath::Scalar);
+    std::printf("formula paths, %.0f points\n  scalar     %8.2f Mpt/s %6.1f ns/pt\n", points,
+                points / scalar / 1e6, scalar / points * 1e9);
+    if (curve::fastestBatchPath() != curve::BatchPath::Vector) {
+        std::printf("  four-wide  not available on this processor\n");
+        return;
+    }
+    const double vector = timePath(curve::BatchPath::Vector);
+    std::printf("  four-wide  %8.2f Mpt/s %6.1f ns/pt   four-wide/scalar %.2f\n", points / vector / 1e6,
+                vector / points * 1e9, vector / scalar);
 }
 
 } // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication application(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    comparePaths();
     measure({"default figure (1 turn)", 1, 100});
     measure({"about one million points", 16, 100});
     return 0;

@@ -34,7 +34,6 @@ struct Window {
 
     Window() { form = std::make_unique<Form1>(FormOptions{dir.filePath("voludef.txt"), &dialogs}); }
     Form1 &operator*() { return *form; }
-    Form1 *operator->() { return form.get(); }
 };
 
 QPoint pixelOf(double xTwips, double yTwips)

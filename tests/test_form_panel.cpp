@@ -78,6 +78,7 @@ class TestFormPanel : public QObject
     void controlGeometry();
     void framePlacement();
     void hiddenLabel();
+    void fieldsHoldAnyText();
     void labelColours();
     void focusAfterStartUp();
     void tabOrder();
@@ -236,6 +237,29 @@ void TestFormPanel::hiddenLabel()
     for (const char *name : {"Label1", "Label2", "Label3", "Label4", "Label5", "Label6", "Label13", "Label14",
                              "Label15", "Label16"})
         QVERIFY2(form.findChild<QLabel *>(name)->isVisible(), name);
+}
+
+void TestFormPanel::fieldsHoldAnyText()
+{
+    Window window;
+    Form1 &form = *window;
+    activate(form);
+    const QString typed = " -1,5/3 abc\t";
+    const QString longText = QString("12345.6789").repeated(5000);
+    for (const QString &name : allFields) {
+        QLineEdit *edit = field(form, name);
+        QTest::mouseClick(edit, Qt::LeftButton);
+        QTest::keyClicks(edit, " -1,5/3 abc");
+        QCOMPARE(edit->text(), QStringLiteral(" -1,5/3 abc"));
+        edit->setText(typed);
+        QCOMPARE(edit->text(), typed);
+        // No length limit.
+        edit->setText(longText);
+        QCOMPARE(edit->text().size(), longText.size());
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClicks(edit, "7");
+        QCOMPARE(edit->text().size(), longText.size() + 1);
+    }
 }
 
 void TestFormPanel::labelColours()

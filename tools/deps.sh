@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages that building and testing Volutra need,
-# when any of them is missing.
+# Installs the Debian 12 packages that building Volutra needs, when any of
+# them is missing; with the argument "test", also what the sanitizer and
+# fuzzing runs of the tests need.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core)
+if [ "${1:-}" = test ]; then
+  packages+=(clang-14 libclang-rt-14-dev)
+fi
 missing=()
 for package in "${packages[@]}"; do
   dpkg -s "$package" >/dev/null 2>&1 || missing+=("$package")

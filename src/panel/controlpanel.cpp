@@ -5,6 +5,7 @@
 #include <QEvent>
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -111,6 +112,8 @@ QLineEdit *ControlPanel::makeField(const char *name, int left, int top, int widt
     field->setObjectName(name);
     field->setGeometry(twipsRect(left, top, width, height));
     field->setTextMargins(0, 0, 0, 0);
+    // A parameter text may be as long as the user likes.
+    field->setMaxLength(std::numeric_limits<int>::max());
     field->installEventFilter(this);
     return field;
 }
