@@ -40,8 +40,12 @@ std::optional<int> component(const QLineEdit *field)
 
 void settingsFromFields(const ControlPanel &panel, FormState &state, DrawingSurface &surface)
 {
-    if (const auto v = valueOf(panel.Text2); v && *v > 0 && std::isfinite(numbers::toSingle(*v)))
-        state.turns = numbers::toSingle(*v);
+    // A value too small for single precision would give 0 turns, which the
+    // settings file could not carry back.
+    if (const auto v = valueOf(panel.Text2); v && *v > 0) {
+        if (const float turns = numbers::toSingle(*v); turns > 0 && std::isfinite(turns))
+            state.turns = turns;
+    }
     if (const auto v = valueOf(panel.Text3); v && *v > 0 && *v < 32767) {
         if (const auto width = numbers::roundToInt16(*v); width && *width >= 1)
             surface.setDrawWidth(*width);

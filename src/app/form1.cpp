@@ -392,35 +392,41 @@ void Form1::clearProgressBar()
     drawing::clearProgressBar(surface_, panelLeft(), panelHeight(), state_.backgroundColor);
 }
 
+std::optional<Failure> Form1::chooseFileAndAct(FileDialogRequest::Mode mode,
+                                               const std::function<std::optional<Failure>(const QString &)> &bitmap,
+                                               const std::function<std::optional<Failure>(const QString &)> &parameters)
+{
+    const auto choice = dialogs_->chooseFile(filechoice::request(mode));
+    if (const auto *refused = std::get_if<Failure>(&choice))
+        return *refused;
+    const QString path = std::get<QString>(choice);
+    if (path.isEmpty())
+        return std::nullopt;
+    switch (filechoice::kindOf(path)) {
+    case filechoice::Kind::Bitmap: return bitmap(path);
+    case filechoice::Kind::Parameters: return parameters(path);
+    case filechoice::Kind::Other: break;
+    }
+    dialogs_->message(filechoice::wrongExtensionMessage(path), Dialogs::Buttons::Ok);
+    return std::nullopt;
+}
+
 void Form1::Command4_Click()
 {
     clearProgressBar();
-    const auto choice = dialogs_->chooseFile(filechoice::request(FileDialogRequest::Mode::Save));
-    std::optional<Failure> failure;
-    if (const auto *refused = std::get_if<Failure>(&choice)) {
-        failure = *refused;
-    } else if (const QString path = std::get<QString>(choice); !path.isEmpty()) {
-        switch (filechoice::kindOf(path)) {
-        case filechoice::Kind::Bitmap:
-            failure = surface_.saveImage(path);
-            break;
-        case filechoice::Kind::Parameters: {
+    const auto failure = chooseFileAndAct(
+        FileDialogRequest::Mode::Save, [this](const QString &path) { return surface_.saveImage(path); },
+        [this](const QString &path) {
             parameterfile::FieldTexts texts;
             for (int i = 0; i < ParameterTexts::Count; ++i)
                 texts[i] = Frame1->field(static_cast<ParameterTexts::Index>(i))->text();
-            failure = parameterfile::write(path, texts, state_.foregroundColor, state_.backgroundColor);
-            break;
-        }
-        case filechoice::Kind::Other:
-            dialogs_->message(filechoice::wrongExtensionMessage(path), Dialogs::Buttons::Ok);
-            break;
-        }
-    }
+            return parameterfile::write(path, texts, state_.foregroundColor, state_.backgroundColor);
+        });
     if (failure && !filechoice::isSilent(*failure))
         dialogs_->message(filechoice::errorMessage("File save error : ", *failure), Dialogs::Buttons::Ok);
 }
 
-void Form1::readParameterFile(const QString &path, std::optional<Failure> &failure)
+std::optional<Failure> Form1::readParameterFile(const QString &path)
 {
     const parameterfile::Contents contents = parameterfile::read(path);
     // What came before a failure stays applied.
@@ -432,7 +438,7 @@ void Form1::readParameterFile(const QString &path, std::optional<Failure> &failu
         state_.backgroundColor = *contents.background;
         surface_.setBackColor(state_.backgroundColor);
     }
-    failure = contents.failure;
+    return contents.failure;
 }
 
 void Form1::Command5_Click()
@@ -440,23 +446,9 @@ void Form1::Command5_Click()
     const bool autoRedraw = surface_.autoRedraw();
     surface_.setAutoRedraw(false);
     clearProgressBar();
-    const auto choice = dialogs_->chooseFile(filechoice::request(FileDialogRequest::Mode::Open));
-    std::optional<Failure> failure;
-    if (const auto *refused = std::get_if<Failure>(&choice)) {
-        failure = *refused;
-    } else if (const QString path = std::get<QString>(choice); !path.isEmpty()) {
-        switch (filechoice::kindOf(path)) {
-        case filechoice::Kind::Bitmap:
-            failure = surface_.loadPicture(path);
-            break;
-        case filechoice::Kind::Parameters:
-            readParameterFile(path, failure);
-            break;
-        case filechoice::Kind::Other:
-            dialogs_->message(filechoice::wrongExtensionMessage(path), Dialogs::Buttons::Ok);
-            break;
-        }
-    }
+    const auto failure = chooseFileAndAct(
+        FileDialogRequest::Mode::Open, [this](const QString &path) { return surface_.loadPicture(path); },
+        [this](const QString &path) { return readParameterFile(path); });
     if (failure && !filechoice::isSilent(*failure))
         dialogs_->message(filechoice::errorMessage("File load error : ", *failure), Dialogs::Buttons::Ok);
     surface_.setAutoRedraw(autoRedraw);

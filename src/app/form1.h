@@ -12,7 +12,9 @@
 #include <QShortcut>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
+#include <optional>
 
 // Where a window keeps its settings and how it asks the user.
 struct FormOptions {
@@ -103,7 +105,12 @@ private:
     void applySettings(const Settings &settings);
     void setOuterGeometry(float left, float top, float width, float height);
     void clearProgressBar();
-    void readParameterFile(const QString &path, std::optional<Failure> &failure);
+    // Asks for a file name and hands it to the action its extension calls
+    // for; a name with another extension gets the wrong-extension message.
+    std::optional<Failure> chooseFileAndAct(FileDialogRequest::Mode mode,
+                                            const std::function<std::optional<Failure>(const QString &)> &bitmap,
+                                            const std::function<std::optional<Failure>(const QString &)> &parameters);
+    std::optional<Failure> readParameterFile(const QString &path);
 
     FormOptions options_;
     FormState state_;
