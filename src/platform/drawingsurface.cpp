@@ -240,10 +240,12 @@ void DrawingSurface::plotPixels(const CurvePointF *points, std::size_t count, Co
     auto *persistent = autoRedraw_ ? reinterpret_cast<std::uint32_t *>(persistent_.bits()) : nullptr;
     const qsizetype stride = screen_.bytesPerLine() / 4;
     const double twips = twipsPerPixel_;
-    const double width = screen_.width();
-    const double height = screen_.height();
-    int minX = screen_.width();
-    int minY = screen_.height();
+    const int widthPixels = screen_.width();
+    const int heightPixels = screen_.height();
+    const double width = widthPixels;
+    const double height = heightPixels;
+    int minX = widthPixels;
+    int minY = heightPixels;
     int maxX = -1;
     int maxY = -1;
     // Multiplying by the reciprocal is much cheaper than dividing; where its
@@ -264,9 +266,10 @@ void DrawingSurface::plotPixels(const CurvePointF *points, std::size_t count, Co
         const double py = y * perTwip;
         if (!(px >= 0 && px < width && py >= 0 && py < height))
             continue;
-        // Truncation is the pixel's floor here: both are not negative.
-        const int ix = std::clamp(pixelOf(x, px), 0, screen_.width() - 1);
-        const int iy = std::clamp(pixelOf(y, py), 0, screen_.height() - 1);
+        const int ix = pixelOf(x, px);
+        const int iy = pixelOf(y, py);
+        if (ix < 0 || ix >= widthPixels || iy < 0 || iy >= heightPixels)
+            continue;
         const qsizetype at = iy * stride + ix;
         screen[at] = combine(screen[at]);
         if (persistent)
