@@ -1,5 +1,6 @@
 #include "parameterfile.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -536,6 +537,36 @@ class TestParameterFile : public QObject
         QCOMPARE(failureOf(contents), 0);
         QCOMPARE(textsOf(contents), sampleTexts());
         QCOMPARE(colorOf(contents.background), QVariant(0));
+    }
+
+    void bytesAreWhatWriteWrites()
+    {
+        FieldTexts texts;
+        texts[0] = QStringLiteral("120");
+        QCOMPARE(parameterfile::bytes(texts, colors::white, colors::black),
+                 golden(QStringLiteral("figure42.par")));
+    }
+
+    void readFromDevice()
+    {
+        QByteArray bytes = joined(sampleLines());
+        QBuffer buffer(&bytes);
+        QVERIFY(buffer.open(QIODevice::ReadOnly));
+        const auto contents = parameterfile::read(buffer, QStringLiteral("buffer.par"));
+        QCOMPARE(failureOf(contents), 0);
+        QCOMPARE(textsOf(contents), sampleTexts());
+        QCOMPARE(colorOf(contents.foreground), QVariant(16777215));
+        QCOMPARE(colorOf(contents.background), QVariant(0));
+    }
+
+    // A device that is not a file can only report a device error.
+    void readFromClosedDevice()
+    {
+        QBuffer buffer;
+        QTest::ignoreMessage(QtWarningMsg, "QIODevice::read (QBuffer): device not open");
+        const auto contents = parameterfile::read(buffer, QStringLiteral("buffer.par"));
+        QCOMPARE(failureOf(contents), failures::DeviceError);
+        QVERIFY(contents.texts.empty());
     }
 };
 

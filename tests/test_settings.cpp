@@ -410,7 +410,8 @@ class TestSettings : public QObject
         row("left far off", {{19, "-2e9"}}, [](Settings &s) { s.windowLeft = -2e9f; });
         row("left beyond 2^31", {{19, "3e9"}}, same);
         row("left largest single below 2^31", {{19, "2147483520"}}, same);
-        row("left next single below", {{19, "2147483392"}}, [](Settings &s) { s.windowLeft = 2147483392.0f; });
+        row("left next single below", {{19, "2147483392"}},
+            [](Settings &s) { s.windowLeft = 2147483392.0f; });
 
         // Offsets, parts and delays.
         row("frame offset", {{20, "-200"}}, [](Settings &s) { s.frameRightOffset = -200; });

@@ -1,5 +1,6 @@
 #include "parameterfile.h"
 
+#include "fileopen.h"
 #include "numbers.h"
 #include "safesave.h"
 
@@ -139,7 +140,8 @@ Contents read(const QString &path)
 {
     QFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+    // A pipe that nobody writes into reads as an empty file.
+    if (!fileopen::open(file, QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         const int error = errno;
         Contents contents;
         contents.failure = failures::fromFile(file, path, error);

@@ -1,5 +1,6 @@
 #include "drawingsurface.h"
 
+#include "fileopen.h"
 #include "rasterop.h"
 #include "safesave.h"
 
@@ -80,6 +81,12 @@ double penOffset(int width)
 {
     return width % 2 == 0 ? 0.5 : 0.0;
 }
+
+// Qt's image reader decodes no image beyond 128 MB by default, and the pixels
+// of a bitmap take no more room in its file than in the image: a larger file
+// is no picture that can be loaded, and reading on from a device without an
+// end (such as /dev/zero) would only fill the memory.
+constexpr qint64 maxPictureFileBytes = qint64(160) << 20;
 
 // A buffer that remembers whether a read came back short: the bitmap reader
 // accepts a file that ends before its pixels do and fills in the rest.
@@ -430,7 +437,8 @@ std::optional<Failure> DrawingSurface::loadPicture(const QString &path)
 {
     QFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe that nobody writes into reads as an empty file.
+    if (!fileopen::open(file, QIODevice::ReadOnly))
         return failures::fromFile(file, path, errno);
     return loadPictureFrom(file);
 }
@@ -445,8 +453,19 @@ std::optional<Failure> DrawingSurface::loadPictureData(const QByteArray &bytes)
 
 std::optional<Failure> DrawingSurface::loadPictureFrom(QIODevice &device)
 {
+    if (!device.isSequential() && device.size() > maxPictureFileBytes)
+        return failures::make(failures::InvalidPicture);
+    QByteArray bytes;
+    while (bytes.size() <= maxPictureFileBytes) {
+        const QByteArray chunk = device.read(qint64(1) << 20);
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
+    if (bytes.size() > maxPictureFileBytes)
+        return failures::make(failures::InvalidPicture);
     WatchedBuffer buffer;
-    buffer.setData(device.readAll());
+    buffer.setData(bytes);
     // Unbuffered, every read asks for just what the reader needs.
     buffer.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
     QImageReader reader(&buffer, "bmp");

@@ -1,5 +1,7 @@
 #include "safesave.h"
 
+#include "fileopen.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -12,10 +14,13 @@ namespace {
 
 // The device is unbuffered so that a failing write shows at once, with its
 // errno.
-std::optional<Failure> openAndWrite(QFileDevice &file, const QString &path, const QByteArray &bytes)
+constexpr QIODevice::OpenMode writeMode = QIODevice::WriteOnly | QIODevice::Unbuffered;
+
+// Writes `bytes` to `file`; `opened` is what opening it returned, errno still
+// standing as the opening left it.
+std::optional<Failure> writeAll(QFileDevice &file, bool opened, const QString &path, const QByteArray &bytes)
 {
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (!opened) {
         const int error = errno;
         return failures::fromFile(file, path, error);
     }
@@ -37,14 +42,19 @@ std::optional<Failure> writeFile(const QString &path, const QByteArray &bytes)
         return failures::fromFile(file, path, EISDIR);
     }
     // Renaming a new file over a device would remove the device.
+    // A pipe that nobody reads fails at once instead of waiting for a reader.
     if (target.exists() && !target.isFile()) {
         QFile file(path);
-        return openAndWrite(file, path, bytes);
+        errno = 0;
+        const bool opened = fileopen::open(file, writeMode);
+        return writeAll(file, opened, path, bytes);
     }
     QSaveFile file(path);
     // Writing straight into the old file could leave half a file behind.
     file.setDirectWriteFallback(false);
-    if (const auto failure = openAndWrite(file, path, bytes))
+    errno = 0;
+    const bool opened = file.open(writeMode);
+    if (const auto failure = writeAll(file, opened, path, bytes))
         return failure;
     errno = 0;
     if (!file.commit()) {

@@ -1,5 +1,6 @@
 #include "settingsfile.h"
 
+#include "fileopen.h"
 #include "safesave.h"
 #include "settingstext.h"
 
@@ -15,7 +16,9 @@ namespace settingsfile
 bool readFile(const QString &path, Settings &settings, ScreenSize screen)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    // A pipe that nobody writes into reads as empty instead of holding up
+    // the start.
+    if (!fileopen::open(file, QIODevice::ReadOnly))
         return false;
     const QByteArray bytes = file.read(maxReadBytes);
     if (file.error() != QFileDevice::NoError)
