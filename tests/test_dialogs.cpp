@@ -1,10 +1,10 @@
 #include "dialogfilters.h"
 #include "qtdialogs.h"
 #include "scripteddialogs.h"
+#include "testfiles.h"
 
 #include <QApplication>
 #include <QColorDialog>
-#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -25,8 +25,7 @@ Q_DECLARE_METATYPE(Dialogs::Buttons)
 Q_DECLARE_METATYPE(Dialogs::Answer)
 Q_DECLARE_METATYPE(MessageAction)
 
-namespace
-{
+namespace {
 
 // Hands the next modal dialog to `handle`, which must close it: exec() does
 // not return before. A modal widget of another type is rejected so that the
@@ -56,6 +55,7 @@ bool refuse(const QUrl &)
     return false;
 }
 
+// The one viewer window open; none when there are several.
 QPlainTextEdit *viewerWindow()
 {
     QPlainTextEdit *found = nullptr;
@@ -69,13 +69,6 @@ QPlainTextEdit *viewerWindow()
     return found;
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 FileDialogRequest pictureRequest(FileDialogRequest::Mode mode, const QString &fileName = {})
 {
     return {mode, QStringLiteral("Save picture"),
@@ -85,10 +78,9 @@ FileDialogRequest pictureRequest(FileDialogRequest::Mode mode, const QString &fi
 
 } // namespace
 
-class TestDialogs : public QObject
-{
+class TestDialogs : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void cleanup()
     {
         while (QPlainTextEdit *viewer = viewerWindow())
@@ -128,13 +120,19 @@ class TestDialogs : public QObject
     void scriptedAnswersComeBackInOrder()
     {
         ScriptedDialogs dialogs;
+        QVERIFY(dialogs.exhausted());
         dialogs.queueFile(QStringLiteral("/tmp/a.bmp"));
         dialogs.queueFile(failures::make(failures::PathNotFound));
         dialogs.queueColor(255);
         dialogs.queueColor(failures::make(failures::Cancelled));
         dialogs.queueMessage(Dialogs::Answer::No);
         dialogs.queueMessage(Dialogs::Answer::Ok);
-        QVERIFY(!dialogs.exhausted());
+        dialogs.queuePrinter([](QPrinter &printer) -> std::optional<Failure> {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(QStringLiteral("/tmp/out.pdf"));
+            return std::nullopt;
+        });
+        dialogs.queuePrinter(failures::make(failures::PrinterError));
 
         const FileDialogRequest request = pictureRequest(FileDialogRequest::Mode::Save);
         QCOMPARE(std::get<QString>(dialogs.chooseFile(request)), QStringLiteral("/tmp/a.bmp"));
@@ -143,6 +141,15 @@ class TestDialogs : public QObject
         QCOMPARE(std::get<Failure>(dialogs.chooseColor(0, {})).number, failures::Cancelled);
         QCOMPARE(dialogs.message({}, Dialogs::Buttons::YesNoCancel), Dialogs::Answer::No);
         QCOMPARE(dialogs.message({}, Dialogs::Buttons::Ok), Dialogs::Answer::Ok);
+        QPrinter printer;
+        QCOMPARE(dialogs.choosePrinter(printer, 0, {}), std::nullopt);
+        QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
+        QCOMPARE(printer.outputFileName(), QStringLiteral("/tmp/out.pdf"));
+        // A printer answer left counts.
+        QVERIFY(!dialogs.exhausted());
+        const std::optional<Failure> failure = dialogs.choosePrinter(printer, 0, {});
+        QVERIFY(failure);
+        QCOMPARE(failure->number, failures::PrinterError);
         QVERIFY(dialogs.exhausted());
         QVERIFY(dialogs.unexpectedCalls().isEmpty());
     }
@@ -187,32 +194,15 @@ class TestDialogs : public QObject
         QVERIFY(dialogs.unexpectedCalls().isEmpty());
     }
 
-    void scriptedPrinterAnswerConfiguresPrinter()
+    // Calls without a queued answer, and answers with a button the message
+    // does not offer, are reported and answered as a cancel.
+    void scriptedReportsUnexpectedCalls()
     {
         ScriptedDialogs dialogs;
-        dialogs.queuePrinter([](QPrinter &printer) -> std::optional<Failure> {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(QStringLiteral("/tmp/out.pdf"));
-            return std::nullopt;
-        });
-        dialogs.queuePrinter(failures::make(failures::PrinterError));
-        QPrinter printer;
-        QCOMPARE(dialogs.choosePrinter(printer, 0, {}), std::nullopt);
-        QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
-        QCOMPARE(printer.outputFileName(), QStringLiteral("/tmp/out.pdf"));
-        const std::optional<Failure> failure = dialogs.choosePrinter(printer, 0, {});
-        QVERIFY(failure);
-        QCOMPARE(failure->number, failures::PrinterError);
-    }
-
-    void scriptedReportsUnqueuedCalls()
-    {
-        ScriptedDialogs dialogs;
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("unexpected chooseFile"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("unexpected chooseColor"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("unexpected choosePrinter"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("unexpected message"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("unexpected message"));
+        for (const char *call :
+             {"unexpected chooseFile", "unexpected chooseColor", "unexpected choosePrinter",
+              "unexpected message", "unexpected message", "does not offer", "does not offer"})
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(call));
 
         QCOMPARE(std::get<Failure>(dialogs.chooseFile(pictureRequest(FileDialogRequest::Mode::Save))).number,
                  failures::Cancelled);
@@ -225,53 +215,50 @@ class TestDialogs : public QObject
             dialogs.message(QStringLiteral("Do you wish to save settings?"), Dialogs::Buttons::YesNoCancel),
             Dialogs::Answer::Cancel);
         QCOMPARE(dialogs.message(QStringLiteral("Print error"), Dialogs::Buttons::Ok), Dialogs::Answer::Ok);
+        QVERIFY(dialogs.exhausted());
+
+        dialogs.queueMessage(Dialogs::Answer::Yes);
+        dialogs.queueMessage(Dialogs::Answer::Ok);
+        QCOMPARE(dialogs.message(QStringLiteral("File save error"), Dialogs::Buttons::Ok),
+                 Dialogs::Answer::Ok);
+        QCOMPARE(dialogs.message(QStringLiteral("Save?"), Dialogs::Buttons::YesNoCancel),
+                 Dialogs::Answer::Cancel);
 
         const QStringList unexpected = dialogs.unexpectedCalls();
-        QCOMPARE(unexpected.size(), 5);
+        QCOMPARE(unexpected.size(), 7);
         QVERIFY(unexpected[0].contains("Save picture"));
         QVERIFY(unexpected[1].contains("Select background color"));
         QVERIFY(unexpected[2].contains("0x4000c"));
         QVERIFY(unexpected[3].contains("Do you wish to save settings?"));
         QVERIFY(unexpected[4].contains("Print error"));
-        QVERIFY(dialogs.exhausted());
+        QVERIFY(unexpected[5].contains("File save error"));
+        QVERIFY(unexpected[6].contains("Save?"));
     }
 
-    void scriptedReportsImpossibleAnswer()
-    {
-        ScriptedDialogs dialogs;
-        dialogs.queueMessage(Dialogs::Answer::Yes);
-        dialogs.queueMessage(Dialogs::Answer::Ok);
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("does not offer"));
-        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("does not offer"));
-        QCOMPARE(dialogs.message(QStringLiteral("File save error"), Dialogs::Buttons::Ok),
-                 Dialogs::Answer::Ok);
-        QCOMPARE(dialogs.message(QStringLiteral("Save?"), Dialogs::Buttons::YesNoCancel),
-                 Dialogs::Answer::Cancel);
-        QCOMPARE(dialogs.unexpectedCalls().size(), 2);
-    }
-
-    void scriptedExhaustedOnlyWhenAllUsed()
-    {
-        ScriptedDialogs dialogs;
-        QVERIFY(dialogs.exhausted());
-        dialogs.queuePrinter();
-        QVERIFY(!dialogs.exhausted());
-        QPrinter printer;
-        dialogs.choosePrinter(printer, 0, {});
-        QVERIFY(dialogs.exhausted());
-    }
-
-    void fileDialogSettings_data()
+    // The file dialog's settings, and what it returns when cancelled or when
+    // a name is typed.
+    void fileDialog_data()
     {
         QTest::addColumn<FileDialogRequest::Mode>("mode");
-        QTest::addColumn<QFileDialog::AcceptMode>("acceptMode");
-        QTest::newRow("save") << FileDialogRequest::Mode::Save << QFileDialog::AcceptSave;
-        QTest::newRow("open") << FileDialogRequest::Mode::Open << QFileDialog::AcceptOpen;
+        // Empty when the dialog is cancelled.
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("save, cancelled") << FileDialogRequest::Mode::Save << QString() << QString();
+        QTest::newRow("open, cancelled") << FileDialogRequest::Mode::Open << QString() << QString();
+        QTest::newRow("save, no extension") << FileDialogRequest::Mode::Save << "figure"
+                                            << "figure.BMP";
+        QTest::newRow("save, own extension") << FileDialogRequest::Mode::Save << "figure.par"
+                                             << "figure.par";
+        QTest::newRow("open, missing file") << FileDialogRequest::Mode::Open << "missing.Bmp"
+                                            << "missing.Bmp";
     }
-    void fileDialogSettings()
+    void fileDialog()
     {
         QFETCH(FileDialogRequest::Mode, mode);
-        QFETCH(QFileDialog::AcceptMode, acceptMode);
+        QFETCH(QString, typed);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
         struct {
             bool seen = false;
             QString title;
@@ -282,7 +269,7 @@ class TestDialogs : public QObject
             bool confirmOverwrite = true;
             QString suffix;
         } shown;
-        whenModal<QFileDialog>([&shown](QFileDialog *dialog) {
+        whenModal<QFileDialog>([&shown, &typed](QFileDialog *dialog) {
             shown = {true,
                      dialog->windowTitle(),
                      dialog->nameFilters(),
@@ -291,84 +278,62 @@ class TestDialogs : public QObject
                      dialog->fileMode(),
                      !dialog->testOption(QFileDialog::DontConfirmOverwrite),
                      dialog->defaultSuffix()};
-            dialog->reject();
+            if (typed.isEmpty())
+                dialog->reject();
+            else // QFileDialog hides its override of accept(), which checks the name.
+                static_cast<QDialog *>(dialog)->accept();
         });
         QtDialogs dialogs(nullptr, refuse);
-        const DialogResult<QString> result = dialogs.chooseFile(pictureRequest(mode));
+        const DialogResult<QString> result =
+            dialogs.chooseFile(pictureRequest(mode, typed.isEmpty() ? QString() : dir.filePath(typed)));
         QVERIFY(shown.seen);
         QCOMPARE(shown.title, QStringLiteral("Save picture"));
         QCOMPARE(shown.filters, (QStringList{"Pictures (*.bmp)", "Parameters (*.par)"}));
         QCOMPARE(shown.selectedFilter, QStringLiteral("Pictures (*.bmp)"));
-        QCOMPARE(shown.acceptMode, acceptMode);
+        QCOMPARE(shown.acceptMode,
+                 mode == FileDialogRequest::Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         QCOMPARE(shown.fileMode, QFileDialog::AnyFile);
         QVERIFY(!shown.confirmOverwrite);
         QCOMPARE(shown.suffix, QStringLiteral("BMP"));
-        QVERIFY(std::holds_alternative<Failure>(result));
-        QCOMPARE(std::get<Failure>(result).number, 32755);
-        QCOMPARE(std::get<Failure>(result).description, failures::describe(failures::Cancelled));
+        QCOMPARE(std::holds_alternative<Failure>(result), typed.isEmpty());
+        if (typed.isEmpty()) {
+            QCOMPARE(std::get<Failure>(result).number, 32755);
+            QCOMPARE(std::get<Failure>(result).description, failures::describe(failures::Cancelled));
+        } else {
+            QCOMPARE(std::get<QString>(result), dir.filePath(expected));
+        }
     }
 
-    void fileDialogAddsDefaultExtension_data()
+    void colorDialog_data()
     {
-        QTest::addColumn<FileDialogRequest::Mode>("mode");
-        QTest::addColumn<QString>("typed");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("save, no extension") << FileDialogRequest::Mode::Save << "figure"
-                                            << "figure.BMP";
-        QTest::newRow("save, own extension") << FileDialogRequest::Mode::Save << "figure.par"
-                                             << "figure.par";
-        QTest::newRow("open, missing file") << FileDialogRequest::Mode::Open << "missing.Bmp"
-                                            << "missing.Bmp";
+        QTest::addColumn<bool>("accept");
+        QTest::newRow("accepted") << true;
+        QTest::newRow("cancelled") << false;
     }
-    void fileDialogAddsDefaultExtension()
+    void colorDialog()
     {
-        QFETCH(FileDialogRequest::Mode, mode);
-        QFETCH(QString, typed);
-        QFETCH(QString, expected);
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        bool seen = false;
-        whenModal<QFileDialog>([&seen](QFileDialog *dialog) {
-            seen = true;
-            // QFileDialog hides its override of accept(), which checks the name.
-            static_cast<QDialog *>(dialog)->accept();
-        });
-        QtDialogs dialogs(nullptr, refuse);
-        const DialogResult<QString> result = dialogs.chooseFile(pictureRequest(mode, dir.filePath(typed)));
-        QVERIFY(seen);
-        QVERIFY(std::holds_alternative<QString>(result));
-        QCOMPARE(std::get<QString>(result), dir.filePath(expected));
-    }
-
-    void colorDialogShowsAndReturnsColor()
-    {
+        QFETCH(bool, accept);
         QColor initial;
         QString title;
         whenModal<QColorDialog>([&](QColorDialog *dialog) {
             initial = dialog->currentColor();
             title = dialog->windowTitle();
             dialog->setCurrentColor(QColor(1, 2, 3));
-            dialog->accept();
+            if (accept)
+                dialog->accept();
+            else
+                dialog->reject();
         });
         QtDialogs dialogs(nullptr, refuse);
         const DialogResult<colors::Color> result =
             dialogs.chooseColor(colors::rgb(10, 20, 30), QStringLiteral("Select background color"));
         QCOMPARE(initial, QColor(10, 20, 30));
         QCOMPARE(title, QStringLiteral("Select background color"));
-        QVERIFY(std::holds_alternative<colors::Color>(result));
-        QCOMPARE(std::get<colors::Color>(result), 1 + 256 * 2 + 65536 * 3);
-    }
-
-    void colorDialogCancelled()
-    {
-        whenModal<QColorDialog>([](QColorDialog *dialog) {
-            dialog->setCurrentColor(Qt::red);
-            dialog->reject();
-        });
-        QtDialogs dialogs(nullptr, refuse);
-        const DialogResult<colors::Color> result = dialogs.chooseColor(colors::white, {});
-        QVERIFY(std::holds_alternative<Failure>(result));
-        QCOMPARE(std::get<Failure>(result).number, failures::Cancelled);
+        QCOMPARE(std::holds_alternative<colors::Color>(result), accept);
+        if (accept)
+            QCOMPARE(std::get<colors::Color>(result), 1 + 256 * 2 + 65536 * 3);
+        else
+            QCOMPARE(std::get<Failure>(result).number, failures::Cancelled);
     }
 
     void printDialogOptions_data()
@@ -418,28 +383,19 @@ class TestDialogs : public QObject
         QTest::addColumn<QString>("caption");
         QTest::addColumn<QString>("shownText");
         QTest::addColumn<QString>("shownCaption");
-        QTest::addColumn<QMessageBox::StandardButtons>("shownButtons");
-        QTest::addColumn<QMessageBox::StandardButton>("defaultButton");
-        QTest::addColumn<QMessageBox::StandardButton>("escapeButton");
-        const auto yesNoCancel = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        // Only "OK" for the messages; the save prompt's buttons are checked by messageAnswers().
+        const auto okRow = [](const char *tag, const char *text, const char *shownText) {
+            QTest::newRow(tag) << QString(text) << Dialogs::Buttons::Ok << QString() << QString(shownText)
+                               << QStringLiteral("VOLUTRA");
+        };
         QTest::newRow("save prompt") << "Do you wish to save settings?" << Dialogs::Buttons::YesNoCancel
                                      << "Save Volutra settings"
                                      << "Do you wish to save settings?"
-                                     << "Save Volutra settings" << yesNoCancel << QMessageBox::Yes
-                                     << QMessageBox::Cancel;
-        QTest::newRow("error without caption")
-            << "Print error :  482 Printer error" << Dialogs::Buttons::Ok << ""
-            << "Print error :  482 Printer error"
-            << "VOLUTRA" << QMessageBox::StandardButtons(QMessageBox::Ok) << QMessageBox::Ok
-            << QMessageBox::Ok;
-        QTest::newRow("line break") << "Could not save settings: \r\nDisk full" << Dialogs::Buttons::Ok << ""
-                                    << "Could not save settings: \nDisk full"
-                                    << "VOLUTRA" << QMessageBox::StandardButtons(QMessageBox::Ok)
-                                    << QMessageBox::Ok << QMessageBox::Ok;
-        QTest::newRow("markup stays text") << "<b>x</b>" << Dialogs::Buttons::Ok << ""
-                                           << "<b>x</b>"
-                                           << "VOLUTRA" << QMessageBox::StandardButtons(QMessageBox::Ok)
-                                           << QMessageBox::Ok << QMessageBox::Ok;
+                                     << "Save Volutra settings";
+        okRow("error without caption", "Print error :  482 Printer error",
+              "Print error :  482 Printer error");
+        okRow("line break", "Could not save settings: \r\nDisk full", "Could not save settings: \nDisk full");
+        okRow("markup stays text", "<b>x</b>", "<b>x</b>");
     }
     void messageBox()
     {
@@ -448,9 +404,7 @@ class TestDialogs : public QObject
         QFETCH(QString, caption);
         QFETCH(QString, shownText);
         QFETCH(QString, shownCaption);
-        QFETCH(QMessageBox::StandardButtons, shownButtons);
-        QFETCH(QMessageBox::StandardButton, defaultButton);
-        QFETCH(QMessageBox::StandardButton, escapeButton);
+        const bool okOnly = buttons == Dialogs::Buttons::Ok;
         struct {
             bool seen = false;
             QString text;
@@ -476,32 +430,30 @@ class TestDialogs : public QObject
         QCOMPARE(shown.text, shownText);
         QCOMPARE(shown.caption, shownCaption);
         QCOMPARE(shown.format, Qt::PlainText);
-        QCOMPARE(shown.buttons, shownButtons);
-        QCOMPARE(shown.defaultButton, defaultButton);
-        QCOMPARE(shown.escapeButton, escapeButton);
-        QCOMPARE(answer, buttons == Dialogs::Buttons::Ok ? Dialogs::Answer::Ok : Dialogs::Answer::Yes);
+        QCOMPARE(shown.buttons, okOnly ? QMessageBox::StandardButtons(QMessageBox::Ok)
+                                       : QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        QCOMPARE(shown.defaultButton, okOnly ? QMessageBox::Ok : QMessageBox::Yes);
+        QCOMPARE(shown.escapeButton, okOnly ? QMessageBox::Ok : QMessageBox::Cancel);
+        QCOMPARE(answer, okOnly ? Dialogs::Answer::Ok : Dialogs::Answer::Yes);
     }
 
     void messageAnswers_data()
     {
         QTest::addColumn<MessageAction>("act");
         QTest::addColumn<Dialogs::Answer>("expected");
-        QTest::newRow("yes") << MessageAction([](QMessageBox *box) {
-            box->button(QMessageBox::Yes)->click();
-        }) << Dialogs::Answer::Yes;
-        QTest::newRow("no") << MessageAction([](QMessageBox *box) { box->button(QMessageBox::No)->click(); })
-                            << Dialogs::Answer::No;
-        QTest::newRow("cancel") << MessageAction([](QMessageBox *box) {
-            box->button(QMessageBox::Cancel)->click();
-        }) << Dialogs::Answer::Cancel;
-        QTest::newRow("escape") << MessageAction([](QMessageBox *box) {
-            QTest::keyClick(box, Qt::Key_Escape);
-        }) << Dialogs::Answer::Cancel;
+        const auto clicking = [](QMessageBox::StandardButton button) {
+            return MessageAction([button](QMessageBox *box) { box->button(button)->click(); });
+        };
+        const auto pressing = [](Qt::Key key) {
+            return MessageAction([key](QMessageBox *box) { QTest::keyClick(box, key); });
+        };
+        QTest::newRow("yes") << clicking(QMessageBox::Yes) << Dialogs::Answer::Yes;
+        QTest::newRow("no") << clicking(QMessageBox::No) << Dialogs::Answer::No;
+        QTest::newRow("cancel") << clicking(QMessageBox::Cancel) << Dialogs::Answer::Cancel;
+        QTest::newRow("escape") << pressing(Qt::Key_Escape) << Dialogs::Answer::Cancel;
         QTest::newRow("closed") << MessageAction([](QMessageBox *box) { box->close(); })
                                 << Dialogs::Answer::Cancel;
-        QTest::newRow("enter") << MessageAction([](QMessageBox *box) {
-            QTest::keyClick(box, Qt::Key_Return);
-        }) << Dialogs::Answer::Yes;
+        QTest::newRow("enter") << pressing(Qt::Key_Return) << Dialogs::Answer::Yes;
     }
     void messageAnswers()
     {
@@ -519,46 +471,38 @@ class TestDialogs : public QObject
         QCOMPARE(answer, expected);
     }
 
-    void openTextFileUsesLauncher()
+    // The desktop's viewer, or else a viewer of the program's own.
+    void openTextFile_data()
     {
-        QTemporaryDir dir;
-        QVERIFY(dir.isValid());
-        const QString path = dir.filePath(QStringLiteral("readme.txt"));
-        writeFile(path, "help");
-        QList<QUrl> launched;
-        QtDialogs dialogs(nullptr, [&launched](const QUrl &url) {
-            launched << url;
-            return true;
-        });
-        dialogs.openTextFile(path);
-        QCOMPARE(launched, QList<QUrl>{QUrl::fromLocalFile(path)});
-        QCOMPARE(viewerWindow(), nullptr);
-    }
-
-    void openTextFileFallsBackToViewer_data()
-    {
+        QTest::addColumn<bool>("desktop");
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("windows lines") << QByteArray("Volutra\r\nhelp text") << "Volutra\nhelp text";
-        QTest::newRow("utf-8") << QByteArray("caf\xc3\xa9") << "caf\u00e9";
-        QTest::newRow("latin-1") << QByteArray("caf\xe9") << "caf\u00e9";
-        QTest::newRow("empty") << QByteArray() << "";
+        QTest::newRow("desktop viewer") << true << QByteArray("help") << QString();
+        QTest::newRow("windows lines") << false << QByteArray("Volutra\r\nhelp text") << "Volutra\nhelp text";
+        QTest::newRow("utf-8") << false << QByteArray("caf\xc3\xa9") << "caf\u00e9";
+        QTest::newRow("latin-1") << false << QByteArray("caf\xe9") << "caf\u00e9";
+        QTest::newRow("empty") << false << QByteArray() << "";
     }
-    void openTextFileFallsBackToViewer()
+    void openTextFile()
     {
+        QFETCH(bool, desktop);
         QFETCH(QByteArray, bytes);
         QFETCH(QString, expected);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(QStringLiteral("readme.txt"));
-        writeFile(path, bytes);
-        int launches = 0;
-        QtDialogs dialogs(nullptr, [&launches](const QUrl &) {
-            ++launches;
-            return false;
+        QVERIFY(testfiles::writeBytes(path, bytes));
+        QList<QUrl> launched;
+        QtDialogs dialogs(nullptr, [&launched, desktop](const QUrl &url) {
+            launched << url;
+            return desktop;
         });
         dialogs.openTextFile(path);
-        QCOMPARE(launches, 1);
+        QCOMPARE(launched, QList<QUrl>{QUrl::fromLocalFile(path)});
+        if (desktop) {
+            QCOMPARE(viewerWindow(), nullptr);
+            return;
+        }
         QPointer<QPlainTextEdit> viewer = viewerWindow();
         QVERIFY(viewer);
         QVERIFY(viewer->isVisible());

@@ -268,19 +268,6 @@ private slots:
         QCOMPARE(b.state.drawingActive, std::int16_t(0));
     }
 
-    void negativeTurnsDrawNothing()
-    {
-        Bench b;
-        b.state.turns = -1;
-        b.draw();
-        QCOMPARE(b.canvas.pointCount, std::size_t(0));
-        QCOMPARE(b.host.yields, 0);
-        QCOMPARE(b.log.count(Log::Pset), std::size_t(0));
-        QCOMPARE(b.state.drawingActive, std::int16_t(0));
-        QCOMPARE(values(b.log.of(Log::SetRunning)), (std::vector<long long>{1, 0}));
-        QVERIFY(b.host.drawEnabled);
-    }
-
     // Drawings without a checkpoint and no pause would give "Stop Draw" no
     // chance: the automatic run must still hand control to the window.
     void autoRunWithoutCheckpointsCanBeStopped_data()
@@ -320,19 +307,6 @@ private slots:
         QCOMPARE(b.state.autoRunActive, std::int16_t(0));
     }
 
-    void turnsZeroDrawsOnePoint()
-    {
-        Bench b;
-        b.state.turns = 0;
-        b.draw();
-        QCOMPARE(b.canvas.pointCount, std::size_t(1));
-        QVERIFY(samePoint(b.canvas.points.at(0), curve::curvePoint(b.fixed(), 0, 50, 50)));
-        QCOMPARE(b.host.yields, 1);
-        QCOMPARE(b.canvas.nonFinite, 0);
-        QCOMPARE(b.state.drawingActive, std::int16_t(0));
-        QVERIFY(b.host.drawEnabled);
-    }
-
     void stepZeroRepeatsFirstPointUntilStopped()
     {
         Bench b;
@@ -349,25 +323,31 @@ private slots:
         QCOMPARE(b.state.drawingActive, std::int16_t(0));
     }
 
+    // A drawing of its own, stopped or not, never pauses.
     void stopAtCheckpoint_data()
     {
         QTest::addColumn<int>("k");
         QTest::newRow("first") << 1;
         QTest::newRow("second") << 2;
+        QTest::newRow("tenth") << 10;
         QTest::newRow("middle") << 300;
         QTest::newRow("last") << 629;
+        QTest::newRow("not stopped") << 0;
     }
     void stopAtCheckpoint()
     {
         QFETCH(int, k);
         Bench b;
         b.state.autoRunDelay = 5;
-        b.stopAt(k);
+        if (k > 0)
+            b.stopAt(k);
         b.draw();
-        QCOMPARE(b.host.yields, k);
-        QCOMPARE(b.canvas.pointCount, std::size_t(k - 1) * 100);
+        QCOMPARE(b.host.yields, k > 0 ? k : 629);
+        QCOMPARE(b.canvas.pointCount, k > 0 ? std::size_t(k - 1) * 100 : std::size_t(62833));
+        QCOMPARE(b.host.waits, 0);
         QCOMPARE(b.log.count(Log::Wait), std::size_t(0));
         QCOMPARE(b.log.count(Log::EmptyField), std::size_t(0));
+        QCOMPARE(b.log.count(Log::Clean), std::size_t(1));
         QCOMPARE(values(b.log.of(Log::SetRunning)), (std::vector<long long>{1, 0}));
         QCOMPARE(b.state.drawingActive, std::int16_t(0));
         QCOMPARE(b.state.autoRunActive, std::int16_t(0));
@@ -445,23 +425,30 @@ private slots:
         }
     }
 
-    void autoClean_data()
+    // Without a pause an automatic run goes straight on to its next drawing,
+    // cleaning before each only when AutoClean is 1.
+    void autoRunSecondDrawing_data()
     {
         QTest::addColumn<double>("autoClean");
+        QTest::addColumn<int>("delay");
         QTest::addColumn<int>("cleans");
-        QTest::newRow("on") << 1.0 << 2;
-        QTest::newRow("two") << 2.0 << 0;
-        QTest::newRow("off") << 0.0 << 0;
-        QTest::newRow("negative") << -1.0 << 0;
+        QTest::newRow("AutoClean on") << 1.0 << 0 << 2;
+        QTest::newRow("AutoClean two") << 2.0 << 0 << 0;
+        QTest::newRow("AutoClean off") << 0.0 << 0 << 0;
+        QTest::newRow("AutoClean negative") << -1.0 << 0 << 0;
+        QTest::newRow("negative delay") << 1.0 << -3 << 2;
     }
-    void autoClean()
+    void autoRunSecondDrawing()
     {
         QFETCH(double, autoClean);
+        QFETCH(int, delay);
         QFETCH(int, cleans);
         Bench b;
         b.state.autoClean = autoClean;
+        b.state.autoRunDelay = delay;
         b.stopAt(629 + 10);
         b.autoRun();
+        QCOMPARE(b.host.waits, 0);
         QCOMPARE(b.canvas.pointCount, std::size_t(62833 + 900));
         const auto done = b.log.of(Log::Clean);
         QCOMPARE(done.size(), std::size_t(cleans));
@@ -469,27 +456,6 @@ private slots:
             QCOMPARE(done[0].value, 0LL);
             QCOMPARE(done[1].value, 62833LL);
         }
-    }
-
-    void stopDuringSingleDrawHasNoPause()
-    {
-        Bench b;
-        b.state.autoRunDelay = 5;
-        b.stopAt(10);
-        b.draw();
-        QCOMPARE(b.host.yields, 10);
-        QCOMPARE(b.canvas.pointCount, std::size_t(900));
-        QCOMPARE(b.host.waits, 0);
-        QCOMPARE(b.log.count(Log::Clean), std::size_t(1));
-    }
-
-    void singleDrawHasNoPause()
-    {
-        Bench b;
-        b.state.autoRunDelay = 5;
-        b.draw();
-        QCOMPARE(b.host.waits, 0);
-        QCOMPARE(b.host.yields, 629);
     }
 
     void autoRunDrawsRandomFigures_data()
@@ -570,24 +536,6 @@ private slots:
         }
     }
 
-    void autoRunWithoutDelayHasNoPause_data()
-    {
-        QTest::addColumn<int>("delay");
-        QTest::newRow("zero") << 0;
-        QTest::newRow("negative") << -3;
-    }
-    void autoRunWithoutDelayHasNoPause()
-    {
-        QFETCH(int, delay);
-        Bench b;
-        b.state.autoRunDelay = delay;
-        b.stopAt(629 + 1);
-        b.autoRun();
-        QCOMPARE(b.host.waits, 0);
-        QCOMPARE(b.log.count(Log::Clean), std::size_t(2));
-        QCOMPARE(b.canvas.pointCount, std::size_t(62833));
-    }
-
     void stopDuringPauseEndsRun()
     {
         Bench b;
@@ -627,38 +575,44 @@ private slots:
         QVERIFY(pause(highest) > pause(highest - 1));
     }
 
-    void programEndedDuringDrawing()
+    // Once the program has ended nothing reaches the window any more.
+    void programEnds_data()
     {
-        Bench b;
-        b.host.atYield[3] = [&] { b.log.programEnded = true; };
-        b.draw();
-        QCOMPARE(b.log.callsAfterEnd, 0);
-        QCOMPARE(b.host.yields, 3);
-        QCOMPARE(b.canvas.pointCount, std::size_t(200));
-        QCOMPARE(values(b.log.of(Log::SetRunning)), (std::vector<long long>{1}));
+        QTest::addColumn<bool>("autoRun");
+        QTest::addColumn<int>("delay");
+        QTest::addColumn<bool>("stopFirst");
+        QTest::addColumn<int>("atYield");
+        QTest::addColumn<int>("waits");
+        QTest::addColumn<long long>("points");
+        QTest::newRow("during a drawing") << false << 0 << false << 3 << 0 << 200LL;
+        QTest::newRow("with a stop pending") << true << 0 << true << 3 << 0 << 200LL;
+        QTest::newRow("during the pause") << true << 5 << false << 629 + 2 << 2 << 62833LL;
     }
-
-    void programEndedWithStopPending()
+    void programEnds()
     {
+        QFETCH(bool, autoRun);
+        QFETCH(int, delay);
+        QFETCH(bool, stopFirst);
+        QFETCH(int, atYield);
+        QFETCH(int, waits);
+        QFETCH(long long, points);
         Bench b;
-        b.host.atYield[3] = [&] {
-            autorun::click(b.state, b.host, b.canvas, b.random);
+        b.state.autoRunDelay = delay;
+        b.host.atYield[atYield] = [&] {
+            if (stopFirst)
+                autorun::click(b.state, b.host, b.canvas, b.random);
             b.log.programEnded = true;
         };
-        b.autoRun();
+        if (autoRun)
+            b.autoRun();
+        else
+            b.draw();
         QCOMPARE(b.log.callsAfterEnd, 0);
-        QCOMPARE(b.host.yields, 3);
-    }
-
-    void programEndedDuringPause()
-    {
-        Bench b;
-        b.state.autoRunDelay = 5;
-        b.host.atYield[629 + 2] = [&] { b.log.programEnded = true; };
-        b.autoRun();
-        QCOMPARE(b.log.callsAfterEnd, 0);
-        QCOMPARE(b.host.waits, 2);
+        QCOMPARE(b.host.yields, atYield);
+        QCOMPARE(b.host.waits, waits);
+        QCOMPARE(static_cast<long long>(b.canvas.pointCount), points);
         QCOMPARE(b.log.count(Log::Clean), std::size_t(1));
+        QCOMPARE(values(b.log.of(Log::SetRunning)), (std::vector<long long>{1}));
     }
 
     void hugeTurnsStopAtFirstCheckpoint()
@@ -678,7 +632,8 @@ private slots:
         QCOMPARE(b.state.drawingActive, std::int16_t(0));
     }
 
-    void extremeSteps_data()
+    // Runs that end at or before their first checkpoint.
+    void shortRuns_data()
     {
         QTest::addColumn<double>("stepSize");
         QTest::addColumn<float>("turns");
@@ -691,8 +646,10 @@ private slots:
         QTest::newRow("huge step, negative turns") << 1e12 << -1.0f << std::vector<int>{};
         QTest::newRow("half the range") << 1073741824.0 << 1e9f << std::vector<int>{0, 1073741824};
         QTest::newRow("largest step") << 2147483647.0 << 1e9f << std::vector<int>{0, highest};
+        QTest::newRow("zero turns") << 100.0 << 0.0f << std::vector<int>{0};
+        QTest::newRow("negative turns") << 100.0 << -1.0f << std::vector<int>{};
     }
-    void extremeSteps()
+    void shortRuns()
     {
         QFETCH(double, stepSize);
         QFETCH(float, turns);
@@ -706,8 +663,12 @@ private slots:
         for (std::size_t i = 0; i < counters.size(); ++i)
             QVERIFY(samePoint(b.canvas.points[i], curve::curvePoint(p, counters[i], 50, 50)));
         QCOMPARE(b.host.yields, counters.empty() ? 0 : 1);
+        // No progress bar point without a checkpoint.
+        QVERIFY(b.log.count(Log::Pset) <= std::size_t(b.host.yields));
         QCOMPARE(b.canvas.nonFinite, 0);
         QCOMPARE(b.state.drawingActive, std::int16_t(0));
+        QCOMPARE(values(b.log.of(Log::SetRunning)), (std::vector<long long>{1, 0}));
+        QVERIFY(b.host.drawEnabled);
     }
 
     void changesAtYieldReachFollowingPoints()

@@ -57,114 +57,69 @@ float part(double distance, double span)
 class TestMouseSizing : public QObject {
     Q_OBJECT
 private slots:
-    void plainClickResets_data()
-    {
-        QTest::addColumn<float>("x");
-        QTest::addColumn<float>("y");
-        QTest::newRow("middle") << 1000.0f << 800.0f;
-        QTest::newRow("corner") << 0.0f << 0.0f;
-        QTest::newRow("fraction") << 2000.5f << 99.25f;
-    }
-    void plainClickResets()
-    {
-        QFETCH(float, x);
-        QFETCH(float, y);
-        Bench b;
-        b.drag(x, y, x, y);
-        QVERIFY(b.isDefault());
-        QCOMPARE(b.state.sizingPressed, std::int16_t(0));
-        QVERIFY(b.log.entries.empty());
-    }
-
     void drag_data()
     {
-        QTest::addColumn<float>("x1");
-        QTest::addColumn<float>("y1");
-        QTest::addColumn<float>("x2");
-        QTest::addColumn<float>("y2");
-        QTest::addColumn<double>("width");
-        QTest::addColumn<double>("height");
+        QTest::addColumn<QPointF>("press");
+        QTest::addColumn<QPointF>("release");
+        QTest::addColumn<QSizeF>("window");
         QTest::addColumn<int>("left");
         QTest::addColumn<int>("top");
         QTest::addColumn<float>("partX");
         QTest::addColumn<float>("partY");
+        const auto row = [](const char *tag, float x1, float y1, float x2, float y2, double width,
+                            double height, int left, int top, float partX, float partY) {
+            QTest::newRow(tag) << QPointF(x1, y1) << QPointF(x2, y2) << QSizeF(width, height) << left << top
+                               << partX << partY;
+        };
         const float third = part(3000, 6228);
-        QTest::newRow("down and right")
-            << 1000.0f << 800.0f << 4000.0f << 3800.0f << 8528.0 << 6528.0 << 1000 << 800 << third << third;
-        QTest::newRow("up and left") << 4000.0f << 3800.0f << 1000.0f << 800.0f << 8528.0 << 6528.0 << 1000
-                                     << 800 << third << third;
-        QTest::newRow("down and left")
-            << 4000.0f << 800.0f << 1000.0f << 3800.0f << 8528.0 << 6528.0 << 1000 << 800 << third << third;
-        QTest::newRow("up and right")
-            << 1000.0f << 3800.0f << 4000.0f << 800.0f << 8528.0 << 6528.0 << 1000 << 800 << third << third;
-        QTest::newRow("just wide enough") << 1000.0f << 800.0f << 1010.0f << 810.0f << 8528.0 << 6528.0
-                                          << 1000 << 800 << part(10, 6228) << part(10, 6228);
-        QTest::newRow("other window") << 1000.0f << 800.0f << 4000.0f << 3800.0f << 10000.0 << 5000.0 << 1000
-                                      << 800 << part(3000, 7700) << part(3000, 4700);
-        QTest::newRow("press rounds half to even")
-            << 1000.5f << 800.5f << 4000.0f << 3800.0f << 8528.0 << 6528.0 << 1000 << 800 << third << third;
-        QTest::newRow("press rounds half up to even")
-            << 1001.5f << 801.5f << 4000.5f << 3800.25f << 8528.0 << 6528.0 << 1002 << 802
-            << part(2998.5, 6228) << part(2998.25, 6228);
-        QTest::newRow("release rounds") << 4000.0f << 3800.0f << 1000.5f << 799.5f << 8528.0 << 6528.0 << 1000
-                                        << 800 << part(2999.5, 6228) << part(3000.5, 6228);
-        QTest::newRow("barely wider than panel") << 1000.0f << 800.0f << 4000.0f << 3800.0f << 2301.0 << 301.0
-                                                 << 1000 << 800 << 3000.0f << 3000.0f;
+        row("down and right", 1000, 800, 4000, 3800, 8528, 6528, 1000, 800, third, third);
+        row("up and left", 4000, 3800, 1000, 800, 8528, 6528, 1000, 800, third, third);
+        row("down and left", 4000, 800, 1000, 3800, 8528, 6528, 1000, 800, third, third);
+        row("up and right", 1000, 3800, 4000, 800, 8528, 6528, 1000, 800, third, third);
+        row("just wide enough", 1000, 800, 1010, 810, 8528, 6528, 1000, 800, part(10, 6228), part(10, 6228));
+        row("other window", 1000, 800, 4000, 3800, 10000, 5000, 1000, 800, part(3000, 7700),
+            part(3000, 4700));
+        row("press rounds half to even", 1000.5f, 800.5f, 4000, 3800, 8528, 6528, 1000, 800, third, third);
+        row("press rounds half up to even", 1001.5f, 801.5f, 4000.5f, 3800.25f, 8528, 6528, 1002, 802,
+            part(2998.5, 6228), part(2998.25, 6228));
+        row("release rounds", 4000, 3800, 1000.5f, 799.5f, 8528, 6528, 1000, 800, part(2999.5, 6228),
+            part(3000.5, 6228));
+        row("barely wider than panel", 1000, 800, 4000, 3800, 2301, 301, 1000, 800, 3000, 3000);
+        // A click, a drag too flat or too narrow, or one in a window with no
+        // room left beside the panel restores the default placement.
+        row("click in the middle", 1000, 800, 1000, 800, 8528, 6528, 50, 50, 1, 1);
+        row("click at the corner", 0, 0, 0, 0, 8528, 6528, 50, 50, 1, 1);
+        row("click at a fraction", 2000.5f, 99.25f, 2000.5f, 99.25f, 8528, 6528, 50, 50, 1, 1);
+        row("too flat", 1000, 800, 4000, 809, 8528, 6528, 50, 50, 1, 1);
+        row("too flat upwards", 1000, 800, 4000, 791, 8528, 6528, 50, 50, 1, 1);
+        row("too narrow", 1000, 800, 1009, 3800, 8528, 6528, 50, 50, 1, 1);
+        row("too narrow leftwards", 1000, 800, 991, 3800, 8528, 6528, 50, 50, 1, 1);
+        row("window as wide as the panel", 1000, 800, 4000, 3800, 2300, 6528, 50, 50, 1, 1);
+        row("window narrower than the panel", 1000, 800, 4000, 3800, 2000, 6528, 50, 50, 1, 1);
+        row("window 300 high", 1000, 800, 4000, 3800, 8528, 300, 50, 50, 1, 1);
+        row("window lower still", 1000, 800, 4000, 3800, 8528, 100, 50, 50, 1, 1);
+        row("no window", 1000, 800, 4000, 3800, 0, 0, 50, 50, 1, 1);
+        row("press at the reset mark", -1, 800, 4000, 3800, 8528, 6528, 50, 50, 1, 1);
     }
     void drag()
     {
-        QFETCH(float, x1);
-        QFETCH(float, y1);
-        QFETCH(float, x2);
-        QFETCH(float, y2);
-        QFETCH(double, width);
-        QFETCH(double, height);
+        QFETCH(QPointF, press);
+        QFETCH(QPointF, release);
+        QFETCH(QSizeF, window);
         QFETCH(int, left);
         QFETCH(int, top);
         QFETCH(float, partX);
         QFETCH(float, partY);
         Bench b;
-        b.drag(x1, y1, x2, y2, width, height);
+        b.drag(float(press.x()), float(press.y()), float(release.x()), float(release.y()), window.width(),
+               window.height());
         QCOMPARE(b.state.drawLeftOffset, left);
         QCOMPARE(b.state.drawTopOffset, top);
         QCOMPARE(b.state.drawPartX, partX);
         QCOMPARE(b.state.drawPartY, partY);
         QCOMPARE(b.state.sizingPressed, std::int16_t(0));
-    }
-
-    void dragResets_data()
-    {
-        QTest::addColumn<float>("x1");
-        QTest::addColumn<float>("y1");
-        QTest::addColumn<float>("x2");
-        QTest::addColumn<float>("y2");
-        QTest::addColumn<double>("width");
-        QTest::addColumn<double>("height");
-        QTest::newRow("too flat") << 1000.0f << 800.0f << 4000.0f << 809.0f << 8528.0 << 6528.0;
-        QTest::newRow("too flat upwards") << 1000.0f << 800.0f << 4000.0f << 791.0f << 8528.0 << 6528.0;
-        QTest::newRow("too narrow") << 1000.0f << 800.0f << 1009.0f << 3800.0f << 8528.0 << 6528.0;
-        QTest::newRow("too narrow leftwards") << 1000.0f << 800.0f << 991.0f << 3800.0f << 8528.0 << 6528.0;
-        QTest::newRow("window as wide as the panel")
-            << 1000.0f << 800.0f << 4000.0f << 3800.0f << 2300.0 << 6528.0;
-        QTest::newRow("window narrower than the panel")
-            << 1000.0f << 800.0f << 4000.0f << 3800.0f << 2000.0 << 6528.0;
-        QTest::newRow("window 300 high") << 1000.0f << 800.0f << 4000.0f << 3800.0f << 8528.0 << 300.0;
-        QTest::newRow("window lower still") << 1000.0f << 800.0f << 4000.0f << 3800.0f << 8528.0 << 100.0;
-        QTest::newRow("no window") << 1000.0f << 800.0f << 4000.0f << 3800.0f << 0.0 << 0.0;
-        QTest::newRow("press at the reset mark") << -1.0f << 800.0f << 4000.0f << 3800.0f << 8528.0 << 6528.0;
-    }
-    void dragResets()
-    {
-        QFETCH(float, x1);
-        QFETCH(float, y1);
-        QFETCH(float, x2);
-        QFETCH(float, y2);
-        QFETCH(double, width);
-        QFETCH(double, height);
-        Bench b;
-        b.drag(x1, y1, x2, y2, width, height);
-        QVERIFY(b.isDefault());
-        QCOMPARE(b.state.sizingPressed, std::int16_t(0));
+        // Without a move nothing is drawn.
+        QVERIFY(b.log.entries.empty());
     }
 
     void pressHoldsPressPoint()

@@ -2,10 +2,12 @@
 #include "colors.h"
 #include "drawingsurface.h"
 #include "failure.h"
+#include "imagecheck.h"
+#include "testfiles.h"
 
+#include <QDataStream>
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QPaintEvent>
 #include <QSignalSpy>
@@ -23,6 +25,8 @@
 #include <vector>
 
 using colors::Color;
+using testfiles::readBytes;
+using testfiles::writeBytes;
 
 namespace {
 
@@ -33,85 +37,14 @@ float tw(int pixels)
     return static_cast<float>(pixels) * pixel;
 }
 
-QString colorName(QRgb rgb)
+QColor qcolor(Color color)
 {
-    return QStringLiteral("#%1").arg(rgb & 0xffffffu, 6, 16, QLatin1Char('0'));
+    return QColor::fromRgb(colors::toPixel(color));
 }
-
-bool sameColor(QRgb a, QRgb b)
-{
-    return ((a ^ b) & 0xffffffu) == 0;
-}
-
-// Fails the calling test at the first pixel where the two images differ.
-bool imagesMatch(const QImage &actual, const QImage &expected, const char *file, int line)
-{
-    if (actual.size() != expected.size()) {
-        const QString message = QStringLiteral("image is %1x%2, expected %3x%4")
-                                    .arg(actual.width())
-                                    .arg(actual.height())
-                                    .arg(expected.width())
-                                    .arg(expected.height());
-        QTest::qFail(qPrintable(message), file, line);
-        return false;
-    }
-    for (int y = 0; y < actual.height(); ++y) {
-        for (int x = 0; x < actual.width(); ++x) {
-            if (!sameColor(actual.pixel(x, y), expected.pixel(x, y))) {
-                const QString message =
-                    QStringLiteral("first difference at (%1, %2): actual %3, expected %4")
-                        .arg(x)
-                        .arg(y)
-                        .arg(colorName(actual.pixel(x, y)), colorName(expected.pixel(x, y)));
-                QTest::qFail(qPrintable(message), file, line);
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-// Fails the calling test at the first pixel of `rect` that is not `expected`.
-bool regionMatches(const QImage &image, const QRect &rect, Color expected, const char *file, int line)
-{
-    const QRgb want = colors::toPixel(expected);
-    const QRect inside = rect & image.rect();
-    for (int y = inside.top(); y <= inside.bottom(); ++y) {
-        for (int x = inside.left(); x <= inside.right(); ++x) {
-            if (!sameColor(image.pixel(x, y), want)) {
-                const QString message = QStringLiteral("first difference at (%1, %2): actual %3, expected %4")
-                                            .arg(x)
-                                            .arg(y)
-                                            .arg(colorName(image.pixel(x, y)), colorName(want));
-                QTest::qFail(qPrintable(message), file, line);
-                return false;
-            }
-        }
-    }
-    return true;
-}
-
-} // namespace
-
-#define COMPARE_IMAGES(actual, expected)                                                                     \
-    do {                                                                                                     \
-        if (!imagesMatch((actual), (expected), __FILE__, __LINE__))                                          \
-            return;                                                                                          \
-    } while (false)
-
-#define COMPARE_REGION(image, rect, color)                                                                   \
-    do {                                                                                                     \
-        if (!regionMatches((image), (rect), (color), __FILE__, __LINE__))                                    \
-            return;                                                                                          \
-    } while (false)
-
-namespace {
 
 QImage filled(QSize size, Color color)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(colors::toPixel(color));
-    return image;
+    return imagecheck::filled(size, qcolor(color));
 }
 
 void put(QImage &image, int x, int y, Color color)
@@ -130,7 +63,7 @@ std::vector<QPoint> differences(const QImage &a, const QImage &b)
     std::vector<QPoint> points;
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
-            if (!sameColor(a.pixel(x, y), b.pixel(x, y)))
+            if (!imagecheck::sameColor(a.pixel(x, y), b.pixel(x, y)))
                 points.emplace_back(x, y);
     return points;
 }
@@ -193,47 +126,19 @@ const char *const modeNames[] = {"R2_BLACK",      "R2_NOTMERGEPEN", "R2_MASKNOTP
                                  "R2_MASKPEN",    "R2_NOTXORPEN",   "R2_NOP",        "R2_MERGENOTPEN",
                                  "R2_COPYPEN",    "R2_MERGEPENNOT", "R2_MERGEPEN",   "R2_WHITE"};
 
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool writeAll(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-void appendLittleEndian(QByteArray &bytes, std::uint32_t value, int size)
-{
-    for (int i = 0; i < size; ++i)
-        bytes.append(static_cast<char>((value >> (8 * i)) & 0xffu));
-}
-
 // A Windows bitmap file with a BITMAPINFOHEADER; a negative height stores
 // the rows from the top down.
 QByteArray bitmapFile(std::int32_t width, std::int32_t height, int bits, int compression,
                       const QByteArray &palette, const QByteArray &pixels)
 {
-    const auto offset = static_cast<std::uint32_t>(14 + 40 + palette.size());
+    const auto offset = static_cast<quint32>(14 + 40 + palette.size());
+    const auto size = static_cast<quint32>(pixels.size());
     QByteArray bytes("BM");
-    appendLittleEndian(bytes, offset + static_cast<std::uint32_t>(pixels.size()), 4);
-    appendLittleEndian(bytes, 0, 4);
-    appendLittleEndian(bytes, offset, 4);
-    appendLittleEndian(bytes, 40, 4);
-    appendLittleEndian(bytes, static_cast<std::uint32_t>(width), 4);
-    appendLittleEndian(bytes, static_cast<std::uint32_t>(height), 4);
-    appendLittleEndian(bytes, 1, 2);
-    appendLittleEndian(bytes, static_cast<std::uint32_t>(bits), 2);
-    appendLittleEndian(bytes, static_cast<std::uint32_t>(compression), 4);
-    appendLittleEndian(bytes, static_cast<std::uint32_t>(pixels.size()), 4);
-    appendLittleEndian(bytes, 2835, 4);
-    appendLittleEndian(bytes, 2835, 4);
-    appendLittleEndian(bytes, static_cast<std::uint32_t>(palette.size() / 4), 4);
-    appendLittleEndian(bytes, 0, 4);
+    QDataStream out(&bytes, QIODevice::Append);
+    out.setByteOrder(QDataStream::LittleEndian);
+    out << offset + size << quint32(0) << offset << quint32(40) << qint32(width) << qint32(height)
+        << quint16(1) << quint16(bits) << quint32(compression) << size << quint32(2835) << quint32(2835)
+        << quint32(palette.size() / 4) << quint32(0);
     return bytes + palette + pixels;
 }
 
@@ -260,9 +165,26 @@ QByteArray runLengthEncoded()
                                           "0001"));
 }
 
-// Records the region of every paint event of the watched widget.
-class PaintRecorder : public QObject {
+// A surface shown by a canvas widget on the screen, recording the region of
+// every paint event once the widget's first paints are over.
+class ShownCanvas : public QObject {
 public:
+    explicit ShownCanvas(QSize size)
+    {
+        widget.resize(size);
+        widget.show();
+    }
+    bool ready()
+    {
+        if (!QTest::qWaitForWindowExposed(&widget))
+            return false;
+        QTest::qWait(50);
+        widget.installEventFilter(this);
+        return true;
+    }
+
+    DrawingSurface surface;
+    CanvasWidget widget{surface};
     std::vector<QRegion> regions;
 
 protected:
@@ -351,13 +273,19 @@ private slots:
         COMPARE_IMAGES(canvas.image(), want);
     }
 
-    void invalidDrawModeIsIgnored()
+    void invalidPenValuesAreIgnored()
     {
         DrawingSurface canvas;
+        canvas.setDrawWidth(0);
+        QCOMPARE(canvas.drawWidth(), 1);
         canvas.setDrawMode(7);
         canvas.setDrawMode(0);
         canvas.setDrawMode(17);
         QCOMPARE(canvas.drawMode(), 7);
+        canvas.setDrawStyle(3);
+        canvas.setDrawStyle(-1);
+        canvas.setDrawStyle(7);
+        QCOMPARE(canvas.drawStyle(), 3);
     }
 
     void secondStrokeRestores_data()
@@ -534,68 +462,54 @@ private slots:
 
     void lineFromFarOutsideIsClipped_data()
     {
+        QTest::addColumn<int>("width");
         QTest::addColumn<QPointF>("from");
         QTest::addColumn<QPointF>("to");
         QTest::addColumn<QList<QPoint>>("expected");
         QList<QPoint> row;
         for (int x = 0; x <= 10; ++x)
             row << QPoint(x, 20);
-        QTest::newRow("from far left") << QPointF(-1e30, tw(20)) << QPointF(tw(10), tw(20)) << row;
-        QTest::newRow("to far left") << QPointF(tw(10), tw(20)) << QPointF(-1e30, tw(20)) << row;
+        QTest::newRow("from far left") << 1 << QPointF(-1e30, tw(20)) << QPointF(tw(10), tw(20)) << row;
+        QTest::newRow("to far left") << 1 << QPointF(tw(10), tw(20)) << QPointF(-1e30, tw(20)) << row;
         QList<QPoint> column;
         for (int y = 30; y < 40; ++y)
             column << QPoint(5, y);
-        QTest::newRow("from far below") << QPointF(tw(5), 1e30) << QPointF(tw(5), tw(30)) << column;
+        QTest::newRow("from far below") << 1 << QPointF(tw(5), 1e30) << QPointF(tw(5), tw(30)) << column;
         QList<QPoint> diagonal;
         for (int k = 0; k <= 10; ++k)
             diagonal << QPoint(k, k);
         QTest::newRow("diagonal from far above left")
-            << QPointF(tw(-1000000), tw(-1000000)) << QPointF(tw(10), tw(10)) << diagonal;
+            << 1 << QPointF(tw(-1000000), tw(-1000000)) << QPointF(tw(10), tw(10)) << diagonal;
         QList<QPoint> across;
         for (int x = 0; x < 60; ++x)
             across << QPoint(x, 7);
-        QTest::newRow("across from far to far") << QPointF(-1e30, tw(7)) << QPointF(1e30, tw(7)) << across;
+        QTest::newRow("across from far to far")
+            << 1 << QPointF(-1e30, tw(7)) << QPointF(1e30, tw(7)) << across;
+        // Everything within half the width of the visible part.
+        QList<QPoint> wide;
+        for (int y = 0; y < 40; ++y) {
+            for (int x = 0; x < 60; ++x) {
+                const double dx = std::max(0, x - 10);
+                const double dy = y - 20;
+                if (dx * dx + dy * dy <= 25.5 * 25.5)
+                    wide << QPoint(x, y);
+            }
+        }
+        QTest::newRow("width 51 from far left")
+            << 51 << QPointF(-1e30, tw(20)) << QPointF(tw(10), tw(20)) << wide;
     }
     void lineFromFarOutsideIsClipped()
     {
+        QFETCH(int, width);
         QFETCH(QPointF, from);
         QFETCH(QPointF, to);
         QFETCH(QList<QPoint>, expected);
         DrawingSurface canvas(QSize(60, 40));
+        canvas.setDrawWidth(width);
         canvas.line(float(from.x()), float(from.y()), float(to.x()), float(to.y()), colors::white);
         QImage want = filled(QSize(60, 40), colors::black);
         for (const QPoint &point : expected)
             put(want, point.x(), point.y(), colors::white);
-        COMPARE_IMAGES(screen(canvas), want);
-    }
-
-    void wideLineFromFarOutsideIsClipped()
-    {
-        const int width = 51;
-        const double reach = width / 2.0;
-        DrawingSurface canvas(QSize(80, 60));
-        canvas.setDrawWidth(width);
-        canvas.line(-1e30f, tw(20), tw(10), tw(20), colors::white);
-        QImage want = filled(QSize(80, 60), colors::black);
-        for (int y = 0; y < 60; ++y) {
-            for (int x = 0; x < 80; ++x) {
-                const double dx = std::max(0, x - 10);
-                const double dy = y - 20;
-                if (dx * dx + dy * dy <= reach * reach)
-                    put(want, x, y, colors::white);
-            }
-        }
-        COMPARE_IMAGES(screen(canvas), want);
-    }
-
-    void widthOneSetsOnePixel()
-    {
-        DrawingSurface canvas(QSize(20, 20));
-        canvas.setDrawWidth(0);
-        QCOMPARE(canvas.drawWidth(), 1);
-        canvas.pset(tw(7), tw(8), colors::white);
-        QImage want = filled(QSize(20, 20), colors::black);
-        put(want, 7, 8, colors::white);
         COMPARE_IMAGES(screen(canvas), want);
     }
 
@@ -608,8 +522,7 @@ private slots:
         QImage want = filled(QSize(20, 20), colors::black);
         for (int y = 8; y <= 12; ++y)
             for (int x = 8; x <= 12; ++x)
-                if (std::abs(x - 10) + std::abs(y - 10) <= 3 &&
-                    std::max(std::abs(x - 10), std::abs(y - 10)) <= 2)
+                if (std::abs(x - 10) + std::abs(y - 10) <= 3)
                     put(want, x, y, colors::white);
         COMPARE_IMAGES(screen(canvas), want);
     }
@@ -621,6 +534,7 @@ private slots:
             QTest::addRow("width %d", width) << width;
         QTest::newRow("width 16") << 16;
     }
+    // The dot of a pen width, and the line of it.
     void dotSize()
     {
         QFETCH(int, width);
@@ -638,26 +552,11 @@ private slots:
         other.setDrawWidth(width);
         other.line(tw(20), tw(20), tw(20), tw(20), colors::white);
         COMPARE_IMAGES(screen(other), screen(canvas));
-    }
-
-    void wideLineHasPenWidth_data()
-    {
-        QTest::addColumn<int>("width");
-        for (int width = 2; width <= 9; ++width)
-            QTest::addRow("width %d", width) << width;
-    }
-    void wideLineHasPenWidth()
-    {
-        QFETCH(int, width);
-        DrawingSurface canvas(QSize(60, 40));
-        canvas.setDrawWidth(width);
-        canvas.line(tw(10), tw(20), tw(50), tw(20), colors::white);
-        const QImage image = screen(canvas);
-        int covered = 0;
-        for (int y = 0; y < 40; ++y)
-            if (sameColor(image.pixel(30, y), colors::toPixel(colors::white)))
-                ++covered;
-        QCOMPARE(covered, width);
+        // A line is as wide as the dot.
+        DrawingSurface line(QSize(60, 40));
+        line.setDrawWidth(width);
+        line.line(tw(10), tw(20), tw(50), tw(20), colors::white);
+        QCOMPARE(imagecheck::count(screen(line), Qt::white, QRect(30, 0, 1, 40)), width);
     }
 
     void hugeWidthIsQuick()
@@ -670,14 +569,14 @@ private slots:
         timer.start();
         canvas.pset(tw(10), tw(10), colors::white);
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QStringLiteral("pset took %1 ms").arg(timer.elapsed())));
-        COMPARE_REGION(screen(canvas), QRect(0, 0, 200, 100), colors::white);
-        COMPARE_REGION(canvas.image(), QRect(0, 0, 200, 100), colors::white);
+        VERIFY_FILLED(screen(canvas), Qt::white);
+        VERIFY_FILLED(canvas.image(), Qt::white);
 
         canvas.setDrawMode(6);
         timer.restart();
         canvas.line(tw(5), tw(5), tw(150), tw(60), colors::white);
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QStringLiteral("line took %1 ms").arg(timer.elapsed())));
-        COMPARE_REGION(screen(canvas), QRect(0, 0, 200, 100), colors::black);
+        VERIFY_FILLED(screen(canvas), Qt::black);
     }
 
     void drawStyles_data()
@@ -702,19 +601,16 @@ private slots:
         canvas.setDrawWidth(width);
         canvas.line(tw(0), tw(10), tw(199), tw(10), colors::white);
         const QImage image = screen(canvas);
-        int set = 0;
-        for (int x = 0; x < 200; ++x)
-            if (sameColor(image.pixel(x, 10), colors::toPixel(colors::white)))
-                ++set;
         if (expected == QLatin1String("solid")) {
-            COMPARE_REGION(image, QRect(0, 10, 200, 1), colors::white);
+            VERIFY_AREA(image, QRect(0, 10, 200, 1), Qt::white);
         } else if (expected == QLatin1String("nothing")) {
-            COMPARE_IMAGES(image, filled(QSize(200, 20), colors::black));
+            VERIFY_FILLED(image, Qt::black);
         } else {
+            const int set = imagecheck::count(image, Qt::white, QRect(0, 10, 200, 1));
             QVERIFY2(set > 40 && set < 190, qPrintable(QStringLiteral("%1 of 200 pixels set").arg(set)));
-            QVERIFY(sameColor(image.pixel(0, 10), colors::toPixel(colors::white)));
-            COMPARE_REGION(image, QRect(0, 0, 200, 10), colors::black);
-            COMPARE_REGION(image, QRect(0, 11, 200, 9), colors::black);
+            QCOMPARE(image.pixel(0, 10), qRgb(255, 255, 255));
+            VERIFY_AREA(image, QRect(0, 0, 200, 10), Qt::black);
+            VERIFY_AREA(image, QRect(0, 11, 200, 9), Qt::black);
         }
     }
 
@@ -733,109 +629,75 @@ private slots:
                          qPrintable(QStringLiteral("styles %1 and %2").arg(a + 1).arg(b + 1)));
     }
 
-    void invalidStyleIsIgnored()
+    void autoRedrawDecidesPersistence_data()
     {
-        DrawingSurface canvas;
-        canvas.setDrawStyle(3);
-        canvas.setDrawStyle(-1);
-        canvas.setDrawStyle(7);
-        QCOMPARE(canvas.drawStyle(), 3);
+        QTest::addColumn<bool>("autoRedraw");
+        QTest::newRow("off: the screen only") << false;
+        QTest::newRow("on: the screen and the persistent image") << true;
     }
-
-    void autoRedrawOffDrawsOnScreenOnly()
+    void autoRedrawDecidesPersistence()
     {
+        QFETCH(bool, autoRedraw);
+        const Color navy = colors::rgb(0, 0, 128);
         DrawingSurface canvas(QSize(30, 20));
-        canvas.setBackColor(colors::rgb(0, 0, 128));
+        canvas.setBackColor(navy);
         QVERIFY(!canvas.autoRedraw());
-        const QImage blank = filled(QSize(30, 20), colors::rgb(0, 0, 128));
+        canvas.setAutoRedraw(autoRedraw);
         canvas.pset(tw(4), tw(5), colors::white);
-        canvas.line(tw(0), tw(10), tw(29), tw(10), colors::white);
+        canvas.line(tw(0), tw(10), tw(29), tw(10), colors::yellow);
         const CurvePointF points[] = {{tw(7), tw(15)}};
         canvas.psetMany(points, 1, colors::white);
         canvas.setDrawWidth(4);
         canvas.pset(tw(20), tw(3), colors::white);
         canvas.line(tw(20), tw(15), tw(25), tw(18), colors::white);
 
-        COMPARE_IMAGES(canvas.image(), blank);
-        COMPARE_REGION(screen(canvas), QRect(0, 10, 30, 1), colors::white);
-        QCOMPARE(screen(canvas).pixel(4, 5), colors::toPixel(colors::white));
-        QCOMPARE(screen(canvas).pixel(7, 15), colors::toPixel(colors::white));
-        QCOMPARE(screen(canvas).pixel(20, 3), colors::toPixel(colors::white));
-        QCOMPARE(screen(canvas).pixel(22, 16), colors::toPixel(colors::white));
+        const QImage shown = screen(canvas);
+        VERIFY_AREA(shown, QRect(0, 10, 30, 1), qcolor(colors::yellow));
+        for (const QPoint point : {QPoint(4, 5), QPoint(7, 15), QPoint(20, 3), QPoint(22, 16)})
+            QCOMPARE(shown.pixel(point), colors::toPixel(colors::white));
+        COMPARE_IMAGES(canvas.image(), autoRedraw ? shown : filled(QSize(30, 20), navy));
     }
 
-    void autoRedrawOnDrawsOnBoth()
+    // Clearing by cls() or a new background colour; what was drawn with
+    // AutoRedraw on stays only under a cls() with AutoRedraw off.
+    void clearing_data()
     {
-        DrawingSurface canvas(QSize(30, 20));
-        canvas.setAutoRedraw(true);
-        canvas.pset(tw(4), tw(5), colors::white);
-        canvas.line(tw(0), tw(10), tw(29), tw(10), colors::yellow);
-        const CurvePointF points[] = {{tw(7), tw(15)}};
-        canvas.psetMany(points, 1, colors::white);
-        canvas.setDrawWidth(4);
-        canvas.line(tw(20), tw(15), tw(25), tw(18), colors::white);
-        QCOMPARE(canvas.image().pixel(4, 5), colors::toPixel(colors::white));
-        QCOMPARE(canvas.image().pixel(7, 15), colors::toPixel(colors::white));
-        QCOMPARE(canvas.image().pixel(22, 16), colors::toPixel(colors::white));
-        COMPARE_REGION(canvas.image(), QRect(0, 10, 30, 1), colors::yellow);
-        COMPARE_IMAGES(canvas.image(), screen(canvas));
+        QTest::addColumn<bool>("autoRedraw");
+        QTest::addColumn<int>("backColor");
+        QTest::addColumn<bool>("cls");
+        QTest::newRow("cls, AutoRedraw off") << false << -1 << true;
+        QTest::newRow("cls, AutoRedraw on") << true << -1 << true;
+        QTest::newRow("BackColor, AutoRedraw off") << false << colors::rgb(200, 100, 50) << false;
+        // The sequence of Clean.
+        QTest::newRow("BackColor and cls, AutoRedraw on") << true << colors::rgb(1, 2, 3) << true;
     }
-
-    void clsWithAutoRedrawOffKeepsImage()
+    void clearing()
     {
+        QFETCH(bool, autoRedraw);
+        QFETCH(int, backColor);
+        QFETCH(bool, cls);
         DrawingSurface canvas(QSize(30, 20));
         canvas.setAutoRedraw(true);
         canvas.line(tw(0), tw(10), tw(29), tw(10), colors::white);
         const QImage kept = canvas.image();
         canvas.setAutoRedraw(false);
-        canvas.pset(tw(3), tw(3), colors::white);
-        canvas.cls();
-        COMPARE_IMAGES(screen(canvas), filled(QSize(30, 20), colors::black));
-        COMPARE_IMAGES(canvas.image(), kept);
-    }
-
-    void clsWithAutoRedrawOnClearsBoth()
-    {
-        DrawingSurface canvas(QSize(30, 20));
-        canvas.setBackColor(colors::rgb(10, 20, 30));
-        canvas.setAutoRedraw(true);
-        canvas.line(tw(0), tw(10), tw(29), tw(10), colors::white);
-        canvas.cls();
-        COMPARE_IMAGES(screen(canvas), filled(QSize(30, 20), colors::rgb(10, 20, 30)));
-        COMPARE_IMAGES(canvas.image(), filled(QSize(30, 20), colors::rgb(10, 20, 30)));
-    }
-
-    void backColorClearsBoth()
-    {
-        DrawingSurface canvas(QSize(30, 20));
-        canvas.setAutoRedraw(true);
-        canvas.line(tw(0), tw(10), tw(29), tw(10), colors::white);
-        canvas.setAutoRedraw(false);
-        canvas.pset(tw(3), tw(3), colors::white);
-        canvas.setBackColor(colors::rgb(200, 100, 50));
-        QCOMPARE(canvas.backColor(), colors::rgb(200, 100, 50));
-        COMPARE_IMAGES(screen(canvas), filled(QSize(30, 20), colors::rgb(200, 100, 50)));
-        COMPARE_IMAGES(canvas.image(), filled(QSize(30, 20), colors::rgb(200, 100, 50)));
-    }
-
-    void cleanSequenceClearsBoth()
-    {
-        DrawingSurface canvas(QSize(30, 20));
-        canvas.setAutoRedraw(true);
-        canvas.line(tw(0), tw(10), tw(29), tw(10), colors::white);
-        canvas.setAutoRedraw(false);
         canvas.line(tw(0), tw(12), tw(29), tw(12), colors::white);
 
-        canvas.setAutoRedraw(true);
-        canvas.setBackColor(colors::rgb(1, 2, 3));
-        canvas.cls();
+        canvas.setAutoRedraw(autoRedraw);
+        if (backColor >= 0) {
+            canvas.setBackColor(backColor);
+            QCOMPARE(canvas.backColor(), backColor);
+        }
+        if (cls)
+            canvas.cls();
         canvas.setAutoRedraw(false);
 
-        QVERIFY(!canvas.autoRedraw());
-        COMPARE_IMAGES(screen(canvas), filled(QSize(30, 20), colors::rgb(1, 2, 3)));
-        COMPARE_IMAGES(canvas.image(), filled(QSize(30, 20), colors::rgb(1, 2, 3)));
+        const QImage cleared = filled(QSize(30, 20), backColor >= 0 ? backColor : colors::black);
+        COMPARE_IMAGES(screen(canvas), cleared);
+        const QImage image = !autoRedraw && backColor < 0 ? kept : cleared;
+        COMPARE_IMAGES(canvas.image(), image);
         canvas.pset(tw(1), tw(1), colors::white);
-        COMPARE_IMAGES(canvas.image(), filled(QSize(30, 20), colors::rgb(1, 2, 3)));
+        COMPARE_IMAGES(canvas.image(), image);
     }
 
     void pictureLiesBeneathDrawing()
@@ -866,8 +728,8 @@ private slots:
         canvas.setBackColor(colors::rgb(0, 90, 0));
         canvas.setPicture(picture);
         COMPARE_IMAGES(screen(canvas).copy(0, 0, 10, 8), picture);
-        COMPARE_REGION(screen(canvas), QRect(10, 0, 20, 20), colors::rgb(0, 90, 0));
-        COMPARE_REGION(screen(canvas), QRect(0, 8, 30, 12), colors::rgb(0, 90, 0));
+        VERIFY_AREA(screen(canvas), QRect(10, 0, 20, 20), QColor(0, 90, 0));
+        VERIFY_AREA(screen(canvas), QRect(0, 8, 30, 12), QColor(0, 90, 0));
     }
 
     void savedImageLoadsBack()
@@ -882,7 +744,7 @@ private slots:
         canvas.line(tw(1), tw(2), tw(33), tw(20), colors::rgb(250, 1, 128));
         const auto saved = canvas.saveImage(path);
         QVERIFY2(!saved, saved ? qPrintable(saved->description) : "");
-        QVERIFY(readAll(path).startsWith("BM"));
+        QVERIFY(readBytes(path).startsWith("BM"));
 
         DrawingSurface other(QSize(37, 23));
         const auto loaded = other.loadPicture(path);
@@ -901,47 +763,58 @@ private slots:
         QVERIFY(!canvas.saveImage(path));
         QImage saved;
         QVERIFY(saved.load(path, "BMP"));
-        COMPARE_IMAGES(saved.convertToFormat(QImage::Format_RGB32), filled(QSize(20, 10), colors::black));
+        VERIFY_FILLED(saved, Qt::black);
     }
 
-    void invalidPictureFilesAreRefused_data()
+    void unloadablePicturesAreRefused_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("png named bmp") << "png";
-        QTest::newRow("text named bmp") << "text";
-        QTest::newRow("empty file") << "empty";
-        QTest::newRow("truncated bmp") << "truncated";
-        QTest::newRow("header only") << "header";
-        QTest::newRow("truncated run-length") << "truncated rle";
-        QTest::newRow("truncated indexed") << "truncated indexed";
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("description");
+        const std::pair<const char *, const char *> invalid[] = {
+            {"png named bmp", "png"},
+            {"text named bmp", "text"},
+            {"empty file", "empty"},
+            {"truncated bmp", "truncated"},
+            {"header only", "header only"},
+            {"truncated run-length", "truncated run-length"},
+            {"truncated indexed", "truncated indexed"}};
+        for (const auto &[tag, kind] : invalid)
+            QTest::newRow(tag) << QString(kind) << failures::InvalidPicture << "Invalid picture";
+        QTest::newRow("missing file") << "missing file" << failures::FileNotFound << "File not found";
+        QTest::newRow("missing folder") << "missing folder" << failures::PathNotFound << "Path not found";
     }
-    void invalidPictureFilesAreRefused()
+    void unloadablePicturesAreRefused()
     {
         QFETCH(QString, kind);
+        QFETCH(int, error);
+        QFETCH(QString, description);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("picture.bmp"));
+        QString path = dir.filePath(QStringLiteral("picture.bmp"));
         const QString good = dir.filePath(QStringLiteral("good.bmp"));
         DrawingSurface source(QSize(40, 30));
         source.setAutoRedraw(true);
         source.setPicture(pattern(QSize(40, 30)));
         QVERIFY(!source.saveImage(good));
-        const QByteArray bmp = readAll(good);
+        const QByteArray bmp = readBytes(good);
         QVERIFY(bmp.size() > 1000);
 
-        if (kind == QLatin1String("png"))
+        if (kind == "png")
             QVERIFY(pattern(QSize(40, 30)).save(path, "PNG"));
-        else if (kind == QLatin1String("text"))
-            QVERIFY(writeAll(path, "This is not a picture.\r\n"));
-        else if (kind == QLatin1String("empty"))
-            QVERIFY(writeAll(path, {}));
-        else if (kind == QLatin1String("truncated"))
-            QVERIFY(writeAll(path, bmp.left(bmp.size() / 2)));
-        else if (kind == QLatin1String("header"))
-            QVERIFY(writeAll(path, bmp.left(54)));
-        else if (kind == QLatin1String("truncated rle"))
-            QVERIFY(writeAll(path, runLengthEncoded().chopped(4)));
-        else
-            QVERIFY(writeAll(path, eightBitIndexed().chopped(3)));
+        else if (kind == "text")
+            QVERIFY(writeBytes(path, "This is not a picture.\r\n"));
+        else if (kind == "empty")
+            QVERIFY(writeBytes(path, {}));
+        else if (kind == "truncated")
+            QVERIFY(writeBytes(path, bmp.left(bmp.size() / 2)));
+        else if (kind == "header only")
+            QVERIFY(writeBytes(path, bmp.left(54)));
+        else if (kind == "truncated run-length")
+            QVERIFY(writeBytes(path, runLengthEncoded().chopped(4)));
+        else if (kind == "truncated indexed")
+            QVERIFY(writeBytes(path, eightBitIndexed().chopped(3)));
+        else if (kind == "missing folder")
+            path = dir.filePath(QStringLiteral("none/picture.bmp"));
 
         DrawingSurface canvas(QSize(20, 10));
         canvas.setAutoRedraw(true);
@@ -950,8 +823,8 @@ private slots:
         const QImage before = screen(canvas);
         const auto failure = canvas.loadPicture(path);
         QVERIFY(failure);
-        QCOMPARE(failure->number, failures::InvalidPicture);
-        QCOMPARE(failure->description, QStringLiteral("Invalid picture"));
+        QCOMPARE(failure->number, error);
+        QCOMPARE(failure->description, description);
         COMPARE_IMAGES(canvas.picture(), picture);
         COMPARE_IMAGES(screen(canvas), before);
         COMPARE_IMAGES(canvas.image(), before);
@@ -981,7 +854,7 @@ private slots:
         QFETCH(QList<Color>, expected);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("kind.bmp"));
-        QVERIFY(writeAll(path, bytes));
+        QVERIFY(writeBytes(path, bytes));
         DrawingSurface canvas(QSize(8, 4));
         canvas.setBackColor(colors::rgb(1, 1, 1));
         const auto failure = canvas.loadPicture(path);
@@ -994,73 +867,48 @@ private slots:
         COMPARE_IMAGES(screen(canvas), want);
     }
 
-    void loadingMissingFiles()
+    void failedSaveKeepsOldFile_data()
     {
-        QTemporaryDir dir;
-        DrawingSurface canvas(QSize(10, 10));
-        const auto missingFile = canvas.loadPicture(dir.filePath(QStringLiteral("nothing.bmp")));
-        QVERIFY(missingFile);
-        QCOMPARE(missingFile->number, failures::FileNotFound);
-        const auto missingFolder = canvas.loadPicture(dir.filePath(QStringLiteral("none/nothing.bmp")));
-        QVERIFY(missingFolder);
-        QCOMPARE(missingFolder->number, failures::PathNotFound);
-        QVERIFY(canvas.picture().isNull());
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("error");
+        QTest::addColumn<QString>("description");
+        QTest::newRow("into a missing folder")
+            << "missing folder" << failures::PathNotFound << "Path not found";
+        QTest::newRow("beyond the file size limit") << "size limit" << failures::DiskFull << "Disk full";
+        QTest::newRow("in an unknown format")
+            << "unknown format" << failures::InvalidPicture << "Invalid picture";
     }
-
-    void savingIntoMissingFolderLeavesNothing()
-    {
-        QTemporaryDir dir;
-        const QString old = dir.filePath(QStringLiteral("old.bmp"));
-        DrawingSurface first(QSize(10, 10));
-        QVERIFY(!first.saveImage(old));
-        const QByteArray oldBytes = readAll(old);
-
-        DrawingSurface canvas(QSize(30, 20));
-        const auto failure = canvas.saveImage(dir.filePath(QStringLiteral("missing/old.bmp")));
-        QVERIFY(failure);
-        QCOMPARE(failure->number, failures::PathNotFound);
-        QCOMPARE(failure->description, QStringLiteral("Path not found"));
-        QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("missing"))));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
-                 QStringList{QStringLiteral("old.bmp")});
-        QCOMPARE(readAll(old), oldBytes);
-    }
-
     void failedSaveKeepsOldFile()
     {
+        QFETCH(QString, kind);
+        QFETCH(int, error);
+        QFETCH(QString, description);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("drawing.bmp"));
+        const QString old = dir.filePath(QStringLiteral("drawing.bmp"));
         DrawingSurface small(QSize(10, 10));
-        QVERIFY(!small.saveImage(path));
-        const QByteArray oldBytes = readAll(path);
+        QVERIFY(!small.saveImage(old));
+        const QByteArray oldBytes = readBytes(old);
 
         DrawingSurface large(QSize(200, 100));
         large.setAutoRedraw(true);
         large.pset(tw(5), tw(5), colors::white);
         std::optional<Failure> failure;
-        {
+        if (kind == "missing folder") {
+            failure = large.saveImage(dir.filePath(QStringLiteral("missing/drawing.bmp")));
+        } else if (kind == "unknown format") {
+            failure = large.saveImage(old, "no such format");
+        } else {
             const FileSizeLimit limit(4096);
             if (!limit.active())
                 QSKIP("the file size limit cannot be lowered here");
-            failure = large.saveImage(path);
+            failure = large.saveImage(old);
         }
         QVERIFY(failure);
-        QCOMPARE(failure->number, failures::DiskFull);
-        QCOMPARE(readAll(path), oldBytes);
+        QCOMPARE(failure->number, error);
+        QCOMPARE(failure->description, description);
+        QCOMPARE(readBytes(old), oldBytes);
         QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("drawing.bmp")});
-    }
-
-    void unknownFormatKeepsOldFile()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("drawing.bmp"));
-        DrawingSurface small(QSize(10, 10));
-        QVERIFY(!small.saveImage(path));
-        const QByteArray oldBytes = readAll(path);
-        DrawingSurface large(QSize(20, 20));
-        QVERIFY(large.saveImage(path, "no such format"));
-        QCOMPARE(readAll(path), oldBytes);
     }
 
     void savingToFullDevice()
@@ -1094,12 +942,11 @@ private slots:
         QCOMPARE(canvas.size(), QSize(60, 50));
         QCOMPARE(canvas.image().size(), QSize(60, 50));
         QVERIFY(canvas.screenImage().width() >= 60 && canvas.screenImage().height() >= 50);
-        COMPARE_IMAGES(canvas.image().copy(0, 0, 40, 30), before);
-        COMPARE_IMAGES(screen(canvas).copy(0, 0, 40, 30), before);
-        COMPARE_REGION(canvas.image(), QRect(40, 0, 20, 50), colors::rgb(90, 0, 0));
-        COMPARE_REGION(canvas.image(), QRect(0, 30, 60, 20), colors::rgb(90, 0, 0));
-        COMPARE_REGION(screen(canvas), QRect(40, 0, 20, 50), colors::rgb(90, 0, 0));
-        COMPARE_REGION(screen(canvas), QRect(0, 30, 60, 20), colors::rgb(90, 0, 0));
+        for (const QImage &image : {canvas.image(), screen(canvas)}) {
+            COMPARE_IMAGES(image.copy(0, 0, 40, 30), before);
+            VERIFY_AREA(image, QRect(40, 0, 20, 50), QColor(90, 0, 0));
+            VERIFY_AREA(image, QRect(0, 30, 60, 20), QColor(90, 0, 0));
+        }
 
         // The new area takes drawing like the old.
         canvas.pset(tw(55), tw(45), colors::white);
@@ -1123,139 +970,107 @@ private slots:
 
     void widgetRepaintsChangedRect()
     {
-        DrawingSurface surface;
-        CanvasWidget widget(surface);
-        widget.resize(200, 100);
-        widget.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&widget));
-        QCOMPARE(surface.size(), QSize(200, 100));
-        QTest::qWait(50);
-        PaintRecorder recorder;
-        widget.installEventFilter(&recorder);
+        ShownCanvas shown(QSize(200, 100));
+        QVERIFY(shown.ready());
+        QCOMPARE(shown.surface.size(), QSize(200, 100));
 
-        surface.pset(tw(10), tw(20), colors::white);
-        QTRY_VERIFY(!recorder.regions.empty());
+        shown.surface.pset(tw(10), tw(20), colors::white);
+        QTRY_VERIFY(!shown.regions.empty());
         QTest::qWait(50);
-        QCOMPARE(recorder.regions.size(), std::size_t(1));
-        QCOMPARE(recorder.regions.front(), QRegion(10, 20, 1, 1));
+        QCOMPARE(shown.regions.size(), std::size_t(1));
+        QCOMPARE(shown.regions.front(), QRegion(10, 20, 1, 1));
 
-        recorder.regions.clear();
-        surface.setDrawWidth(5);
-        surface.pset(tw(100), tw(50), colors::white);
-        QTRY_VERIFY(!recorder.regions.empty());
+        shown.regions.clear();
+        shown.surface.setDrawWidth(5);
+        shown.surface.pset(tw(100), tw(50), colors::white);
+        QTRY_VERIFY(!shown.regions.empty());
         QTest::qWait(50);
-        QCOMPARE(recorder.regions.size(), std::size_t(1));
-        QCOMPARE(recorder.regions.front().boundingRect(), QRect(98, 48, 5, 5));
-        QVERIFY(widget.grab().toImage().convertToFormat(QImage::Format_RGB32).pixel(100, 50) ==
-                colors::toPixel(colors::white));
+        QCOMPARE(shown.regions.size(), std::size_t(1));
+        QCOMPARE(shown.regions.front().boundingRect(), QRect(98, 48, 5, 5));
+        QCOMPARE(shown.widget.grab().toImage().pixel(100, 50), colors::toPixel(colors::white));
     }
 
     void widgetPaintsBurstOnce()
     {
-        DrawingSurface surface;
-        CanvasWidget widget(surface);
-        widget.resize(200, 100);
-        widget.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&widget));
-        QTest::qWait(50);
-        PaintRecorder recorder;
-        widget.installEventFilter(&recorder);
-
+        ShownCanvas shown(QSize(200, 100));
+        QVERIFY(shown.ready());
         QRegion expected;
         for (int i = 0; i < 50; ++i) {
-            surface.pset(tw(20 + i), tw(10 + i), colors::white);
+            shown.surface.pset(tw(20 + i), tw(10 + i), colors::white);
             expected += QRect(20 + i, 10 + i, 1, 1);
         }
-        surface.line(tw(150), tw(5), tw(160), tw(5), colors::white);
+        shown.surface.line(tw(150), tw(5), tw(160), tw(5), colors::white);
         expected += QRect(150, 5, 11, 1);
-        QTRY_VERIFY(!recorder.regions.empty());
+        QTRY_VERIFY(!shown.regions.empty());
         QTest::qWait(100);
-        QCOMPARE(recorder.regions.size(), std::size_t(1));
-        QCOMPARE(recorder.regions.front(), expected);
+        QCOMPARE(shown.regions.size(), std::size_t(1));
+        QCOMPARE(shown.regions.front(), expected);
     }
 
     void repaintPendingPaintsAtOnce()
     {
-        DrawingSurface surface;
-        CanvasWidget widget(surface);
-        widget.resize(200, 100);
-        widget.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&widget));
-        QTest::qWait(50);
-        PaintRecorder recorder;
-        widget.installEventFilter(&recorder);
-
-        surface.pset(tw(30), tw(40), colors::white);
-        surface.pset(tw(31), tw(41), colors::white);
-        widget.repaintPending();
-        QCOMPARE(recorder.regions.size(), std::size_t(1));
-        QCOMPARE(recorder.regions.front(), QRegion(30, 40, 1, 1) + QRegion(31, 41, 1, 1));
+        ShownCanvas shown(QSize(200, 100));
+        QVERIFY(shown.ready());
+        shown.surface.pset(tw(30), tw(40), colors::white);
+        shown.surface.pset(tw(31), tw(41), colors::white);
+        shown.widget.repaintPending();
+        QCOMPARE(shown.regions.size(), std::size_t(1));
+        QCOMPARE(shown.regions.front(), QRegion(30, 40, 1, 1) + QRegion(31, 41, 1, 1));
         // Nothing is left over for later.
         QTest::qWait(100);
-        QCOMPARE(recorder.regions.size(), std::size_t(1));
+        QCOMPARE(shown.regions.size(), std::size_t(1));
     }
 
     void widgetShowsWholeSurfaceAfterClear()
     {
-        DrawingSurface surface;
-        CanvasWidget widget(surface);
-        widget.resize(120, 80);
-        widget.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&widget));
-        QTest::qWait(50);
-        PaintRecorder recorder;
-        widget.installEventFilter(&recorder);
-        surface.setBackColor(colors::rgb(0, 0, 255));
-        QTRY_VERIFY(!recorder.regions.empty());
-        QVERIFY(recorder.regions.back().contains(QRect(0, 0, 120, 80)));
-        const QImage shown = widget.grab().toImage().convertToFormat(QImage::Format_RGB32);
-        COMPARE_IMAGES(shown, filled(QSize(120, 80), colors::rgb(0, 0, 255)));
+        ShownCanvas shown(QSize(120, 80));
+        QVERIFY(shown.ready());
+        shown.surface.setBackColor(colors::rgb(0, 0, 255));
+        QTRY_VERIFY(!shown.regions.empty());
+        QVERIFY(shown.regions.back().contains(QRect(0, 0, 120, 80)));
+        const QImage image = shown.widget.grab().toImage();
+        QCOMPARE(image.size(), QSize(120, 80));
+        VERIFY_FILLED(image, Qt::blue);
     }
 
     void mouseSignalsCarryTwips()
     {
-        DrawingSurface surface;
-        CanvasWidget widget(surface);
-        widget.resize(200, 100);
-        widget.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&widget));
-        QSignalSpy pressed(&widget, &CanvasWidget::mousePressed);
-        QSignalSpy moved(&widget, &CanvasWidget::mouseMoved);
-        QSignalSpy released(&widget, &CanvasWidget::mouseReleased);
-        QSignalSpy doubleClicked(&widget, &CanvasWidget::mouseDoubleClicked);
+        ShownCanvas shown(QSize(200, 100));
+        QVERIFY(shown.ready());
+        CanvasWidget *widget = &shown.widget;
+        QSignalSpy pressed(widget, &CanvasWidget::mousePressed);
+        QSignalSpy moved(widget, &CanvasWidget::mouseMoved);
+        QSignalSpy released(widget, &CanvasWidget::mouseReleased);
+        QSignalSpy doubleClicked(widget, &CanvasWidget::mouseDoubleClicked);
+        const auto twips = [](const QList<QVariant> &arguments) {
+            return QPointF(arguments.at(0).toFloat(), arguments.at(1).toFloat());
+        };
 
-        QTest::mousePress(&widget, Qt::LeftButton, Qt::NoModifier, QPoint(10, 20));
+        QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, QPoint(10, 20));
         QCOMPARE(pressed.size(), 1);
-        QCOMPARE(pressed.at(0).at(0).toFloat(), 150.f);
-        QCOMPARE(pressed.at(0).at(1).toFloat(), 300.f);
+        QCOMPARE(twips(pressed.at(0)), QPointF(150, 300));
 
-        QTest::mouseMove(&widget, QPoint(30, 40));
+        QTest::mouseMove(widget, QPoint(30, 40));
         QTRY_VERIFY(!moved.isEmpty());
-        QCOMPARE(moved.last().at(0).toFloat(), 450.f);
-        QCOMPARE(moved.last().at(1).toFloat(), 600.f);
+        QCOMPARE(twips(moved.last()), QPointF(450, 600));
 
-        QTest::mouseRelease(&widget, Qt::LeftButton, Qt::NoModifier, QPoint(30, 40));
+        QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, QPoint(30, 40));
         QCOMPARE(released.size(), 1);
-        QCOMPARE(released.at(0).at(0).toFloat(), 450.f);
-        QCOMPARE(released.at(0).at(1).toFloat(), 600.f);
+        QCOMPARE(twips(released.at(0)), QPointF(450, 600));
 
-        QTest::mouseDClick(&widget, Qt::LeftButton, Qt::NoModifier, QPoint(7, 9));
+        QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(7, 9));
         QCOMPARE(doubleClicked.size(), 1);
-        QCOMPARE(doubleClicked.at(0).at(0).toFloat(), 105.f);
-        QCOMPARE(doubleClicked.at(0).at(1).toFloat(), 135.f);
+        QCOMPARE(twips(doubleClicked.at(0)), QPointF(105, 135));
     }
 
     void widgetResizeSizesSurface()
     {
-        DrawingSurface surface;
-        CanvasWidget widget(surface);
-        widget.resize(150, 90);
-        widget.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&widget));
-        QCOMPARE(surface.size(), QSize(150, 90));
-        QCOMPARE(surface.image().size(), QSize(150, 90));
-        widget.resize(170, 60);
-        QTRY_COMPARE(surface.size(), QSize(170, 60));
+        ShownCanvas shown(QSize(150, 90));
+        QVERIFY(shown.ready());
+        QCOMPARE(shown.surface.size(), QSize(150, 90));
+        QCOMPARE(shown.surface.image().size(), QSize(150, 90));
+        shown.widget.resize(170, 60);
+        QTRY_COMPARE(shown.surface.size(), QSize(170, 60));
     }
 
     void surfaceOutlivesWidget()
@@ -1270,7 +1085,7 @@ private slots:
         surface.line(tw(0), tw(5), tw(40), tw(5), colors::white);
         surface.cls();
         surface.setBackColor(colors::yellow);
-        COMPARE_IMAGES(surface.image(), filled(QSize(50, 50), colors::yellow));
+        VERIFY_FILLED(surface.image(), Qt::yellow);
     }
 };
 
