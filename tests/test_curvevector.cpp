@@ -50,8 +50,10 @@ private slots:
         double worst = 0;
         for (std::int64_t first = 0; std::abs(first) < 6283200; first += std::int64_t(count) * step) {
             const auto start = static_cast<std::int32_t>(first);
-            curve::curvePoints(parameters, start, step, count, 50, 50, scalar.data(), curve::BatchPath::Scalar);
-            curve::curvePoints(parameters, start, step, count, 50, 50, vector.data(), curve::BatchPath::Vector);
+            curve::curvePoints(parameters, start, step, count, 50, 50, scalar.data(),
+                               curve::BatchPath::Scalar);
+            curve::curvePoints(parameters, start, step, count, 50, 50, vector.data(),
+                               curve::BatchPath::Vector);
             for (std::size_t i = 0; i < count; ++i) {
                 const double dx = std::fabs(double(scalar[i].x) - vector[i].x);
                 const double dy = std::fabs(double(scalar[i].y) - vector[i].y);

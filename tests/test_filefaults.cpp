@@ -29,8 +29,7 @@
 // pipes and endless devices must neither hold the program up nor fill its
 // memory.
 
-namespace
-{
+namespace {
 
 // The fields in the order of the parameter file's lines.
 const char *const fileOrder[] = {"Text1",  "Text2",  "Text3", "Text4", "Text5", "Text6",
@@ -82,9 +81,8 @@ void click(QPushButton *button)
 
 // Lowers the largest size a file of this process may grow to, so that a
 // write fails half-way as on a full disk (root included), and restores it.
-class FileSizeLimit
-{
-  public:
+class FileSizeLimit {
+public:
     explicit FileSizeLimit(rlim_t bytes)
     {
         ok_ = ::getrlimit(RLIMIT_FSIZE, &old_) == 0;
@@ -101,15 +99,14 @@ class FileSizeLimit
     FileSizeLimit &operator=(const FileSizeLimit &) = delete;
     bool ok() const { return ok_; }
 
-  private:
+private:
     rlimit old_ = {};
     bool ok_ = false;
 };
 
 // Makes a folder read-only for as long as it lives.
-class ReadOnlyFolder
-{
-  public:
+class ReadOnlyFolder {
+public:
     explicit ReadOnlyFolder(const QString &path) : path_(path)
     {
         ok_ = QFile::setPermissions(path_, QFile::ReadOwner | QFile::ExeOwner);
@@ -122,7 +119,7 @@ class ReadOnlyFolder
     ReadOnlyFolder &operator=(const ReadOnlyFolder &) = delete;
     bool ok() const { return ok_; }
 
-  private:
+private:
     QString path_;
     bool ok_ = false;
 };
@@ -131,9 +128,8 @@ class ReadOnlyFolder
 // should the program still be waiting for it then: the test fails instead of
 // hanging. A program that reads gets the end of the file at once; one that
 // writes has what it writes taken until the watchdog is finished.
-class PipeWatchdog
-{
-  public:
+class PipeWatchdog {
+public:
     enum class ProgramEnd { Reads, Writes };
 
     PipeWatchdog(const QString &path, ProgramEnd end) : path_(QFile::encodeName(path)), end_(end)
@@ -151,7 +147,7 @@ class PipeWatchdog
         return rescued_;
     }
 
-  private:
+private:
     void finish()
     {
         if (!thread_.joinable())
@@ -268,11 +264,10 @@ void markFields(Form1 &form)
 
 Q_DECLARE_METATYPE(Fault)
 
-class TestFileFaults : public QObject
-{
+class TestFileFaults : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase();
     void saveSettingsFails_data();
     void saveSettingsFails();
@@ -330,17 +325,10 @@ void TestFileFaults::saveSettingsFails()
     QVERIFY(QDir().mkpath(folder));
     QString path = folder + "/voludef.txt";
     switch (fault) {
-    case Fault::DevFull:
-        path = "/dev/full";
-        break;
-    case Fault::MissingFolder:
-        path = dir.filePath("missing/voludef.txt");
-        break;
-    case Fault::DeviceLink:
-        QVERIFY(QFile::link("/dev/full", path));
-        break;
-    default:
-        break;
+    case Fault::DevFull: path = "/dev/full"; break;
+    case Fault::MissingFolder: path = dir.filePath("missing/voludef.txt"); break;
+    case Fault::DeviceLink: QVERIFY(QFile::link("/dev/full", path)); break;
+    default: break;
     }
     // An earlier file of the program, with values of its own.
     const QByteArray old = readBytes(qEnvironmentVariable("VOLUTRA_TEST_DATA") + "/settings/changed.txt");

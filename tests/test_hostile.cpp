@@ -23,8 +23,7 @@
 using FormCheck = std::function<void(Form1 &)>;
 Q_DECLARE_METATYPE(FormCheck)
 
-namespace
-{
+namespace {
 
 enum class Source { Field, SettingsFile, Command };
 
@@ -156,11 +155,10 @@ RunObservation observeRun(Form1 &form, QPushButton *button, int stopAt)
 
 } // namespace
 
-class TestHostile : public QObject
-{
+class TestHostile : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase();
     void hostile_data();
     void hostile();

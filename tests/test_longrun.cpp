@@ -25,8 +25,7 @@
 extern "C" void __sanitizer_purge_allocator();
 #endif
 
-namespace
-{
+namespace {
 
 // The process's resident set in bytes.
 qint64 residentBytes()
@@ -47,11 +46,10 @@ qint64 residentBytes()
 
 } // namespace
 
-class TestLongRun : public QObject
-{
+class TestLongRun : public QObject {
     Q_OBJECT
 
-  private slots:
+private slots:
     void initTestCase();
     void autoRunOfManyDrawings();
 };

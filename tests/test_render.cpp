@@ -36,8 +36,8 @@ class TestRender : public QObject {
 
     static QByteArray flower(const char *foreground = " 65535", const char *background = " 8388608")
     {
-        return QByteArray("0.6\r\n7\r\n") + QByteArray("\r\n").repeated(10) + foreground + "\r\n" + background +
-               "\r\n";
+        return QByteArray("0.6\r\n7\r\n") + QByteArray("\r\n").repeated(10) + foreground + "\r\n" +
+               background + "\r\n";
     }
 
     static int countColour(const QImage &image, QRgb colour)
@@ -112,20 +112,23 @@ private slots:
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
         const QString output = "OUT";
-        QTest::newRow("missing file") << QStringList{"--render", "missing.par", "--output", output} << "File not found";
-        QTest::newRow("short file") << QStringList{"--render", "SHORT", "--output", output} << "past end of file";
+        QTest::newRow("missing file")
+            << QStringList{"--render", "missing.par", "--output", output} << "File not found";
+        QTest::newRow("short file") << QStringList{"--render", "SHORT", "--output", output}
+                                    << "past end of file";
         QTest::newRow("bad size") << QStringList{"--render", "GOOD", "--output", output, "--size", "0x10"}
                                   << "bad size";
-        QTest::newRow("size without x") << QStringList{"--render", "GOOD", "--output", output, "--size", "300"}
-                                        << "bad size";
-        QTest::newRow("huge size") << QStringList{"--render", "GOOD", "--output", output, "--size", "99999x10"}
+        QTest::newRow("size without x")
+            << QStringList{"--render", "GOOD", "--output", output, "--size", "300"} << "bad size";
+        QTest::newRow("huge size") << QStringList{"--render", "GOOD",   "--output",
+                                                  output,     "--size", "99999x10"}
                                    << "bad size";
         QTest::newRow("bad seed") << QStringList{"--render", "GOOD", "--output", output, "--seed", "-1"}
                                   << "bad seed";
         QTest::newRow("no output") << QStringList{"--render", "GOOD"} << "--output OUT is missing";
         QTest::newRow("value missing") << QStringList{"--render", "GOOD", "--output"} << "needs a value";
-        QTest::newRow("unknown option") << QStringList{"--render", "GOOD", "--output", output, "--colour"}
-                                        << "unknown argument";
+        QTest::newRow("unknown option")
+            << QStringList{"--render", "GOOD", "--output", output, "--colour"} << "unknown argument";
     }
     void badInputLeavesNoFile()
     {

@@ -18,8 +18,7 @@ std::optional<double> valueOf(const QLineEdit *field)
     return numbers::leadingNumber(text.toStdString());
 }
 
-template <typename T>
-void assign(T &target, std::optional<T> value)
+template <typename T> void assign(T &target, std::optional<T> value)
 {
     if (value)
         target = *value;

@@ -85,8 +85,14 @@ int Form1::toPixels(double twips) const
     return static_cast<int>(std::lround(twips / surface_.twipsPerPixel()));
 }
 
-double Form1::windowWidth() const { return surface_.toTwips(frameGeometry().width()); }
-double Form1::windowHeight() const { return surface_.toTwips(frameGeometry().height()); }
+double Form1::windowWidth() const
+{
+    return surface_.toTwips(frameGeometry().width());
+}
+double Form1::windowHeight() const
+{
+    return surface_.toTwips(frameGeometry().height());
+}
 
 void Form1::Form_Load()
 {
@@ -96,8 +102,8 @@ void Form1::Form_Load()
 
     surface_.setDrawWidth(1);
     surface_.setDrawMode(13);
-    random_.seed(static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()) * 1000003u
-                 ^ static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(this)));
+    random_.seed(static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()) * 1000003u ^
+                 static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(this)));
     surface_.setForeColor(colors::white);
     surface_.setBackColor(colors::black);
 
@@ -143,8 +149,14 @@ void Form1::placePanel()
     Frame1->move(toPixels(left), toPixels(ControlPanel::topTwips));
 }
 
-double Form1::panelLeft() const { return surface_.toTwips(Frame1->x()); }
-double Form1::panelHeight() const { return surface_.toTwips(Frame1->height()); }
+double Form1::panelLeft() const
+{
+    return surface_.toTwips(Frame1->x());
+}
+double Form1::panelHeight() const
+{
+    return surface_.toTwips(Frame1->height());
+}
 
 void Form1::closeEvent(QCloseEvent *event)
 {
@@ -152,7 +164,10 @@ void Form1::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void Form1::Form_Unload() { endProgram(); }
+void Form1::Form_Unload()
+{
+    endProgram();
+}
 
 void Form1::endProgram()
 {
@@ -166,13 +181,25 @@ void Form1::endProgram()
     QCoreApplication::exit(0);
 }
 
-void Form1::Form_MouseDown(float x, float y) { mousesizing::mouseDown(state_, x, y); }
+void Form1::Form_MouseDown(float x, float y)
+{
+    mousesizing::mouseDown(state_, x, y);
+}
 
-void Form1::Form_MouseMove(float x, float y) { mousesizing::mouseMove(state_, surface_, *this, x, y); }
+void Form1::Form_MouseMove(float x, float y)
+{
+    mousesizing::mouseMove(state_, surface_, *this, x, y);
+}
 
-void Form1::Form_MouseUp(float x, float y) { mousesizing::mouseUp(state_, x, y, windowWidth(), windowHeight()); }
+void Form1::Form_MouseUp(float x, float y)
+{
+    mousesizing::mouseUp(state_, x, y, windowWidth(), windowHeight());
+}
 
-void Form1::Form_DblClick() { mousesizing::doubleClick(state_); }
+void Form1::Form_DblClick()
+{
+    mousesizing::doubleClick(state_);
+}
 
 void Form1::Command1_Click()
 {
@@ -213,11 +240,20 @@ void Form1::Check2_Click()
     Frame1->Command16->setEnabled(Frame1->Check2->isChecked());
 }
 
-ParameterTexts Form1::parameterTexts() const { return Frame1->texts(); }
+ParameterTexts Form1::parameterTexts() const
+{
+    return Frame1->texts();
+}
 
-void Form1::emptyField(ParameterTexts::Index field) { Frame1->setText(field, QString()); }
+void Form1::emptyField(ParameterTexts::Index field)
+{
+    Frame1->setText(field, QString());
+}
 
-void Form1::setDrawEnabled(bool enabled) { Frame1->Command1->setEnabled(enabled); }
+void Form1::setDrawEnabled(bool enabled)
+{
+    Frame1->Command1->setEnabled(enabled);
+}
 
 void Form1::setRunning(bool running)
 {
@@ -225,9 +261,15 @@ void Form1::setRunning(bool running)
     escape_->setEnabled(running);
 }
 
-void Form1::clean() { Command3_Click(); }
+void Form1::clean()
+{
+    Command3_Click();
+}
 
-void Form1::processEvents() { QCoreApplication::processEvents(); }
+void Form1::processEvents()
+{
+    QCoreApplication::processEvents();
+}
 
 void Form1::wait(std::chrono::microseconds duration)
 {
@@ -379,11 +421,8 @@ void Form1::Command2_Click()
         }
         endProgram();
         return;
-    case Dialogs::Answer::No:
-        endProgram();
-        return;
-    default:
-        return;
+    case Dialogs::Answer::No: endProgram(); return;
+    default: return;
     }
 }
 
@@ -392,9 +431,10 @@ void Form1::clearProgressBar()
     drawing::clearProgressBar(surface_, panelLeft(), panelHeight(), state_.backgroundColor);
 }
 
-std::optional<Failure> Form1::chooseFileAndAct(FileDialogRequest::Mode mode,
-                                               const std::function<std::optional<Failure>(const QString &)> &bitmap,
-                                               const std::function<std::optional<Failure>(const QString &)> &parameters)
+std::optional<Failure>
+Form1::chooseFileAndAct(FileDialogRequest::Mode mode,
+                        const std::function<std::optional<Failure>(const QString &)> &bitmap,
+                        const std::function<std::optional<Failure>(const QString &)> &parameters)
 {
     const auto choice = dialogs_->chooseFile(filechoice::request(mode));
     if (const auto *refused = std::get_if<Failure>(&choice))
@@ -488,6 +528,7 @@ void Form1::Command16_Click()
         failure = printing::printImage(printer, surface_.image());
     Frame1->show();
     if (failure && failure->number != failures::Cancelled && failure->number != 0)
-        dialogs_->message("Print error : " + failures::numberWithSign(failure->number) + " " + failure->description,
+        dialogs_->message("Print error : " + failures::numberWithSign(failure->number) + " " +
+                              failure->description,
                           Dialogs::Buttons::Ok);
 }

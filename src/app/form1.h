@@ -107,9 +107,10 @@ private:
     void clearProgressBar();
     // Asks for a file name and hands it to the action its extension calls
     // for; a name with another extension gets the wrong-extension message.
-    std::optional<Failure> chooseFileAndAct(FileDialogRequest::Mode mode,
-                                            const std::function<std::optional<Failure>(const QString &)> &bitmap,
-                                            const std::function<std::optional<Failure>(const QString &)> &parameters);
+    std::optional<Failure>
+    chooseFileAndAct(FileDialogRequest::Mode mode,
+                     const std::function<std::optional<Failure>(const QString &)> &bitmap,
+                     const std::function<std::optional<Failure>(const QString &)> &parameters);
     std::optional<Failure> readParameterFile(const QString &path);
 
     FormOptions options_;

@@ -14,8 +14,14 @@ void HeadlessHost::clean()
     surface_.cls();
 }
 
-double HeadlessHost::outerWidth() const { return surface_.toTwips(surface_.size().width()); }
-double HeadlessHost::outerHeight() const { return surface_.toTwips(surface_.size().height()); }
+double HeadlessHost::outerWidth() const
+{
+    return surface_.toTwips(surface_.size().width());
+}
+double HeadlessHost::outerHeight() const
+{
+    return surface_.toTwips(surface_.size().height());
+}
 
 namespace headless {
 

@@ -43,7 +43,7 @@ namespace headless {
 
 // Draws the figure on a canvas of `size` pixels cleared to `background`; the
 // surface then holds the picture.
-void drawFigure(DrawingSurface &surface, const ParameterTexts &texts, colors::Color foreground, colors::Color background,
-                std::uint64_t seed);
+void drawFigure(DrawingSurface &surface, const ParameterTexts &texts, colors::Color foreground,
+                colors::Color background, std::uint64_t seed);
 
 } // namespace headless

@@ -6,7 +6,6 @@
 #include <QDateTime>
 #include <QRegularExpression>
 
-
 namespace rendercommand {
 
 namespace {
@@ -56,7 +55,9 @@ QString parse(const QStringList &arguments, Request &request)
             const int width = match.hasMatch() ? match.captured(1).toInt() : 0;
             const int height = match.hasMatch() ? match.captured(2).toInt() : 0;
             if (width < 1 || height < 1 || width > maximumSide || height > maximumSide)
-                return QString("bad size \"%1\": expected WIDTHxHEIGHT, each 1 to %2").arg(value).arg(maximumSide);
+                return QString("bad size \"%1\": expected WIDTHxHEIGHT, each 1 to %2")
+                    .arg(value)
+                    .arg(maximumSide);
             request.size = QSize(width, height);
         } else {
             bool ok = false;
@@ -94,8 +95,8 @@ int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 
     const parameterfile::Contents contents = parameterfile::read(request.figure);
     if (contents.failure) {
-        err << "volutra: cannot read " << request.figure << ": " << contents.failure->description << " (error "
-            << contents.failure->number << ")\n";
+        err << "volutra: cannot read " << request.figure << ": " << contents.failure->description
+            << " (error " << contents.failure->number << ")\n";
         return 1;
     }
     ParameterTexts texts;

@@ -9,10 +9,16 @@
 
 namespace {
 
-QColor toQColor(colors::Color color) { return QColor::fromRgb(colors::toPixel(color)); }
+QColor toQColor(colors::Color color)
+{
+    return QColor::fromRgb(colors::toPixel(color));
+}
 
 // The number in a field's name ("Text13" has 13).
-int focusNumber(const QObject *field) { return field->objectName().mid(4).toInt(); }
+int focusNumber(const QObject *field)
+{
+    return field->objectName().mid(4).toInt();
+}
 
 } // namespace
 
@@ -118,8 +124,8 @@ QLineEdit *ControlPanel::makeField(const char *name, int left, int top, int widt
     return field;
 }
 
-ClickableLabel *ControlPanel::makeLabel(const char *name, const QString &caption, int left, int top, int width,
-                                        int height)
+ClickableLabel *ControlPanel::makeLabel(const char *name, const QString &caption, int left, int top,
+                                        int width, int height)
 {
     auto *label = new ClickableLabel(caption, this);
     label->setObjectName(name);
@@ -150,9 +156,10 @@ QCheckBox *ControlPanel::makeCheckBox(const char *name, const QString &caption, 
 
 void ControlPanel::setTabOrder()
 {
-    const QWidget *order[] = {Text1,  Text2,  Text5,    Text6,     Text7,    Text8,    Text3,    Text4,
-                              Text13, Text14, Text9,    Text10,    Check1,   Check2,   Command3, Command16,
-                              Command6, Command4, Command7, Command5, Command1, Command17, Command2};
+    const QWidget *order[] = {Text1,    Text2,    Text5,    Text6,     Text7,    Text8,
+                              Text3,    Text4,    Text13,   Text14,    Text9,    Text10,
+                              Check1,   Check2,   Command3, Command16, Command6, Command4,
+                              Command7, Command5, Command1, Command17, Command2};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
 }
@@ -226,7 +233,10 @@ ParameterTexts ControlPanel::texts() const
     return texts;
 }
 
-void ControlPanel::setText(ParameterTexts::Index index, const QString &text) { field(index)->setText(text); }
+void ControlPanel::setText(ParameterTexts::Index index, const QString &text)
+{
+    field(index)->setText(text);
+}
 
 bool ControlPanel::eventFilter(QObject *watched, QEvent *event)
 {
@@ -243,14 +253,38 @@ void ControlPanel::empty(std::initializer_list<QLineEdit *> fields)
         f->setText(QString());
 }
 
-void ControlPanel::Label1_DblClick() { empty({Text1, Text2, Text5, Text6, Text7, Text8}); }
-void ControlPanel::Label2_DblClick() { empty({Text3, Text4, Text13, Text14, Text9, Text10}); }
-void ControlPanel::Label13_DblClick() { empty({Text1, Text3}); }
-void ControlPanel::Label14_DblClick() { empty({Text2, Text4}); }
-void ControlPanel::Label15_DblClick() { empty({Text5, Text13}); }
-void ControlPanel::Label16_DblClick() { empty({Text6, Text14}); }
-void ControlPanel::Label5_Click() { empty({Text7, Text9}); }
-void ControlPanel::Label6_DblClick() { empty({Text8, Text10}); }
+void ControlPanel::Label1_DblClick()
+{
+    empty({Text1, Text2, Text5, Text6, Text7, Text8});
+}
+void ControlPanel::Label2_DblClick()
+{
+    empty({Text3, Text4, Text13, Text14, Text9, Text10});
+}
+void ControlPanel::Label13_DblClick()
+{
+    empty({Text1, Text3});
+}
+void ControlPanel::Label14_DblClick()
+{
+    empty({Text2, Text4});
+}
+void ControlPanel::Label15_DblClick()
+{
+    empty({Text5, Text13});
+}
+void ControlPanel::Label16_DblClick()
+{
+    empty({Text6, Text14});
+}
+void ControlPanel::Label5_Click()
+{
+    empty({Text7, Text9});
+}
+void ControlPanel::Label6_DblClick()
+{
+    empty({Text8, Text10});
+}
 
 void ControlPanel::nudgeFocusedField(double ampStep, double otherStep)
 {
@@ -262,7 +296,19 @@ void ControlPanel::nudgeFocusedField(double ampStep, double otherStep)
         target->setText(QString::fromStdString(*text));
 }
 
-void ControlPanel::Label3_Click() { nudgeFocusedField(-0.1, -1); }
-void ControlPanel::Label3_DblClick() { nudgeFocusedField(-0.9, -9); }
-void ControlPanel::Label4_Click() { nudgeFocusedField(0.1, 1); }
-void ControlPanel::Label4_DblClick() { nudgeFocusedField(0.9, 9); }
+void ControlPanel::Label3_Click()
+{
+    nudgeFocusedField(-0.1, -1);
+}
+void ControlPanel::Label3_DblClick()
+{
+    nudgeFocusedField(-0.9, -9);
+}
+void ControlPanel::Label4_Click()
+{
+    nudgeFocusedField(0.1, 1);
+}
+void ControlPanel::Label4_DblClick()
+{
+    nudgeFocusedField(0.9, 9);
+}

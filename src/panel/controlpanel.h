@@ -43,11 +43,13 @@ public:
     // `otherStep` (all others).
     void nudgeFocusedField(double ampStep, double otherStep);
 
-    QLineEdit *Text1, *Text2, *Text3, *Text4, *Text5, *Text6, *Text7, *Text8, *Text9, *Text10, *Text13, *Text14;
-    ClickableLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label12, *Label13, *Label14, *Label15,
-        *Label16;
+    QLineEdit *Text1, *Text2, *Text3, *Text4, *Text5, *Text6, *Text7, *Text8, *Text9, *Text10, *Text13,
+        *Text14;
+    ClickableLabel *Label1, *Label2, *Label3, *Label4, *Label5, *Label6, *Label12, *Label13, *Label14,
+        *Label15, *Label16;
     QCheckBox *Check1, *Check2;
-    QPushButton *Command1, *Command2, *Command3, *Command4, *Command5, *Command6, *Command7, *Command16, *Command17;
+    QPushButton *Command1, *Command2, *Command3, *Command4, *Command5, *Command6, *Command7, *Command16,
+        *Command17;
 
     void Label1_DblClick();
     void Label2_DblClick();
@@ -68,9 +70,12 @@ protected:
 private:
     QRect twipsRect(int left, int top, int width, int height) const;
     QLineEdit *makeField(const char *name, int left, int top, int width, int height);
-    ClickableLabel *makeLabel(const char *name, const QString &caption, int left, int top, int width, int height);
-    QPushButton *makeButton(const char *name, const QString &caption, int left, int top, int width, int height);
-    QCheckBox *makeCheckBox(const char *name, const QString &caption, int left, int top, int width, int height);
+    ClickableLabel *makeLabel(const char *name, const QString &caption, int left, int top, int width,
+                              int height);
+    QPushButton *makeButton(const char *name, const QString &caption, int left, int top, int width,
+                            int height);
+    QCheckBox *makeCheckBox(const char *name, const QString &caption, int left, int top, int width,
+                            int height);
     void empty(std::initializer_list<QLineEdit *> fields);
     void setTabOrder();
     void applyColours();

@@ -12,6 +12,9 @@ namespace nudge {
 std::optional<std::string> stepped(std::string_view text, double step);
 
 // The amplitude fields step by tenths, the others by ones.
-constexpr bool isAmpField(int focusNumber) { return focusNumber == 1 || focusNumber == 3; }
+constexpr bool isAmpField(int focusNumber)
+{
+    return focusNumber == 1 || focusNumber == 3;
+}
 
 } // namespace nudge

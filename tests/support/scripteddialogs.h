@@ -15,9 +15,8 @@
 // under test asks, and every call is recorded with its arguments. A call that
 // finds no answer queued is recorded in unexpectedCalls() and answered as a
 // cancel, so a test fails when it checks unexpectedCalls() or exhausted().
-class ScriptedDialogs : public Dialogs
-{
-  public:
+class ScriptedDialogs : public Dialogs {
+public:
     struct ColorCall {
         colors::Color initial;
         QString title;
@@ -117,7 +116,7 @@ class ScriptedDialogs : public Dialogs
     const QList<MessageCall> &messages() const { return messageCalls_; }
     const QStringList &openedFiles() const { return openedFiles_; }
 
-  private:
+private:
     template <typename T> static T take(std::deque<T> &queue)
     {
         T front = std::move(queue.front());
