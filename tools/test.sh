@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds Volutra and runs every test headless:
-# the optimised build, the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and a short run of every fuzz target.
+# the optimised build, a short run of every fuzz target, and the whole suite
+# again under AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/deps.sh test
@@ -10,8 +10,8 @@ cmake --preset default
 cmake --build --preset default
 ctest --preset default
 
+bash fuzz/run.sh "${VOLUTRA_FUZZ_SECONDS:-10}"
+
 cmake --preset asan
 cmake --build --preset asan
 ctest --preset asan
-
-bash fuzz/run.sh "${VOLUTRA_FUZZ_SECONDS:-10}"
