@@ -1,0 +1,52 @@
+// Loads any bytes as a background picture: a bitmap becomes the picture
+// beneath a small surface, anything else is refused as an invalid picture
+// and leaves the surface as it was.
+#include "drawingsurface.h"
+#include "failure.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QtGlobal>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
+
+} // namespace
+
+// Decoding needs no application object; only Qt's messages are silenced.
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    // Broken files make Qt warn on every run ("QBuffer::seek: Invalid pos"),
+    // which would bury the fuzzer's own output.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    DrawingSurface surface(QSize(40, 30));
+    const QImage before = surface.screenImage();
+    const auto failure = surface.loadPictureData(bytes);
+    check(surface.size() == QSize(40, 30));
+    if (failure) {
+        check(failure->number == failures::InvalidPicture);
+        check(surface.picture().isNull());
+        check(surface.screenImage() == before);
+        return 0;
+    }
+    const QImage &picture = surface.picture();
+    check(!picture.isNull() && picture.format() == QImage::Format_RGB32);
+    check(surface.screenImage().size() == before.size());
+    // The picture's top left pixel shows in the top left corner.
+    check(surface.screenImage().pixel(0, 0) == picture.pixel(0, 0));
+    return 0;
+}
