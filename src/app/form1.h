@@ -38,7 +38,7 @@ public:
     DrawingSurface &surface() { return surface_; }
     RandomSource &random() { return random_; }
 
-    // Outer size and position of the window, in twips.
+    // The outer size of the window, frame included, in twips.
     double windowWidth() const;
     double windowHeight() const;
 
