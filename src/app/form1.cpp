@@ -494,27 +494,27 @@ void Form1::Command5_Click()
     surface_.setAutoRedraw(autoRedraw);
 }
 
-void Form1::Command6_Click()
+bool Form1::pickColor(colors::Color &color, const QString &title, const QString &errorPrefix)
 {
-    const auto choice = dialogs_->chooseColor(state_.backgroundColor, "Select background color");
+    const auto choice = dialogs_->chooseColor(color, title);
     if (const auto *failure = std::get_if<Failure>(&choice)) {
         if (failure->number != failures::Cancelled)
-            dialogs_->message("Error background color : " + failure->description, Dialogs::Buttons::Ok);
-        return;
+            dialogs_->message(errorPrefix + failure->description, Dialogs::Buttons::Ok);
+        return false;
     }
-    state_.backgroundColor = std::get<colors::Color>(choice);
-    surface_.setBackColor(state_.backgroundColor);
+    color = std::get<colors::Color>(choice);
+    return true;
+}
+
+void Form1::Command6_Click()
+{
+    if (pickColor(state_.backgroundColor, "Select background color", "Error background color : "))
+        surface_.setBackColor(state_.backgroundColor);
 }
 
 void Form1::Command7_Click()
 {
-    const auto choice = dialogs_->chooseColor(state_.foregroundColor, "Select foreground color");
-    if (const auto *failure = std::get_if<Failure>(&choice)) {
-        if (failure->number != failures::Cancelled)
-            dialogs_->message("Error forground color : " + failure->description, Dialogs::Buttons::Ok);
-        return;
-    }
-    state_.foregroundColor = std::get<colors::Color>(choice);
+    pickColor(state_.foregroundColor, "Select foreground color", "Error forground color : ");
 }
 
 void Form1::Command16_Click()

@@ -112,6 +112,9 @@ private:
                      const std::function<std::optional<Failure>(const QString &)> &bitmap,
                      const std::function<std::optional<Failure>(const QString &)> &parameters);
     std::optional<Failure> readParameterFile(const QString &path);
+    // Lets the user pick `color` in the colour dialog; false when nothing was
+    // picked (a failure other than cancelling shows `errorPrefix` and why).
+    bool pickColor(colors::Color &color, const QString &title, const QString &errorPrefix);
 
     FormOptions options_;
     FormState state_;
