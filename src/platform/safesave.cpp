@@ -16,16 +16,17 @@ namespace {
 // errno.
 constexpr QIODevice::OpenMode writeMode = QIODevice::WriteOnly | QIODevice::Unbuffered;
 
-// Writes `bytes` to `file`; `opened` is what opening it returned, errno still
-// standing as the opening left it.
-std::optional<Failure> writeAll(QFileDevice &file, bool opened, const QString &path, const QByteArray &bytes)
+// Writes the content into `file`; `opened` is what opening it returned, errno
+// still standing as the opening left it.
+std::optional<Failure> writeAll(QFileDevice &file, bool opened, const QString &path,
+                                const ContentWriter &write)
 {
     if (!opened) {
         const int error = errno;
         return failures::fromFile(file, path, error);
     }
     errno = 0;
-    if (file.write(bytes) != bytes.size()) {
+    if (!write(file)) {
         const int error = errno;
         return failures::fromFile(file, path, error);
     }
@@ -35,6 +36,11 @@ std::optional<Failure> writeAll(QFileDevice &file, bool opened, const QString &p
 } // namespace
 
 std::optional<Failure> writeFile(const QString &path, const QByteArray &bytes)
+{
+    return writeFileWith(path, [&bytes](QIODevice &device) { return device.write(bytes) == bytes.size(); });
+}
+
+std::optional<Failure> writeFileWith(const QString &path, const ContentWriter &write)
 {
     const QFileInfo target(path);
     if (target.isDir()) {
@@ -47,14 +53,14 @@ std::optional<Failure> writeFile(const QString &path, const QByteArray &bytes)
         QFile file(path);
         errno = 0;
         const bool opened = fileopen::open(file, writeMode);
-        return writeAll(file, opened, path, bytes);
+        return writeAll(file, opened, path, write);
     }
     QSaveFile file(path);
     // Writing straight into the old file could leave half a file behind.
     file.setDirectWriteFallback(false);
     errno = 0;
     const bool opened = file.open(writeMode);
-    if (const auto failure = writeAll(file, opened, path, bytes))
+    if (const auto failure = writeAll(file, opened, path, write))
         return failure;
     errno = 0;
     if (!file.commit()) {

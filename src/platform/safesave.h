@@ -5,7 +5,10 @@
 #include <QByteArray>
 #include <QString>
 
+#include <functional>
 #include <optional>
+
+class QIODevice;
 
 namespace safesave {
 
@@ -15,5 +18,11 @@ namespace safesave {
 // cannot be replaced and is written in place. The failure carries the error
 // number and description the program shows.
 std::optional<Failure> writeFile(const QString &path, const QByteArray &bytes);
+
+// Writes a file of any size piece by piece, with the same guarantees: `write`
+// puts the content into the device and returns false as soon as one of its
+// writes fails. Nothing of the content need be held in memory at once.
+using ContentWriter = std::function<bool(QIODevice &device)>;
+std::optional<Failure> writeFileWith(const QString &path, const ContentWriter &write);
 
 } // namespace safesave
