@@ -1,3 +1,4 @@
+#include "locationrules.h"
 #include "settings.h"
 #include "settingsfile.h"
 #include "settingslocation.h"
@@ -19,8 +20,7 @@
 #include <sstream>
 
 // A window of 7500 by 9000 twips at (1500, 1200) on a 1920 by 1080 screen.
-namespace
-{
+namespace {
 
 constexpr ScreenSize screen{28800, 16200};
 
@@ -133,10 +133,9 @@ char *toString(const Settings &s)
     return qstrdup(out.str().c_str());
 }
 
-class TestSettings : public QObject
-{
+class TestSettings : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void defaultsFormColours()
     {
         const Settings s;
@@ -655,8 +654,7 @@ class TestSettings : public QObject
         if (hadFile)
             QCOMPARE(readBytes(path), old);
         if (kind == "/dev/full") {
-            struct stat info {
-            };
+            struct stat info {};
             QCOMPARE(stat("/dev/full", &info), 0);
             QVERIFY(S_ISCHR(info.st_mode));
         } else {
@@ -665,17 +663,83 @@ class TestSettings : public QObject
         }
     }
 
-    void locations()
+    void settingsFolder_data()
     {
-        const QString programFolder = QCoreApplication::applicationDirPath();
-        const QString folder = QFileInfo(programFolder).isWritable()
-                                   ? programFolder
-                                   : QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
-        QCOMPARE(settingsFilePath(), QDir(folder).filePath("voludef.txt"));
-        QVERIFY(makeSettingsFolder());
-        QVERIFY(helpFilePath().endsWith("/readme.txt"));
-        if (!QFileInfo::exists(helpFilePath()))
-            QCOMPARE(helpFilePath(), QDir(programFolder).filePath("readme.txt"));
+        QTest::addColumn<bool>("hasHelpText");
+        QTest::addColumn<bool>("writable");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("build tree or portable copy") << true << true << "/opt/volutra";
+        QTest::newRow("portable copy on a read-only medium") << true << false << "/home/u/.config/Volutra";
+        QTest::newRow("installed, run by root") << false << true << "/home/u/.config/Volutra";
+        QTest::newRow("installed") << false << false << "/home/u/.config/Volutra";
+    }
+
+    void settingsFolder()
+    {
+        QFETCH(bool, hasHelpText);
+        QFETCH(bool, writable);
+        QFETCH(QString, expected);
+        const locationrules::ProgramFolder program{"/opt/volutra", hasHelpText, writable};
+        QCOMPARE(locationrules::settingsFolder(program, "/home/u/.config/Volutra"), expected);
+    }
+
+    void helpFileCandidates_data()
+    {
+        QTest::addColumn<QString>("programFolder");
+        QTest::addColumn<QStringList>("dataFolders");
+        QTest::addColumn<QStringList>("expected");
+        QTest::newRow("installed in /usr")
+            << "/usr/bin" << QStringList{"/root/.local/share", "/usr/local/share/", "/usr/share/"}
+            << QStringList{"/usr/bin/readme.txt", "/usr/share/doc/volutra/readme.txt",
+                           "/root/.local/share/doc/volutra/readme.txt",
+                           "/usr/local/share/doc/volutra/readme.txt"};
+        QTest::newRow("moved prefix") << "/home/u/apps/volutra/bin" << QStringList{"/usr/share"}
+                                      << QStringList{"/home/u/apps/volutra/bin/readme.txt",
+                                                     "/home/u/apps/volutra/share/doc/volutra/readme.txt",
+                                                     "/usr/share/doc/volutra/readme.txt"};
+        QTest::newRow("no data folders")
+            << "/tmp/build" << QStringList{}
+            << QStringList{"/tmp/build/readme.txt", "/tmp/share/doc/volutra/readme.txt"};
+    }
+
+    void helpFileCandidates()
+    {
+        QFETCH(QString, programFolder);
+        QFETCH(QStringList, dataFolders);
+        QFETCH(QStringList, expected);
+        QCOMPARE(locationrules::helpFileCandidates(programFolder, "../share/doc/volutra", dataFolders),
+                 expected);
+    }
+
+    // The test program has no readme.txt beside it, as an installed program:
+    // its settings go to the XDG configuration folder, and "?" finds the
+    // help text in the XDG data folder.
+    void locationsOfAnInstalledProgram()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QVERIFY(!QFileInfo::exists(QDir(QCoreApplication::applicationDirPath()).filePath("readme.txt")));
+        const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+        const QByteArray oldData = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_CONFIG_HOME", dir.filePath("config").toLocal8Bit());
+        qputenv("XDG_DATA_HOME", dir.filePath("data").toLocal8Bit());
+        const QString help = dir.filePath("data/doc/volutra/readme.txt");
+        QVERIFY(QDir().mkpath(QFileInfo(help).path()));
+        QFile helpFile(help);
+        QVERIFY(helpFile.open(QIODevice::WriteOnly));
+        helpFile.close();
+
+        const QString settingsFolder = dir.filePath("config/" + QCoreApplication::applicationName());
+        const QString settings = settingsFilePath();
+        const bool madeFolder = makeSettingsFolder();
+        const QString foundHelp = helpFilePath();
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+        qputenv("XDG_DATA_HOME", oldData);
+
+        QCOMPARE(settings, settingsFolder + "/voludef.txt");
+        QVERIFY(madeFolder);
+        QVERIFY(QFileInfo(settingsFolder).isDir());
+        QCOMPARE(foundHelp, help);
     }
 };
 

@@ -1,22 +1,23 @@
 #include "settingslocation.h"
+#include "locationrules.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
 
-namespace
-{
+namespace {
 
 const QString settingsFileName = QStringLiteral("voludef.txt");
-const QString helpFileName = QStringLiteral("readme.txt");
 
 QString settingsFolder()
 {
-    const QString programFolder = QCoreApplication::applicationDirPath();
-    if (QFileInfo(programFolder).isWritable())
-        return programFolder;
-    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation);
+    locationrules::ProgramFolder program;
+    program.path = QCoreApplication::applicationDirPath();
+    program.hasHelpText = QFileInfo::exists(QDir(program.path).filePath(QStringLiteral("readme.txt")));
+    program.writable = QFileInfo(program.path).isWritable();
+    return locationrules::settingsFolder(program,
+                                         QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));
 }
 
 } // namespace
@@ -33,9 +34,12 @@ bool makeSettingsFolder()
 
 QString helpFilePath()
 {
-    const QString besideProgram = QDir(QCoreApplication::applicationDirPath()).filePath(helpFileName);
-    if (QFileInfo::exists(besideProgram))
-        return besideProgram;
-    const QString installed = QStandardPaths::locate(QStandardPaths::AppDataLocation, helpFileName);
-    return installed.isEmpty() ? besideProgram : installed;
+    const QStringList candidates = locationrules::helpFileCandidates(
+        QCoreApplication::applicationDirPath(), QStringLiteral(VOLUTRA_HELP_FROM_PROGRAM),
+        QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation));
+    for (const QString &candidate : candidates) {
+        if (QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return candidates.first();
 }

@@ -4,13 +4,16 @@
 
 // Where the program's own text files live.
 
-// "voludef.txt" in the program's folder when that folder is writable, else in
-// the user's configuration folder for the program.
+// "voludef.txt" beside the program in the build tree or a portable copy (a
+// writable folder with readme.txt beside the program), else in the user's
+// configuration folder for the program (~/.config/Volutra).
 QString settingsFilePath();
 
 // Creates the folder of settingsFilePath() if it is missing, so that the file
 // can be written; false when that fails.
 bool makeSettingsFolder();
 
-// "readme.txt" beside the program, or the installed copy when there is none.
+// The first "readme.txt" found beside the program, in the installed tree's
+// documentation folder relative to the program, or in the standard data
+// folders; the path beside the program when there is none.
 QString helpFilePath();
