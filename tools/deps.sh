@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages that building Volutra needs, when any of
 # them is missing; with the argument "test", also what the sanitizer and
-# fuzzing runs of the tests need.
+# fuzzing runs of the tests and the checks of the installed tree need.
 set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core)
 if [ "${1:-}" = test ]; then
-  packages+=(clang-14 libclang-rt-14-dev)
+  packages+=(clang-14 libclang-rt-14-dev
+    desktop-file-utils appstream libxml2-utils shared-mime-info groff-base)
 fi
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# Installs a build tree into a temporary prefix and checks what a desktop reads
+# there: the file list, the desktop entry, the AppStream description, the MIME
+# type, the icon and the manual page. Any failed check fails the test.
+#   check_install.sh BUILD_DIR PROGRAM...
+set -euo pipefail
+build=$1
+shift
+id=org.volutra.Volutra
+
+failed=0
+fail() {
+  echo "FAIL: $*" >&2
+  failed=1
+}
+# Runs a checker; it fails on a non-zero exit code or on any message.
+quiet() {
+  local output
+  if ! output=$("$@" 2>&1) || [ -n "$output" ]; then
+    fail "$*"
+    printf '%s\n' "$output" >&2
+  fi
+}
+
+for tool in desktop-file-validate appstreamcli xmllint update-mime-database groff; do
+  command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (bash tools/deps.sh test)" >&2; exit 1; }
+done
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+expected=(
+  share/applications/$id.desktop
+  share/doc/volutra/readme.txt
+  share/icons/hicolor/scalable/apps/$id.svg
+  share/man/man1/volutra.1
+  share/metainfo/$id.metainfo.xml
+  share/mime/packages/$id.xml
+)
+for program in "$@"; do
+  expected+=("bin/$program")
+  [ -x "$prefix/bin/$program" ] || fail "bin/$program is not executable"
+done
+if ! difference=$(diff <(printf '%s\n' "${expected[@]}" | sort) \
+                       <(cd "$prefix" && find . ! -type d | sed 's|^\./||' | sort)); then
+  fail "the installed files differ from the expected list (< missing, > unexpected)"
+  printf '%s\n' "$difference" >&2
+fi
+
+desktop=$prefix/share/applications/$id.desktop
+quiet desktop-file-validate "$desktop"
+grep -qx 'Exec=volutra %f' "$desktop" || fail "the desktop entry does not start volutra with a file"
+grep -qx "Icon=$id" "$desktop" || fail "the desktop entry does not name the installed icon"
+
+metainfo=$prefix/share/metainfo/$id.metainfo.xml
+appstreamcli validate --no-net "$metainfo" >"$work/appstream.txt" 2>&1 || {
+  fail "appstreamcli validate"
+  cat "$work/appstream.txt" >&2
+}
+# The tree check also finds the desktop entry that the metainfo launches.
+appstreamcli validate-tree --no-net "$prefix" >"$work/tree.txt" 2>&1 || {
+  fail "appstreamcli validate-tree"
+  cat "$work/tree.txt" >&2
+}
+
+quiet xmllint --noout "$prefix/share/mime/packages/$id.xml" "$prefix/share/icons/hicolor/scalable/apps/$id.svg"
+# The MIME database built from the package alone must map *.par to the type
+# that the desktop entry opens.
+cp -r "$prefix/share/mime" "$work/mime"
+update-mime-database "$work/mime" >/dev/null 2>&1 || fail "update-mime-database"
+mime_type=$(sed -n 's/^MimeType=\([^;]*\);.*/\1/p' "$desktop")
+grep -q ":$mime_type:\*\.par$" "$work/mime/globs2" 2>/dev/null ||
+  fail "the MIME package does not map *.par to '$mime_type'"
+
+quiet groff -man -ww -z "$prefix/share/man/man1/volutra.1"
+
+[ "$failed" = 0 ] && echo "installed tree checked: ${#expected[@]} files"
+exit "$failed"
