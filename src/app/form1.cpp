@@ -3,6 +3,7 @@
 #include "autorun.h"
 #include "closecommands.h"
 #include "drawingrun.h"
+#include "fileaction.h"
 #include "filechoice.h"
 #include "mousesizing.h"
 #include "numbers.h"
@@ -15,6 +16,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDropEvent>
 #include <QPrinter>
 #include <QScreen>
 
@@ -57,6 +59,9 @@ Form1::Form1(FormOptions options) : options_(std::move(options))
     escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape_->setEnabled(false);
     connect(escape_, &QShortcut::activated, Frame1->Command17, &QPushButton::click);
+    connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
+            [this] { dialogs_->openTextFile(helpFilePath()); });
+    setAcceptDrops(true);
 
     connect(canvas, &CanvasWidget::mousePressed, this, &Form1::Form_MouseDown);
     connect(canvas, &CanvasWidget::mouseMoved, this, &Form1::Form_MouseMove);
@@ -252,7 +257,7 @@ void Form1::emptyField(ParameterTexts::Index field)
 
 void Form1::setDrawEnabled(bool enabled)
 {
-    Frame1->Command1->setEnabled(enabled);
+    Frame1->setDrawEnabled(enabled);
 }
 
 void Form1::setRunning(bool running)
@@ -442,13 +447,7 @@ Form1::chooseFileAndAct(FileDialogRequest::Mode mode,
     const QString path = std::get<QString>(choice);
     if (path.isEmpty())
         return std::nullopt;
-    switch (filechoice::kindOf(path)) {
-    case filechoice::Kind::Bitmap: return bitmap(path);
-    case filechoice::Kind::Parameters: return parameters(path);
-    case filechoice::Kind::Other: break;
-    }
-    dialogs_->message(filechoice::wrongExtensionMessage(path), Dialogs::Buttons::Ok);
-    return std::nullopt;
+    return fileaction::byExtension(path, bitmap, parameters, *dialogs_);
 }
 
 void Form1::Command4_Click()
@@ -483,15 +482,46 @@ std::optional<Failure> Form1::readParameterFile(const QString &path)
 
 void Form1::Command5_Click()
 {
+    load(std::nullopt);
+}
+
+void Form1::openFile(const QString &path)
+{
+    if (!ended_)
+        load(path);
+}
+
+void Form1::load(const std::optional<QString> &path)
+{
     const bool autoRedraw = surface_.autoRedraw();
     surface_.setAutoRedraw(false);
     clearProgressBar();
-    const auto failure = chooseFileAndAct(
-        FileDialogRequest::Mode::Open, [this](const QString &path) { return surface_.loadPicture(path); },
-        [this](const QString &path) { return readParameterFile(path); });
-    if (failure && !filechoice::isSilent(*failure))
-        dialogs_->message(filechoice::errorMessage("File load error : ", *failure), Dialogs::Buttons::Ok);
+    const DialogResult<QString> name =
+        path ? DialogResult<QString>(*path)
+             : dialogs_->chooseFile(filechoice::request(FileDialogRequest::Mode::Open));
+    fileaction::load(
+        name, path ? fileaction::Source::Name : fileaction::Source::Dialog,
+        [this](const QString &file) { return surface_.loadPicture(file); },
+        [this](const QString &file) { return readParameterFile(file); }, *dialogs_);
     surface_.setAutoRedraw(autoRedraw);
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!fileaction::droppedFile(*event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent *event)
+{
+    const QString path = fileaction::droppedFile(*event->mimeData());
+    if (path.isEmpty())
+        return;
+    event->acceptProposedAction();
+    // Opened once the drop is over, so that a message about the file does not
+    // keep the program it came from waiting.
+    QMetaObject::invokeMethod(
+        this, [this, path] { openFile(path); }, Qt::QueuedConnection);
 }
 
 bool Form1::pickColor(colors::Color &color, const QString &title, const QString &errorPrefix)

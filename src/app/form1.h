@@ -61,6 +61,10 @@ public:
     void Command7_Click();
     void Command16_Click();
 
+    // Opens a picture or parameter file by name as Load does with the name
+    // its dialog gives; for a FILE on the command line and a dropped file.
+    void openFile(const QString &path);
+
     // Reads the settings file and applies it; a missing or unreadable file
     // leaves everything as it is.
     void loadSettings();
@@ -97,6 +101,8 @@ signals:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     int toPixels(double twips) const;
@@ -112,6 +118,8 @@ private:
                      const std::function<std::optional<Failure>(const QString &)> &bitmap,
                      const std::function<std::optional<Failure>(const QString &)> &parameters);
     std::optional<Failure> readParameterFile(const QString &path);
+    // Load with `path`, or with the name its dialog gives when there is none.
+    void load(const std::optional<QString> &path);
     // Lets the user pick `color` in the colour dialog; false when nothing was
     // picked (a failure other than cancelling shows `errorPrefix` and why).
     bool pickColor(colors::Color &color, const QString &title, const QString &errorPrefix);

@@ -10,7 +10,7 @@ namespace rendercommand {
 
 namespace {
 
-const char *const usage =
+const char *const usageText =
     "Usage: volutra --render FIGURE.par --output OUT.bmp [--size WIDTHxHEIGHT] [--seed N]\n"
     "       volutra --help\n"
     "\n"
@@ -78,13 +78,18 @@ QString parse(const QStringList &arguments, Request &request)
 
 bool wanted(const QStringList &arguments)
 {
-    return arguments.contains("--render") || arguments.contains("--help") || arguments.contains("-h");
+    return arguments.contains("--render");
+}
+
+QString usage()
+{
+    return usageText;
 }
 
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     if (arguments.contains("--help") || arguments.contains("-h")) {
-        out << usage;
+        out << usageText;
         return 0;
     }
     Request request;

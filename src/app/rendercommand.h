@@ -16,4 +16,7 @@ bool wanted(const QStringList &arguments);
 // `err`. On any failure nothing is written at the output path.
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err);
 
+// The command's usage text, which --help prints.
+QString usage();
+
 } // namespace rendercommand

@@ -2,7 +2,10 @@
 
 #include "nudge.h"
 
+#include <QDropEvent>
 #include <QEvent>
+#include <QMimeData>
+#include <QUrl>
 
 #include <cmath>
 #include <limits>
@@ -90,7 +93,12 @@ ControlPanel::ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWi
 
     setGeometry(twipsRect(0, topTwips, widthTwips, heightTwips));
     setTabOrder();
+    setToolTips();
     applyColours();
+    Command1->setDefault(true);
+    for (int i = 0; i < ParameterTexts::Count; ++i)
+        connect(field(static_cast<ParameterTexts::Index>(i)), &QLineEdit::returnPressed, Command1,
+                &QPushButton::click);
 
     connect(Label1, &ClickableLabel::doubleClicked, this, &ControlPanel::Label1_DblClick);
     connect(Label2, &ClickableLabel::doubleClicked, this, &ControlPanel::Label2_DblClick);
@@ -162,6 +170,81 @@ void ControlPanel::setTabOrder()
                               Command7, Command5, Command1, Command17, Command2};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+}
+
+void ControlPanel::setToolTips()
+{
+    // Rich text, so that a long tip wraps.
+    const auto paragraph = [](const QString &text) { return "<p>" + text + "</p>"; };
+    const QString comma = "<br>A decimal comma counts as a point: 1,5 is 1.5.";
+    const auto amp = [&](const char *axis, const char *empty) {
+        return QString("<b>%1 Amp</b>: the radius of the second circle; the first has radius 1. "
+                       "0 leaves the first circle alone, a negative value turns the second term round.<br>%2")
+                   .arg(axis, empty) +
+               comma;
+    };
+    const auto freq = [&](const char *axis, const char *empty) {
+        return QString("<b>%1 Freq</b>: the second circle turns f times as fast as the first, in the "
+                       "opposite sense (a negative f turns it the same way).<br>"
+                       "<b>/v</b>: it turns 100/v times as fast (/4 is the same as 25).<br>%2")
+                   .arg(axis, empty) +
+               comma;
+    };
+    const auto power = [&](const char *axis, const char *which, const char *empty) {
+        return QString("<b>%1 Pwr%2</b>: the power applied to the %3 circle's term; a negative power "
+                       "folds the term onto its positive side, 0 makes it 1.<br>"
+                       "<b>/v</b>: the reciprocal power 1/v (/2 is the square root).<br>%4")
+                   .arg(axis, which, which[0] == '1' ? "first" : "second", empty) +
+               comma;
+    };
+    const auto turn = [&](const char *axis, const char *row, const char *circle, const char *empty) {
+        return QString("<b>%1 %2</b>: the phase of the %3 circle in hundredths of a turn (25 is a "
+                       "quarter turn).<br>"
+                       "<b>-v</b>: no phase, and v/100 is the circle's speed factor (-50 is half speed).<br>"
+                       "<b>/-v</b>: the speed factor is 1/v; /v alone gives no phase.<br>%4")
+                   .arg(axis, row, circle, empty) +
+               comma;
+    };
+    Text1->setToolTip(amp("X", "Empty: 0. An empty Y Amp takes this value."));
+    Text3->setToolTip(amp("Y", "Empty or 0: the X Amp."));
+    Text2->setToolTip(freq("X", "Empty or 0: a random figure, with a random Amp and Freq for both axes."));
+    Text4->setToolTip(freq("Y", "Empty or 0: the X Freq."));
+    Text5->setToolTip(power("X", "1", "Empty: 1."));
+    Text6->setToolTip(power("X", "2", "Empty: the X Pwr1."));
+    Text13->setToolTip(power("Y", "1", "Empty: the X Pwr1."));
+    Text14->setToolTip(power("Y", "2", "Empty: the X Pwr2."));
+    Text7->setToolTip(turn("X", "Rot", "first", "Empty: no phase. An empty Y Rot takes this phase."));
+    Text9->setToolTip(turn("Y", "Rot", "first", "Empty: the X Rot phase, unless X Rot begins with -."));
+    Text8->setToolTip(turn("X", "Wst", "second", "Empty: no phase."));
+    Text10->setToolTip(turn("Y", "Wst", "second", "Empty: no phase."));
+
+    Check1->setToolTip(
+        paragraph("Clean the canvas before every drawing. While it is on, the Clean button is off."));
+    Check2->setToolTip(
+        paragraph("Keep the drawing in the window's picture as well as on the screen. It must be on "
+                  "while a figure is drawn for Save .bmp and Print to hold the drawing, and for it to "
+                  "come back when the window is covered; Print works only while it is on."));
+    Command3->setToolTip(
+        paragraph("Erase the canvas to the background colour. Usable while AutoClean is off."));
+    Command16->setToolTip(
+        paragraph("Print the drawing without the panel. Only what was drawn while AutoRedraw was on "
+                  "is printed."));
+    Command6->setToolTip(paragraph("Choose the background colour; the canvas is cleared to it."));
+    Command4->setToolTip(
+        paragraph("Save the drawing as a .bmp picture (it holds what was drawn while AutoRedraw was "
+                  "on), or the twelve fields and both colours as a .par parameter file."));
+    Command7->setToolTip(paragraph("Choose the pen colour; the points that follow take it."));
+    Command5->setToolTip(
+        paragraph("Load a .par parameter file (the fields and colours; the canvas is cleared) or a "
+                  ".bmp picture as the background. A file can also be dropped on the window."));
+    Command1->setToolTip(paragraph("Draw the figure the fields describe. Enter in a field draws too."));
+    Command17->setToolTip(
+        paragraph("Draw random figures one after another; it empties both Amp and Freq fields. "
+                  "During any drawing it reads Stop Draw and stops it, as Esc does."));
+    Command2->setToolTip(
+        paragraph("End the program, asking whether to save the settings. With ? in the X Amp "
+                  "field it opens the help text instead (F1 does too); ! and col take settings "
+                  "and colours from the fields."));
 }
 
 void ControlPanel::applyColours()
@@ -240,6 +323,15 @@ void ControlPanel::setText(ParameterTexts::Index index, const QString &text)
 
 bool ControlPanel::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::DragEnter) {
+        // Files dragged over a field are for the window to open, not text
+        // for the field.
+        const QList<QUrl> urls = static_cast<QDragEnterEvent *>(event)->mimeData()->urls();
+        if (std::any_of(urls.begin(), urls.end(), [](const QUrl &url) { return url.isLocalFile(); })) {
+            event->ignore();
+            return true;
+        }
+    }
     if (event->type() == QEvent::FocusIn)
         focusedField_ = static_cast<std::int16_t>(focusNumber(watched));
     else if (event->type() == QEvent::FocusOut)
@@ -311,4 +403,21 @@ void ControlPanel::Label4_Click()
 void ControlPanel::Label4_DblClick()
 {
     nudgeFocusedField(0.9, 9);
+}
+
+void ControlPanel::setDrawEnabled(bool enabled)
+{
+    if (enabled == Command1->isEnabled())
+        return;
+    if (!enabled) {
+        drawHadFocus_ = window()->focusWidget() == Command1;
+        Command1->setEnabled(false);
+        focusAfterDraw_ = window()->focusWidget();
+        return;
+    }
+    Command1->setEnabled(true);
+    const QWidget *focus = window()->focusWidget();
+    if (drawHadFocus_ && (!focus || focus == focusAfterDraw_))
+        Command1->setFocus();
+    drawHadFocus_ = false;
 }

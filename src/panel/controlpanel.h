@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 
 #include <cstdint>
@@ -15,7 +16,8 @@
 // in two columns (X and Y) of six rows, their captions, the nudgers "<" and
 // ">", and the check boxes and buttons below. It tracks which parameter field
 // has the focus, empties fields by column and row, and nudges the focused
-// field; the buttons are wired by the window.
+// field; the buttons are wired by the window. Enter in a field presses
+// "Draw", the panel's default button.
 class ControlPanel : public QFrame {
     Q_OBJECT
 public:
@@ -42,6 +44,11 @@ public:
     // Nudges the focused field by `ampStep` (amplitude fields) or
     // `otherStep` (all others).
     void nudgeFocusedField(double ampStep, double otherStep);
+
+    // Enables or disables "Draw". When "Draw" had the focus as it was
+    // disabled, it takes the focus back on being enabled, unless the user
+    // has moved the focus in the meantime.
+    void setDrawEnabled(bool enabled);
 
     QLineEdit *Text1, *Text2, *Text3, *Text4, *Text5, *Text6, *Text7, *Text8, *Text9, *Text10, *Text13,
         *Text14;
@@ -78,10 +85,14 @@ private:
                             int height);
     void empty(std::initializer_list<QLineEdit *> fields);
     void setTabOrder();
+    void setToolTips();
     void applyColours();
 
     double twipsPerPixel_;
     std::int16_t &focusedField_;
     colors::Color frameBackColor_ = colors::black;
     colors::Color frameForeColor_ = colors::yellow;
+    bool drawHadFocus_ = false;
+    // Where the focus went when "Draw" was disabled.
+    QPointer<QWidget> focusAfterDraw_;
 };

@@ -1,0 +1,210 @@
+#include "formfixture.h"
+#include "imagecheck.h"
+#include "settingslocation.h"
+
+#include <QDir>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QSignalSpy>
+#include <QUrl>
+
+// Around the designed window: opening a file by name or by dropping it,
+// Enter and F1, the focus after a run, and tooltips.
+
+using namespace formtest;
+using namespace testfiles;
+using imagecheck::countNot;
+using imagecheck::filled;
+
+namespace {
+
+// Drags `urls` over `target` and drops them there if the window takes the
+// drag; true when it did.
+bool drop(QWidget *target, const QList<QUrl> &urls)
+{
+    QMimeData data;
+    data.setUrls(urls);
+    data.setText(urls.value(0).toString());
+    const QPoint centre = target->rect().center();
+    QDragEnterEvent enter(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &enter);
+    if (!enter.isAccepted())
+        return false;
+    QDropEvent dropped(centre, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &dropped);
+    QCoreApplication::processEvents();
+    return true;
+}
+
+} // namespace
+
+class TestFormDesktop : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A name from the command line, a file dropped on the canvas and one
+    // dropped on a field all open as Load does, without its dialog.
+    void openByName_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("error"); // 0 for none, -1 for the wrong extension
+        for (const QString how : {"named", "dropped", "dropped on a field"}) {
+            QTest::newRow(qPrintable(how + ", parameters")) << how << "green.PAR" << 0;
+            QTest::newRow(qPrintable(how + ", picture")) << how << "red.bmp" << 0;
+            QTest::newRow(qPrintable(how + ", text")) << how << "notes.txt" << -1;
+            QTest::newRow(qPrintable(how + ", corrupt picture"))
+                << how << "bad.bmp" << failures::InvalidPicture;
+        }
+        QTest::newRow("named, missing file") << "named"
+                                             << "absent.par" << failures::FileNotFound;
+        QTest::newRow("named, missing folder") << "named"
+                                               << "missing/green.par" << failures::PathNotFound;
+    }
+    void openByName()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, name);
+        QFETCH(int, error);
+        FormFixture fixture;
+        Form1 &form = *fixture;
+        const QDir dir(fixture.dir.path());
+        QVERIFY(writeBytes(dir.filePath("green.PAR"), "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n"
+                                                      "11\r\n12\r\n 255\r\n 65280\r\n"));
+        QVERIFY(writeBytes(dir.filePath("bad.bmp"), "BM but no picture"));
+        QVERIFY(writeBytes(dir.filePath("notes.txt"), "text"));
+        QVERIFY(filled(QSize(40, 30), Qt::red).save(dir.filePath("red.bmp"), "BMP"));
+        fillFields(form);
+        if (error)
+            fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
+        const QString path = dir.filePath(name);
+
+        if (how == "named")
+            form.openFile(path);
+        else
+            QVERIFY(drop(how == "dropped" ? static_cast<QWidget *>(form.canvas) : field(form, "Text8"),
+                         {QUrl::fromLocalFile(path)}));
+
+        QCOMPARE(fixture.dialogs.calls(), error ? QStringList{"message"} : QStringList());
+        if (error)
+            QCOMPARE(fixture.dialogs.messages().first().text,
+                     error < 0
+                         ? "Wrong file extension: txt"
+                         : QString("File load error :  %1 %2").arg(error).arg(failures::describe(error)));
+        VERIFY_READINGS(form, {{"autoRedraw", 0}, {"Check2", 0}});
+        if (name == "green.PAR") {
+            QCOMPARE(fieldTexts(form),
+                     (QStringList{"1", "2", "3", "4", "5", "6", "9", "10", "11", "12", "7", "8"}));
+            VERIFY_READINGS(form, {{"foregroundColor", 255}, {"backgroundColor", 65280}});
+            VERIFY_FILLED(shown(form), Qt::green);
+            return;
+        }
+        QCOMPARE(fieldTexts(form), fieldNames);
+        QImage expected = filled(form.size(), Qt::black);
+        if (name == "red.bmp")
+            QPainter(&expected).fillRect(0, 0, 40, 30, Qt::red);
+        COMPARE_IMAGES(shown(form), expected);
+    }
+
+    // Only a drag of one local file is taken.
+    void dropRefused()
+    {
+        FormFixture fixture;
+        const QUrl file = QUrl::fromLocalFile(fixture.dir.filePath("a.par"));
+        for (const QList<QUrl> &urls : {QList<QUrl>{file, file}, {QUrl("https://example.org/a.par")}, {}})
+            QVERIFY(!drop(fixture->canvas, urls));
+        QVERIFY(fixture.dialogs.calls().isEmpty());
+    }
+
+    void enterPressesDraw_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("key");
+        for (const QString &name : fieldNames)
+            QTest::newRow(qPrintable(name + ", Return")) << name << int(Qt::Key_Return);
+        QTest::newRow("Text14, keypad Enter") << "Text14" << int(Qt::Key_Enter);
+    }
+    void enterPressesDraw()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, key);
+        FormFixture fixture;
+        Form1 &form = *fixture;
+        QVERIFY(activate(form));
+        setTexts(form, {{"Text1", "1500"}, {"Text2", "3"}});
+        field(form, name)->setFocus();
+        QSignalSpy draws(form.Frame1->Command1, &QPushButton::clicked);
+        // Enter during the run starts no second one.
+        duringRun(form, 0, [&] { QTest::keyClick(field(form, name), Qt::Key_Return); });
+
+        QTest::keyClick(field(form, name), Qt::Key(key),
+                        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier);
+
+        QCOMPARE(draws.count(), 1);
+        QVERIFY2(countNot(shown(form), Qt::black) > 100, "nothing was drawn");
+        QCOMPARE(focusName(), name);
+    }
+
+    // Space on "Draw" draws, and a second Space draws again rather than
+    // starting an automatic run; a focus moved during the run stays.
+    void focusAfterRun_data()
+    {
+        QTest::addColumn<QString>("focusDuringRun");
+        QTest::addColumn<QString>("focusAfterRun");
+        QTest::newRow("left alone") << QString() << "Command1";
+        QTest::newRow("moved to a field") << "Text3"
+                                          << "Text3";
+    }
+    void focusAfterRun()
+    {
+        QFETCH(QString, focusDuringRun);
+        QFETCH(QString, focusAfterRun);
+        FormFixture fixture;
+        Form1 &form = *fixture;
+        QVERIFY(activate(form));
+        setTexts(form, {{"Text1", "1500"}, {"Text2", "3"}});
+        form.Frame1->Command5->setFocus();
+        QTest::keyClick(form.Frame1->Command5, Qt::Key_Tab);
+        QCOMPARE(focusName(), QStringLiteral("Command1"));
+        if (!focusDuringRun.isEmpty())
+            duringRun(form, 0, [&] { field(form, focusDuringRun)->setFocus(); });
+
+        QTest::keyClick(form.Frame1->Command1, Qt::Key_Space);
+
+        QCOMPARE(focusName(), focusAfterRun);
+        if (focusAfterRun == "Command1")
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+        QCOMPARE(form.state().autoRunActive, std::int16_t(0));
+        QCOMPARE(fieldTexts(form).mid(0, 2), (QStringList{"1500", "3"}));
+    }
+
+    void f1OpensHelp()
+    {
+        FormFixture fixture;
+        QVERIFY(activate(*fixture));
+        field(*fixture, "Text1")->setText("1500");
+        QTest::keyClick(field(*fixture, "Text5"), Qt::Key_F1);
+        QCOMPARE(fixture.dialogs.openedFiles(), QStringList{helpFilePath()});
+        QCOMPARE(field(*fixture, "Text1")->text(), QStringLiteral("1500"));
+    }
+
+    void everyControlExplainsItself()
+    {
+        FormFixture fixture;
+        const QList<QWidget *> controls = fixture->Frame1->findChildren<QWidget *>();
+        int explained = 0;
+        for (const QWidget *control : controls) {
+            if (qobject_cast<const QLineEdit *>(control) || qobject_cast<const QAbstractButton *>(control)) {
+                QVERIFY2(!control->toolTip().isEmpty(), qPrintable(control->objectName()));
+                ++explained;
+            }
+        }
+        QCOMPARE(explained, 12 + 2 + 9);
+        const QString autoRedraw = fixture->Frame1->Check2->toolTip();
+        QVERIFY(autoRedraw.contains("Save") && autoRedraw.contains("Print"));
+    }
+};
+
+QTEST_MAIN(TestFormDesktop)
+#include "test_form_desktop.moc"
