@@ -3,7 +3,7 @@
 # them is missing; with the argument "test", also what the sanitizer and
 # fuzzing runs of the tests need.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev fonts-dejavu-core)
+packages=(cmake ninja-build g++ qt6-base-dev libspng-dev pkg-config fonts-dejavu-core)
 if [ "${1:-}" = test ]; then
   packages+=(clang-14 libclang-rt-14-dev)
 fi

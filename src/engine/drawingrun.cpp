@@ -39,9 +39,15 @@ DrawingRun::DrawingRun(FormState &state, DrawingHost &host, Canvas &canvas, Rand
 {
 }
 
-std::int32_t DrawingRun::counterEnd(float turns) { return numbers::clampToInt32(turns * drawing::counterPerTurn); }
+std::int32_t DrawingRun::counterEnd(float turns)
+{
+    return numbers::clampToInt32(turns * drawing::counterPerTurn);
+}
 
-std::int32_t DrawingRun::counterStep(double stepSize) { return numbers::clampToInt32(stepSize); }
+std::int32_t DrawingRun::counterStep(double stepSize)
+{
+    return numbers::clampToInt32(stepSize);
+}
 
 std::chrono::microseconds DrawingRun::pauseRound(std::int32_t autoRunDelay)
 {
@@ -89,11 +95,13 @@ bool DrawingRun::drawOnce()
 
     const int r = state_.randomColors;
     if (r > 1) {
-        canvas_.setBackColor(drawing::randomColor(random_));
+        lastRandomBackground_ = drawing::randomColor(random_);
+        canvas_.setBackColor(lastRandomBackground_);
         if (r < 4)
             state_.foregroundColor = drawing::randomColor(random_);
     }
     const bool newPenAtCheckpoints = r > 0 && r % 2 == 1;
+    keepRecipe(parameters, newPenAtCheckpoints);
 
     const std::int64_t end = counterEnd(state_.turns);
     const std::int64_t step = counterStep(state_.stepSize);
@@ -151,6 +159,29 @@ bool DrawingRun::drawOnce()
         n = next;
     }
     return true;
+}
+
+void DrawingRun::keepRecipe(const CurveParameters &parameters, bool newPenAtCheckpoints)
+{
+    Recipe kept;
+    kept.typed = host_.parameterTexts();
+    kept.parameters = parameters;
+    kept.stepSize = state_.stepSize;
+    kept.turns = state_.turns;
+    kept.penSize = canvas_.drawWidth();
+    kept.drawMode = canvas_.drawMode();
+    kept.placement = {state_.drawLeftOffset, state_.drawTopOffset, state_.drawPartX, state_.drawPartY};
+    kept.penColor = state_.foregroundColor;
+    kept.backColor = state_.randomColors > 1 ? lastRandomBackground_ : state_.backgroundColor;
+    kept.outerWidth = host_.outerWidth();
+    kept.outerHeight = host_.outerHeight();
+    if (newPenAtCheckpoints) {
+        // The checkpoint of n = 0 gives the first point its colour.
+        kept.randomPen = RandomPen{random_.seedValue(), random_.drawCount()};
+        RandomSource ahead = random_;
+        kept.penColor = drawing::randomColor(ahead);
+    }
+    state_.lastRecipe = kept;
 }
 
 bool DrawingRun::pause()
