@@ -2,6 +2,7 @@
 
 #include "numbers.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -43,7 +44,7 @@ std::string exactText(double value)
     return std::string(buffer, result.ptr);
 }
 
-std::string divisorText(double divisor, bool single)
+std::optional<std::string> divisorText(double divisor, bool single)
 {
     // -10 x v rounds, so the nearest v need not give the divisor back; one
     // of its close neighbours does.
@@ -60,7 +61,7 @@ std::string divisorText(double divisor, bool single)
         above = std::nextafter(above, up);
         below = std::nextafter(below, -up);
     }
-    return "/" + exactText(quotient);
+    return std::nullopt;
 }
 
 ParameterTexts fieldTexts(const Recipe &recipe)
@@ -69,8 +70,21 @@ ParameterTexts fieldTexts(const Recipe &recipe)
     ParameterTexts texts = recipe.typed;
     texts[I::XAmp] = exactText(recipe.parameters.x.amplitude);
     texts[I::YAmp] = exactText(recipe.parameters.y.amplitude);
-    texts[I::XFreq] = divisorText(recipe.parameters.x.freqDivisor, false);
-    texts[I::YFreq] = divisorText(recipe.parameters.y.freqDivisor, true);
+    // Not every divisor is -10 times a double; the typed frequency of such a
+    // divisor gives it back instead.
+    const double xDivisor = recipe.parameters.x.freqDivisor;
+    if (const auto slash = divisorText(xDivisor, false)) {
+        texts[I::XFreq] = *slash;
+    } else {
+        ParameterTexts typed;
+        typed[I::XFreq] = texts[I::XFreq].substr(
+            std::min(texts[I::XFreq].find_first_not_of(" \t"), texts[I::XFreq].size()));
+        if (curve::readCurveParameters(typed).x.freqDivisor != xDivisor)
+            typed[I::XFreq] = "/" + exactText(xDivisor / -10.0);
+        texts[I::XFreq] = typed[I::XFreq];
+    }
+    texts[I::YFreq] = divisorText(recipe.parameters.y.freqDivisor, true)
+                          .value_or("/" + exactText(recipe.parameters.y.freqDivisor / -10.0));
     // The parameter file drops blanks at the start of a line, and with them
     // their meaning: such a field is written in a form without them that
     // reads the same. A power is then its plain number; a rotation or wst

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 // Where the pen colours of a figure come from when they change at every
 // checkpoint: the generator's seed and how many numbers it had given before
@@ -45,8 +46,9 @@ namespace recipe {
 
 // The twelve field texts that give back `parameters` when read and completed
 // at the same outer size: each amplitude in the shortest form that reads back
-// to the same double, each frequency in the "/" form (divisor = -10 x v),
-// every other field as typed.
+// to the same double, each frequency in the "/" form (divisor = -10 x v; a
+// typed frequency whose divisor has no such form stays as typed), every other
+// field as typed, in a form without leading blanks.
 ParameterTexts fieldTexts(const Recipe &recipe);
 
 // The shortest decimal text that leadingNumber reads back to `value`; the
@@ -54,7 +56,8 @@ ParameterTexts fieldTexts(const Recipe &recipe);
 std::string exactText(double value);
 
 // A "/" frequency text whose divisor reads back to `divisor` exactly, taken
-// to single precision when `single` (the Y divisor is a single).
-std::string divisorText(double divisor, bool single);
+// to single precision when `single` (the Y divisor is a single); nothing
+// when no such text exists, as for some divisors of a typed frequency.
+std::optional<std::string> divisorText(double divisor, bool single);
 
 } // namespace recipe
