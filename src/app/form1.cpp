@@ -554,7 +554,8 @@ void Form1::exportFigure()
     if (const auto *refused = std::get_if<Failure>(&choice))
         failure = *refused;
     const QString path = failure ? QString() : std::get<QString>(choice);
-    const recipetext::FigureRecipe figure{*state_.lastRecipe, surface_.size(), surface_.twipsPerPixel(), true};
+    const recipetext::FigureRecipe figure{*state_.lastRecipe, surface_.size(), surface_.twipsPerPixel(),
+                                          true};
     if (!path.isEmpty()) {
         const auto format = outputformat::byExtension(path);
         if (path.endsWith(".par", Qt::CaseInsensitive))

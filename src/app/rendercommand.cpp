@@ -240,6 +240,10 @@ std::optional<Refusal> applyOption(const QCommandLineParser &parser, const Setti
 
 std::optional<Refusal> render(const QStringList &arguments, QTextStream &out)
 {
+    if (arguments.contains("--help") || arguments.contains("-h")) {
+        out << usageText;
+        return Refusal{0, {}};
+    }
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOptions({
@@ -252,14 +256,9 @@ std::optional<Refusal> render(const QStringList &arguments, QTextStream &out)
         {"turns", "", "T"},
         {"pen", "", "P"},
         {"mode", "", "M"},
-        {{"help", "h"}, ""},
     });
     if (!parser.parse(QStringList{"volutra"} + arguments))
         return Refusal{2, parser.errorText()};
-    if (parser.isSet("help")) {
-        out << usageText;
-        return Refusal{0, {}};
-    }
     if (!parser.positionalArguments().isEmpty())
         return Refusal{2, QString("unknown argument \"%1\"").arg(parser.positionalArguments().first())};
     const QString figurePath = parser.value("render");
