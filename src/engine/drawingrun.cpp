@@ -39,15 +39,9 @@ DrawingRun::DrawingRun(FormState &state, DrawingHost &host, Canvas &canvas, Rand
 {
 }
 
-std::int32_t DrawingRun::counterEnd(float turns)
-{
-    return numbers::clampToInt32(turns * drawing::counterPerTurn);
-}
+std::int32_t DrawingRun::counterEnd(float turns) { return numbers::clampToInt32(turns * drawing::counterPerTurn); }
 
-std::int32_t DrawingRun::counterStep(double stepSize)
-{
-    return numbers::clampToInt32(stepSize);
-}
+std::int32_t DrawingRun::counterStep(double stepSize) { return numbers::clampToInt32(stepSize); }
 
 std::chrono::microseconds DrawingRun::pauseRound(std::int32_t autoRunDelay)
 {

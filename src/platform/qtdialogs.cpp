@@ -17,7 +17,8 @@
 
 #include <cerrno>
 
-namespace {
+namespace
+{
 
 const QString programTitle = QStringLiteral("VOLUTRA");
 
@@ -125,9 +126,12 @@ Dialogs::Answer QtDialogs::message(const QString &text, Buttons buttons, const Q
     box.setEscapeButton(QMessageBox::Cancel);
     box.exec();
     switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Yes: return Answer::Yes;
-    case QMessageBox::No: return Answer::No;
-    default: return Answer::Cancel;
+    case QMessageBox::Yes:
+        return Answer::Yes;
+    case QMessageBox::No:
+        return Answer::No;
+    default:
+        return Answer::Cancel;
     }
 }
 
