@@ -16,6 +16,12 @@ HeadlessHost::HeadlessHost(DrawingSurface &surface, FormState &state, ParameterT
 {
 }
 
+HeadlessHost::HeadlessHost(DrawingSurface &surface, FormState &state, ParameterTexts texts)
+    : HeadlessHost(surface, state, std::move(texts), surface.toTwips(surface.size().width()),
+                   surface.toTwips(surface.size().height()))
+{
+}
+
 void HeadlessHost::clean()
 {
     surface_.setBackColor(state_.backgroundColor);

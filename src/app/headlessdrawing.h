@@ -25,6 +25,8 @@ class HeadlessHost : public DrawingHost {
 public:
     HeadlessHost(DrawingSurface &surface, FormState &state, ParameterTexts texts, double outerWidth,
                  double outerHeight);
+    // The surface's own size stands for the window's.
+    HeadlessHost(DrawingSurface &surface, FormState &state, ParameterTexts texts);
 
     ParameterTexts parameterTexts() const override { return texts_; }
     void emptyField(ParameterTexts::Index field) override { texts_[field].clear(); }
