@@ -57,6 +57,8 @@ private slots:
     {
         write("flower.par", flower());
         write("random.par", randomFigure());
+        write("unicode.par",
+              QByteArray("0.6\r\n7\r\n") + QByteArray("\r\n").repeated(9) + "30\xc3\xa9\r\n 255\r\n 0\r\n");
         write("colours.txt", QByteArray("\r\n").repeated(6) + "5 ' random colors\r\n");
         write("mode17.txt", QByteArray("\r\n").repeated(14) + "17 ' drawmode\r\n");
         write("shaped.txt", QByteArray("\r\n").repeated(11) + "50\r\n2\r\n3\r\n7\r\n" +
@@ -126,6 +128,7 @@ private slots:
             << QStringList{"--render", "@random.par", "--settings", "@colours.txt", "--seed", "5"};
         QTest::newRow("shaped by a settings file")
             << QStringList{"--render", "@flower.par", "--settings", "@shaped.txt"};
+        QTest::newRow("text beyond ASCII") << QStringList{"--render", "@unicode.par"};
         QTest::newRow("turns, pen, mode, size")
             << QStringList{"--render", "@random.par", "--seed=3", "--turns=2.5", "--pen",
                            "3",        "--mode",      "7",        "--size",      "300x200"};
@@ -294,6 +297,24 @@ private slots:
         for (int x = barLeft; x < shown.width(); ++x)
             shown.setPixel(x, barRow, again.pixel(x, barRow));
         QCOMPARE(imagecheck::difference(again, shown), QString());
+    }
+
+    // Load takes an exported random figure into the fields, and Draw then
+    // draws it again.
+    void loadBringsTheRandomFigureBack()
+    {
+        FormFixture form;
+        formtest::click(form->Frame1->Command1);
+        const QImage first = form->surface().screenImage();
+        form.dialogs.queueFile(dir.filePath("random-kept.par"));
+        form->exportFigure();
+        form.dialogs.queueFile(dir.filePath("random-kept.par"));
+        formtest::click(form->Frame1->Command5);
+        QVERIFY(!formtest::field(*form, "Text1")->text().isEmpty());
+        QVERIFY(formtest::field(*form, "Text2")->text().startsWith("/"));
+        formtest::click(form->Frame1->Command1);
+        QCOMPARE(imagecheck::difference(form->surface().screenImage(), first), QString());
+        QCOMPARE(form.dialogs.messages().size(), 0);
     }
 
     void exportFailureShowsTheReason()
