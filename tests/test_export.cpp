@@ -268,13 +268,20 @@ private slots:
     void exportDrawsWhatIsShown_data()
     {
         QTest::addColumn<QString>("name");
-        QTest::newRow("parameters") << "shown.par";
-        QTest::newRow("picture") << "shown.PNG";
+        QTest::addColumn<QByteArray>("settings");
+        // Lines 7 (random colours) and 12 to 15 (step, turns, pen, mode).
+        const QByteArray shaped = QByteArray("\r\n").repeated(6) + "3\r\n" + QByteArray("\r\n").repeated(4) +
+                                  "70\r\n1.5\r\n2\r\n7\r\n";
+        QTest::newRow("parameters") << "shown.par" << QByteArray();
+        QTest::newRow("picture") << "shown.PNG" << QByteArray();
+        QTest::newRow("parameters, shaped, random colours") << "shaped.par" << shaped;
+        QTest::newRow("picture, shaped, random colours") << "shaped.png" << shaped;
     }
     void exportDrawsWhatIsShown()
     {
         QFETCH(QString, name);
-        FormFixture form;
+        QFETCH(QByteArray, settings);
+        FormFixture form(settings);
         QVERIFY(formtest::activate(*form));
         formtest::click(form->Frame1->Command1);
         const QImage screen = form->surface().screenImage().copy(QRect(QPoint(0, 0), form->surface().size()));
@@ -291,11 +298,13 @@ private slots:
         QCOMPARE(run({"--render", dir.filePath(name), "--size", size, "--output", "@again.bmp"}), 0);
         QImage again = rgb(dir.filePath("again.bmp"));
         QImage shown = screen;
-        // The progress bar is no part of the figure.
+        // The progress bar, as wide as the pen, is no part of the figure.
         const int barRow = int(std::floor((form->panelHeight() + 80) / form->surface().twipsPerPixel()));
         const int barLeft = int(std::floor(form->panelLeft() / form->surface().twipsPerPixel()));
-        for (int x = barLeft; x < shown.width(); ++x)
-            shown.setPixel(x, barRow, again.pixel(x, barRow));
+        const int pen = form->surface().drawWidth();
+        for (int y = barRow - pen; y <= barRow + pen; ++y)
+            for (int x = barLeft - pen; x < shown.width(); ++x)
+                shown.setPixel(x, y, again.pixel(x, y));
         QCOMPARE(imagecheck::difference(again, shown), QString());
     }
 
