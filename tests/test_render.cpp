@@ -53,15 +53,19 @@ private slots:
     void wantedOnlyForItsOptions()
     {
         QVERIFY(rendercommand::wanted({"--render", "a.par"}));
+        QVERIFY(rendercommand::wanted({"--output", "x.png", "--render=a.par"}));
         QVERIFY(!rendercommand::wanted({"--help"}));
+        QVERIFY(!rendercommand::wanted({"--rendering"}));
         QVERIFY(!rendercommand::wanted({}));
         QVERIFY(!rendercommand::wanted({"-platform", "offscreen"}));
     }
 
     void helpListsTheOptions()
     {
-        QCOMPARE(run({"--help"}), 0);
-        for (const char *option : {"--render", "--output", "--size", "--seed"})
+        QCOMPARE(run({"--render", "--help"}), 0);
+        QCOMPARE(out, rendercommand::usage());
+        for (const char *option : {"--render", "--output", "--size", "--seed", "--settings", "--step",
+                                   "--turns", "--pen", "--mode", ".svg", ".jpeg", "drawing modes do not"})
             QVERIFY2(out.contains(option), option);
     }
 
@@ -126,9 +130,9 @@ private slots:
         QTest::newRow("bad seed") << QStringList{"--render", "GOOD", "--output", output, "--seed", "-1"}
                                   << "bad seed";
         QTest::newRow("no output") << QStringList{"--render", "GOOD"} << "--output OUT is missing";
-        QTest::newRow("value missing") << QStringList{"--render", "GOOD", "--output"} << "needs a value";
+        QTest::newRow("value missing") << QStringList{"--render", "GOOD", "--output"} << "Missing value";
         QTest::newRow("unknown option")
-            << QStringList{"--render", "GOOD", "--output", output, "--colour"} << "unknown argument";
+            << QStringList{"--render", "GOOD", "--output", output, "--colour"} << "Unknown option";
     }
     void badInputLeavesNoFile()
     {

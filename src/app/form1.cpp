@@ -5,6 +5,7 @@
 #include "drawingrun.h"
 #include "fileaction.h"
 #include "filechoice.h"
+#include "headlessdrawing.h"
 #include "mousesizing.h"
 #include "numbers.h"
 #include "parameterfile.h"
@@ -62,6 +63,9 @@ Form1::Form1(FormOptions options) : options_(std::move(options))
     connect(new QShortcut(QKeySequence(Qt::Key_F1), this), &QShortcut::activated, this,
             [this] { dialogs_->openTextFile(helpFilePath()); });
     setAcceptDrops(true);
+
+    export_ = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), this);
+    connect(export_, &QShortcut::activated, this, &Form1::exportFigure);
 
     connect(canvas, &CanvasWidget::mousePressed, this, &Form1::Form_MouseDown);
     connect(canvas, &CanvasWidget::mouseMoved, this, &Form1::Form_MouseMove);
@@ -561,4 +565,38 @@ void Form1::Command16_Click()
         dialogs_->message("Print error : " + failures::numberWithSign(failure->number) + " " +
                               failure->description,
                           Dialogs::Buttons::Ok);
+}
+
+void Form1::exportFigure()
+{
+    if (!state_.lastRecipe) {
+        dialogs_->message("There is nothing to export yet: draw a figure first.", Dialogs::Buttons::Ok);
+        return;
+    }
+    FileDialogRequest request;
+    request.mode = FileDialogRequest::Mode::Save;
+    request.title = "Export figure";
+    request.filter = "PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|Parameters (*.par)|*.par";
+    request.defaultExtension = "PNG";
+    request.confirmOverwrite = true;
+    const auto choice = dialogs_->chooseFile(request);
+    std::optional<Failure> failure;
+    if (const auto *refused = std::get_if<Failure>(&choice))
+        failure = *refused;
+    const QString path = failure ? QString() : std::get<QString>(choice);
+    const recipetext::FigureRecipe figure{*state_.lastRecipe, surface_.size(), surface_.twipsPerPixel(),
+                                          true};
+    if (!path.isEmpty()) {
+        const auto format = outputformat::byExtension(path);
+        if (path.endsWith(".par", Qt::CaseInsensitive))
+            failure = headless::exportParameters(path, figure);
+        else if (format && headless::refusal(figure.recipe))
+            failure = Failure{0, *headless::refusal(figure.recipe)};
+        else if (format)
+            failure = headless::exportPicture(*format, path, figure);
+        else
+            dialogs_->message(filechoice::wrongExtensionMessage(path), Dialogs::Buttons::Ok);
+    }
+    if (failure && failure->number != failures::Cancelled)
+        dialogs_->message(filechoice::errorMessage("Export error : ", *failure), Dialogs::Buttons::Ok);
 }

@@ -60,6 +60,9 @@ public:
     void Command6_Click();
     void Command7_Click();
     void Command16_Click();
+    // "Export figure" (Ctrl+E): the last drawing's recipe as a parameter
+    // file, or drawn again at the canvas size as a picture.
+    void exportFigure();
 
     // Opens a picture or parameter file by name as Load does with the name
     // its dialog gives; for a FILE on the command line and a dropped file.
@@ -131,6 +134,7 @@ private:
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs *dialogs_ = nullptr;
     QShortcut *escape_ = nullptr;
+    QShortcut *export_ = nullptr;
     QString autoRunIdleCaption_;
     QString autoRunStopCaption_;
     bool ended_ = false;

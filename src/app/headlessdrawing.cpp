@@ -1,10 +1,24 @@
 #include "headlessdrawing.h"
 
 #include "drawingrun.h"
+#include "numbers.h"
+#include "pngrecipe.h"
 #include "randomsource.h"
+#include "safesave.h"
+#include "svgwriter.h"
+
+#include <QImageWriter>
+
+HeadlessHost::HeadlessHost(DrawingSurface &surface, FormState &state, ParameterTexts texts, double outerWidth,
+                           double outerHeight)
+    : surface_(surface), state_(state), texts_(std::move(texts)), outerWidth_(outerWidth),
+      outerHeight_(outerHeight)
+{
+}
 
 HeadlessHost::HeadlessHost(DrawingSurface &surface, FormState &state, ParameterTexts texts)
-    : surface_(surface), state_(state), texts_(std::move(texts))
+    : HeadlessHost(surface, state, std::move(texts), surface.toTwips(surface.size().width()),
+                   surface.toTwips(surface.size().height()))
 {
 }
 
@@ -14,28 +28,109 @@ void HeadlessHost::clean()
     surface_.cls();
 }
 
-double HeadlessHost::outerWidth() const
-{
-    return surface_.toTwips(surface_.size().width());
-}
-double HeadlessHost::outerHeight() const
-{
-    return surface_.toTwips(surface_.size().height());
-}
-
 namespace headless {
 
-void drawFigure(DrawingSurface &surface, const ParameterTexts &texts, colors::Color foreground,
-                colors::Color background, std::uint64_t seed)
+namespace {
+
+constexpr int jpegQuality = 92;
+
+} // namespace
+
+OuterSize outerSize(const Recipe &recipe, QSize recordedCanvas, QSize canvas, double twipsPerPixel)
 {
+    if (!(recipe.outerWidth > 0 && recipe.outerHeight > 0) || recordedCanvas.isEmpty())
+        return {canvas.width() * twipsPerPixel, canvas.height() * twipsPerPixel};
+    if (canvas == recordedCanvas)
+        return {recipe.outerWidth, recipe.outerHeight};
+    return {recipe.outerWidth * canvas.width() / recordedCanvas.width(),
+            recipe.outerHeight * canvas.height() / recordedCanvas.height()};
+}
+
+std::optional<QString> refusal(const Recipe &recipe)
+{
+    if (DrawingRun::counterStep(recipe.stepSize) == 0 && DrawingRun::counterEnd(recipe.turns) >= 0)
+        return QStringLiteral("the step size %1 rounds to 0, so the drawing would never end")
+            .arg(QString::fromStdString(numbers::numberText(recipe.stepSize, numbers::Precision::Double)));
+    return std::nullopt;
+}
+
+Recipe draw(DrawingSurface &surface, const Job &job)
+{
+    const Recipe &r = job.recipe;
+    surface.setTwipsPerPixel(job.twipsPerPixel);
+    surface.resize(job.size);
     surface.setAutoRedraw(true);
+    surface.setDrawWidth(r.penSize);
+    surface.setDrawMode(r.drawMode);
     FormState state;
-    state.foregroundColor = foreground;
-    state.backgroundColor = background;
-    surface.setBackColor(background);
-    HeadlessHost host(surface, state, texts);
-    RandomSource random(seed);
+    state.foregroundColor = r.penColor;
+    state.backgroundColor = r.backColor;
+    state.stepSize = r.stepSize;
+    state.turns = r.turns;
+    state.drawLeftOffset = r.placement.drawLeftOffset;
+    state.drawTopOffset = r.placement.drawTopOffset;
+    state.drawPartX = r.placement.drawPartX;
+    state.drawPartY = r.placement.drawPartY;
+    state.randomColors = job.randomColors;
+    RandomSource random(job.seed);
+    if (r.randomPen && job.randomColors == 0) {
+        // The pen's colours come again from where the drawing found the
+        // generator: a new one at every checkpoint, nothing else random.
+        state.randomColors = 1;
+        random.seed(r.randomPen->seed);
+        random.skip(r.randomPen->drawsBefore);
+    }
+    surface.setBackColor(r.backColor);
+    const double outerWidth = r.outerWidth > 0 ? r.outerWidth : surface.toTwips(job.size.width());
+    const double outerHeight = r.outerHeight > 0 ? r.outerHeight : surface.toTwips(job.size.height());
+    HeadlessHost host(surface, state, r.typed, outerWidth, outerHeight);
     DrawingRun(state, host, surface, random).run();
+    return *state.lastRecipe;
+}
+
+std::optional<Failure> writePicture(outputformat::Format format, const QString &path,
+                                    const DrawingSurface &surface, const recipetext::FigureRecipe &kept)
+{
+    using outputformat::Format;
+    switch (format) {
+    case Format::Bmp: return surface.saveImage(path, "BMP");
+    case Format::Png:
+        return pngrecipe::write(path, surface.screenImage(), surface.size(), recipetext::chunkText(kept));
+    case Format::Svg: return svgwriter::write(path, kept.recipe, kept.canvas, kept.twipsPerPixel);
+    case Format::Jpeg: break;
+    }
+    const QImage &screen = surface.screenImage();
+    const QImage image = screen.size() == surface.size() ? screen : surface.image();
+    return safesave::writeFileWith(path, [&image](QIODevice &device) {
+        QImageWriter writer(&device, "jpeg");
+        writer.setQuality(jpegQuality);
+        return writer.write(image);
+    });
+}
+
+Job jobFor(const recipetext::FigureRecipe &figure)
+{
+    Job job;
+    job.recipe = figure.recipe;
+    job.recipe.typed = recipe::fieldTexts(figure.recipe);
+    job.size = figure.canvas;
+    job.twipsPerPixel = figure.twipsPerPixel;
+    return job;
+}
+
+std::optional<Failure> exportParameters(const QString &path, const recipetext::FigureRecipe &figure)
+{
+    return safesave::writeFile(path, recipetext::parameterFile(figure));
+}
+
+std::optional<Failure> exportPicture(outputformat::Format format, const QString &path,
+                                     const recipetext::FigureRecipe &figure)
+{
+    if (format == outputformat::Format::Svg)
+        return svgwriter::write(path, figure.recipe, figure.canvas, figure.twipsPerPixel);
+    DrawingSurface surface(figure.canvas, figure.twipsPerPixel);
+    const Recipe kept = draw(surface, jobFor(figure));
+    return writePicture(format, path, surface, {kept, figure.canvas, figure.twipsPerPixel, true});
 }
 
 } // namespace headless

@@ -1,84 +1,340 @@
 #include "rendercommand.h"
 
+#include "drawingrun.h"
+#include "fileopen.h"
 #include "headlessdrawing.h"
+#include "outputformat.h"
 #include "parameterfile.h"
+#include "pngrecipe.h"
+#include "recipetext.h"
+#include "settingsfile.h"
+#include "settingstext.h"
 
+#include <QCommandLineParser>
 #include <QDateTime>
+#include <QFile>
 #include <QRegularExpression>
+
+#include <cerrno>
+#include <functional>
 
 namespace rendercommand {
 
 namespace {
 
 const char *const usageText =
-    "Usage: volutra --render FIGURE.par --output OUT.bmp [--size WIDTHxHEIGHT] [--seed N]\n"
-    "       volutra --help\n"
+    "Usage: volutra --render FIGURE --output OUT [options]\n"
     "\n"
-    "Draws the figure of a parameter file once, as \"Draw\" does with the default\n"
-    "settings, on a canvas cleared to the file's background colour, and writes it\n"
-    "as a Windows bitmap, or as PNG when OUT ends in .png.\n"
+    "Draws a figure once, as \"Draw\" does, without a window, and writes it to OUT.\n"
+    "FIGURE is a parameter file (.par) or a PNG picture written by Volutra, whose\n"
+    "recipe draws the same picture again, pixel for pixel at the same size. A PNG\n"
+    "without a recipe is refused (exit 1). An exported parameter file keeps its\n"
+    "settings too; a plain one draws with the default settings.\n"
     "\n"
-    "  --render FIGURE.par    the parameter file (fourteen lines)\n"
-    "  --output OUT           the picture to write (.bmp or .png)\n"
-    "  --size WIDTHxHEIGHT    the canvas in pixels, 1 to 16384 each (default 586x466)\n"
-    "  --seed N               a whole number that makes a random figure repeatable\n"
-    "  --help                 this text\n";
+    "OUT's extension, in any case, chooses the picture: .bmp (Windows bitmap),\n"
+    ".png (with the recipe in a text chunk), .svg (a vector drawing: one path\n"
+    "through the points in the pen colour and size; the raster drawing modes do not\n"
+    "apply to it), .jpg or .jpeg (JPEG). Any other extension is refused (exit 2)\n"
+    "and nothing is written.\n"
+    "\n"
+    "  --render FIGURE        the figure to draw\n"
+    "  --output OUT           the picture to write\n"
+    "  --size WIDTHxHEIGHT    the canvas in pixels, 1 to 16384 each (default: the\n"
+    "                         recipe's canvas, or 586x466)\n"
+    "  --seed N               a whole number that makes random figures and colours\n"
+    "                         repeatable\n"
+    "  --settings FILE        a settings file (voludef.txt) whose step size, turns,\n"
+    "                         pen size, drawing mode, placement (lines 21-24) and\n"
+    "                         random colours the drawing uses\n"
+    "  --step S               the counter step (above 0; default 100)\n"
+    "  --turns T              the number of turns (above 0; default 1); --turns 16\n"
+    "                         draws a million points\n"
+    "  --pen P                the pen size in pixels (1 to 32766)\n"
+    "  --mode M               the drawing mode, 1 to 16 (13 paints the pen colour)\n"
+    "  --help                 this text\n"
+    "\n"
+    "The options win over --settings, which wins over the recipe. Values that the\n"
+    "settings file would refuse are refused (exit 2). Exit 1: a file could not be\n"
+    "read or written.\n";
 
 constexpr int maximumSide = 16384;
+constexpr qint64 maximumRecipeFileBytes = qint64(1) << 20;
+
+// Failures end the command with an exit code and one line of message.
+struct Refusal {
+    int code;
+    QString message;
+};
+
+QString fileFailure(const QString &what, const QString &path, const Failure &failure)
+{
+    return QString("cannot %1 %2: %3 (error %4)").arg(what, path, failure.description).arg(failure.number);
+}
+
+// The settings lines the render options stand for, with what the settings
+// file's reader takes there.
+struct SettingOption {
+    const char *name;
+    int line;
+    const char *range;
+};
+constexpr SettingOption stepOption{"step", 12, "above 0"};
+constexpr SettingOption turnsOption{"turns", 13, "above 0"};
+constexpr SettingOption penOption{"pen", 14, "from 1 to 32766"};
+constexpr SettingOption modeOption{"mode", 15, "from 1 to 16"};
+
+// Settings that no line of the file can give, so that a line the reader
+// refuses or finds blank shows as one still holding them.
+Settings untaken()
+{
+    Settings s;
+    s.stepSize = -1;
+    s.turns = -1;
+    s.penSize = 0;
+    s.drawMode = 0;
+    return s;
+}
+
+bool taken(const Settings &read, int line)
+{
+    switch (line) {
+    case 12: return read.stepSize != -1;
+    case 13: return read.turns != -1;
+    case 14: return read.penSize != 0;
+    default: return read.drawMode != 0;
+    }
+}
+
+// The one settings line `value` stands for, read by the settings reader.
+std::optional<Settings> readOption(const SettingOption &option, const QString &value)
+{
+    std::string text;
+    for (int line = 1; line < option.line; ++line)
+        text += "\r\n";
+    text += value.toStdString() + "\r\n";
+    Settings read = untaken();
+    settingstext::read(text, read, ScreenSize{});
+    if (!taken(read, option.line))
+        return std::nullopt;
+    return read;
+}
+
+// Whether line `line` of a settings text holds anything before its comment.
+bool lineHasValue(const QByteArray &text, int line)
+{
+    const QList<QByteArray> lines = text.split('\n');
+    if (line > lines.size())
+        return false;
+    QByteArray field = lines[line - 1];
+    if (const qsizetype apostrophe = field.indexOf('\''); apostrophe >= 0)
+        field.truncate(apostrophe);
+    return !field.trimmed().isEmpty();
+}
 
 struct Request {
     QString figure;
     QString output;
-    QSize size{586, 466};
-    std::uint64_t seed = 0;
-    bool seeded = false;
+    std::optional<QSize> size;
+    std::optional<std::uint64_t> seed;
+    QString settingsPath;
 };
 
-// Reads the options; returns an error text, or an empty one.
-QString parse(const QStringList &arguments, Request &request)
+std::optional<Refusal> parseSize(const QString &value, QSize &size)
 {
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString &option = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (option != "--render" && option != "--output" && option != "--size" && option != "--seed")
-            return QString("unknown argument \"%1\"").arg(option);
-        if (!hasValue)
-            return QString("%1 needs a value").arg(option);
-        const QString value = arguments[++i];
-        if (option == "--render") {
-            request.figure = value;
-        } else if (option == "--output") {
-            request.output = value;
-        } else if (option == "--size") {
-            static const QRegularExpression form("^(\\d{1,5})x(\\d{1,5})$");
-            const auto match = form.match(value);
-            const int width = match.hasMatch() ? match.captured(1).toInt() : 0;
-            const int height = match.hasMatch() ? match.captured(2).toInt() : 0;
-            if (width < 1 || height < 1 || width > maximumSide || height > maximumSide)
-                return QString("bad size \"%1\": expected WIDTHxHEIGHT, each 1 to %2")
-                    .arg(value)
-                    .arg(maximumSide);
-            request.size = QSize(width, height);
-        } else {
-            bool ok = false;
-            request.seed = value.toULongLong(&ok);
-            if (!ok)
-                return QString("bad seed \"%1\": expected a whole number of 0 or more").arg(value);
-            request.seeded = true;
+    static const QRegularExpression form("^(\\d{1,5})x(\\d{1,5})$");
+    const auto match = form.match(value);
+    const int width = match.hasMatch() ? match.captured(1).toInt() : 0;
+    const int height = match.hasMatch() ? match.captured(2).toInt() : 0;
+    if (width < 1 || height < 1 || width > maximumSide || height > maximumSide)
+        return Refusal{
+            2, QString("bad size \"%1\": expected WIDTHxHEIGHT, each 1 to %2").arg(value).arg(maximumSide)};
+    size = QSize(width, height);
+    return std::nullopt;
+}
+
+// The figure: a PNG's recipe, or a parameter file with or without one.
+std::optional<Refusal> readFigure(const QString &path, recipetext::FigureRecipe &figure)
+{
+    QFile file(path);
+    errno = 0;
+    QByteArray start;
+    if (fileopen::open(file, QIODevice::ReadOnly))
+        start = file.peek(8);
+    if (pngrecipe::isPng(start)) {
+        file.close();
+        const pngrecipe::Reading reading = pngrecipe::read(path);
+        if (!reading.text)
+            return Refusal{1, QString("cannot take the recipe of %1: %2").arg(path, reading.error)};
+        const recipetext::Reading recipe = recipetext::read(*reading.text);
+        if (!recipe.figure)
+            return Refusal{1, QString("cannot take the recipe of %1: %2").arg(path, recipe.error)};
+        figure = *recipe.figure;
+        return std::nullopt;
+    }
+    file.close();
+    // The program's own reader decides what a parameter file holds; the
+    // recipe's settings, if any, follow its fourteen lines.
+    const parameterfile::Contents contents = parameterfile::read(path);
+    if (contents.failure)
+        return Refusal{1, fileFailure("read", path, *contents.failure)};
+    for (int i = 0; i < ParameterTexts::Count; ++i)
+        figure.recipe.typed.text[i] = contents.texts[i].toStdString();
+    figure.recipe.penColor = *contents.foreground;
+    figure.recipe.backColor = *contents.background;
+    if (fileopen::open(file, QIODevice::ReadOnly)) {
+        const recipetext::Reading recipe = recipetext::read(file.read(maximumRecipeFileBytes));
+        if (recipe.figure && recipe.figure->hasSettings) {
+            figure = *recipe.figure;
+            figure.recipe.typed = ParameterTexts{};
+            for (int i = 0; i < ParameterTexts::Count; ++i)
+                figure.recipe.typed.text[i] = contents.texts[i].toStdString();
+        } else if (!recipe.figure) {
+            return Refusal{1, QString("cannot take the recipe of %1: %2").arg(path, recipe.error)};
         }
     }
-    if (request.figure.isEmpty())
-        return "--render FIGURE.par is missing";
-    if (request.output.isEmpty())
-        return "--output OUT is missing";
-    return {};
+    return std::nullopt;
+}
+
+// Applies a settings file: the lines the drawing uses, each refused when
+// the reader refuses it.
+std::optional<Refusal> applySettingsFile(const QString &path, headless::Job &job)
+{
+    QFile file(path);
+    errno = 0;
+    if (!fileopen::open(file, QIODevice::ReadOnly))
+        return Refusal{1, fileFailure("read", path, failures::fromFile(file, path, errno))};
+    const QByteArray text = file.read(settingsfile::maxReadBytes);
+    const std::string_view view(text.constData(), std::size_t(text.size()));
+    Settings settings;
+    settingstext::read(view, settings, ScreenSize{});
+    Settings probe = untaken();
+    settingstext::read(view, probe, ScreenSize{});
+    for (const SettingOption &option : {stepOption, turnsOption, penOption, modeOption})
+        if (!taken(probe, option.line) && lineHasValue(text, option.line))
+            return Refusal{2, QString("%1 line %2: the %3 must be %4")
+                                  .arg(path)
+                                  .arg(option.line)
+                                  .arg(option.name, option.range)};
+    Recipe &r = job.recipe;
+    r.stepSize = settings.stepSize;
+    r.turns = settings.turns;
+    r.penSize = settings.penSize;
+    r.drawMode = settings.drawMode;
+    r.placement = {settings.drawLeftOffset, settings.drawTopOffset, settings.drawPartX, settings.drawPartY};
+    job.randomColors = settings.randomColors;
+    return std::nullopt;
+}
+
+std::optional<Refusal> applyOption(const QCommandLineParser &parser, const SettingOption &option,
+                                   const std::function<void(const Settings &)> &apply)
+{
+    if (!parser.isSet(option.name))
+        return std::nullopt;
+    const QString value = parser.value(option.name);
+    const auto read = readOption(option, value);
+    if (!read)
+        return Refusal{2, QString("bad %1 \"%2\": the %1 must be %3").arg(option.name, value, option.range)};
+    apply(*read);
+    return std::nullopt;
+}
+
+std::optional<Refusal> render(const QStringList &arguments, QTextStream &out)
+{
+    if (arguments.contains("--help") || arguments.contains("-h")) {
+        out << usageText;
+        return Refusal{0, {}};
+    }
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOptions({
+        {"render", "", "FIGURE"},
+        {"output", "", "OUT"},
+        {"size", "", "WIDTHxHEIGHT"},
+        {"seed", "", "N"},
+        {"settings", "", "FILE"},
+        {"step", "", "S"},
+        {"turns", "", "T"},
+        {"pen", "", "P"},
+        {"mode", "", "M"},
+    });
+    if (!parser.parse(QStringList{"volutra"} + arguments))
+        return Refusal{2, parser.errorText()};
+    if (!parser.positionalArguments().isEmpty())
+        return Refusal{2, QString("unknown argument \"%1\"").arg(parser.positionalArguments().first())};
+    const QString figurePath = parser.value("render");
+    const QString output = parser.value("output");
+    if (figurePath.isEmpty())
+        return Refusal{2, "--render FIGURE is missing"};
+    if (output.isEmpty())
+        return Refusal{2, "--output OUT is missing"};
+    const auto format = outputformat::byExtension(output);
+    if (!format)
+        return Refusal{2, outputformat::refusal(output)};
+
+    headless::Job job;
+    if (parser.isSet("size"))
+        if (const auto refused = parseSize(parser.value("size"), job.size))
+            return refused;
+    std::optional<std::uint64_t> seed;
+    if (parser.isSet("seed")) {
+        bool ok = false;
+        seed = parser.value("seed").toULongLong(&ok);
+        if (!ok)
+            return Refusal{
+                2,
+                QString("bad seed \"%1\": expected a whole number of 0 or more").arg(parser.value("seed"))};
+    }
+
+    recipetext::FigureRecipe figure;
+    if (const auto refused = readFigure(figurePath, figure))
+        return refused;
+    job.recipe = figure.recipe;
+    job.twipsPerPixel = figure.hasSettings ? figure.twipsPerPixel : 15;
+    if (!parser.isSet("size") && figure.hasSettings && !figure.canvas.isEmpty())
+        job.size = figure.canvas;
+    const headless::OuterSize outer =
+        headless::outerSize(figure.recipe, figure.canvas, job.size, job.twipsPerPixel);
+    job.recipe.outerWidth = outer.width;
+    job.recipe.outerHeight = outer.height;
+
+    if (parser.isSet("settings"))
+        if (const auto refused = applySettingsFile(parser.value("settings"), job))
+            return refused;
+    Recipe &r = job.recipe;
+    const std::optional<Refusal> refusals[] = {
+        applyOption(parser, stepOption, [&r](const Settings &s) { r.stepSize = s.stepSize; }),
+        applyOption(parser, turnsOption, [&r](const Settings &s) { r.turns = s.turns; }),
+        applyOption(parser, penOption, [&r](const Settings &s) { r.penSize = s.penSize; }),
+        applyOption(parser, modeOption, [&r](const Settings &s) { r.drawMode = s.drawMode; }),
+    };
+    for (const auto &refused : refusals)
+        if (refused)
+            return refused;
+    if (const auto never = headless::refusal(r))
+        return Refusal{2, *never};
+    job.seed = seed ? *seed : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
+
+    const bool vector = *format == outputformat::Format::Svg;
+    // A vector drawing needs the completed recipe, not the pixels.
+    DrawingSurface surface(vector ? QSize(1, 1) : job.size, job.twipsPerPixel);
+    headless::Job drawn = job;
+    if (vector)
+        drawn.size = QSize(1, 1);
+    const Recipe kept = headless::draw(surface, drawn);
+    const recipetext::FigureRecipe keptFigure{kept, job.size, job.twipsPerPixel, true};
+    if (const auto failure = headless::writePicture(*format, output, surface, keptFigure))
+        return Refusal{1, fileFailure("write", output, *failure)};
+    return std::nullopt;
 }
 
 } // namespace
 
 bool wanted(const QStringList &arguments)
 {
-    return arguments.contains("--render");
+    for (const QString &argument : arguments)
+        if (argument == "--render" || argument.startsWith("--render="))
+            return true;
+    return false;
 }
 
 QString usage()
@@ -88,37 +344,12 @@ QString usage()
 
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
-    if (arguments.contains("--help") || arguments.contains("-h")) {
-        out << usageText;
+    const auto refused = render(arguments, out);
+    if (!refused)
         return 0;
-    }
-    Request request;
-    if (const QString problem = parse(arguments, request); !problem.isEmpty()) {
-        err << "volutra: " << problem << "\n";
-        return 2;
-    }
-
-    const parameterfile::Contents contents = parameterfile::read(request.figure);
-    if (contents.failure) {
-        err << "volutra: cannot read " << request.figure << ": " << contents.failure->description
-            << " (error " << contents.failure->number << ")\n";
-        return 1;
-    }
-    ParameterTexts texts;
-    for (int i = 0; i < ParameterTexts::Count; ++i)
-        texts.text[i] = contents.texts[i].toStdString();
-
-    const std::uint64_t seed =
-        request.seeded ? request.seed : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
-    DrawingSurface surface(request.size, 15);
-    headless::drawFigure(surface, texts, *contents.foreground, *contents.background, seed);
-    const bool png = request.output.endsWith(".png", Qt::CaseInsensitive);
-    if (const auto failure = surface.saveImage(request.output, png ? "PNG" : "BMP")) {
-        err << "volutra: cannot write " << request.output << ": " << failure->description << " (error "
-            << failure->number << ")\n";
-        return 1;
-    }
-    return 0;
+    if (!refused->message.isEmpty())
+        err << "volutra: " << refused->message << "\n";
+    return refused->code;
 }
 
 } // namespace rendercommand

@@ -23,5 +23,7 @@ public:
     virtual void line(float x1, float y1, float x2, float y2, colors::Color color) = 0;
 
     virtual int drawMode() const = 0;
+    // The pen width in pixels.
+    virtual int drawWidth() const { return 1; }
     virtual void setDrawMode(int mode) = 0;
 };

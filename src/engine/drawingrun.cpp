@@ -89,11 +89,13 @@ bool DrawingRun::drawOnce()
 
     const int r = state_.randomColors;
     if (r > 1) {
-        canvas_.setBackColor(drawing::randomColor(random_));
+        lastRandomBackground_ = drawing::randomColor(random_);
+        canvas_.setBackColor(lastRandomBackground_);
         if (r < 4)
             state_.foregroundColor = drawing::randomColor(random_);
     }
     const bool newPenAtCheckpoints = r > 0 && r % 2 == 1;
+    keepRecipe(parameters, newPenAtCheckpoints);
 
     const std::int64_t end = counterEnd(state_.turns);
     const std::int64_t step = counterStep(state_.stepSize);
@@ -151,6 +153,29 @@ bool DrawingRun::drawOnce()
         n = next;
     }
     return true;
+}
+
+void DrawingRun::keepRecipe(const CurveParameters &parameters, bool newPenAtCheckpoints)
+{
+    Recipe kept;
+    kept.typed = host_.parameterTexts();
+    kept.parameters = parameters;
+    kept.stepSize = state_.stepSize;
+    kept.turns = state_.turns;
+    kept.penSize = canvas_.drawWidth();
+    kept.drawMode = canvas_.drawMode();
+    kept.placement = {state_.drawLeftOffset, state_.drawTopOffset, state_.drawPartX, state_.drawPartY};
+    kept.penColor = state_.foregroundColor;
+    kept.backColor = state_.randomColors > 1 ? lastRandomBackground_ : state_.backgroundColor;
+    kept.outerWidth = host_.outerWidth();
+    kept.outerHeight = host_.outerHeight();
+    if (newPenAtCheckpoints) {
+        // The checkpoint of n = 0 gives the first point its colour.
+        kept.randomPen = RandomPen{random_.seedValue(), random_.drawCount()};
+        RandomSource ahead = random_;
+        kept.penColor = drawing::randomColor(ahead);
+    }
+    state_.lastRecipe = kept;
 }
 
 bool DrawingRun::pause()

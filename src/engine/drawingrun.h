@@ -30,6 +30,8 @@ private:
     // Returns false when the program ended during the drawing.
     bool drawOnce();
     bool pause();
+    // Keeps what shaped the drawing that starts now in the window's state.
+    void keepRecipe(const CurveParameters &parameters, bool newPenAtCheckpoints);
 
     FormState &state_;
     DrawingHost &host_;
@@ -37,6 +39,7 @@ private:
     RandomSource &random_;
     // Whether the last drawing reached a checkpoint and so yielded.
     bool checkpointSeen_ = false;
+    colors::Color lastRandomBackground_ = colors::black;
 };
 
 namespace drawing {

@@ -1,8 +1,10 @@
 #pragma once
 
 #include "colors.h"
+#include "recipe.h"
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 // The window-wide state that the handlers share. Values the user sees
@@ -36,4 +38,7 @@ struct FormState {
     float drawPartY = 1;
     std::int32_t mouseDelay = 200;
     std::int32_t autoRunDelay = 0;
+
+    // The recipe of the last drawing started; none before the first.
+    std::optional<Recipe> lastRecipe;
 };

@@ -21,6 +21,8 @@ struct FileDialogRequest {
     // Added to a name typed without an extension, e.g. "BMP".
     QString defaultExtension;
     QString fileName;
+    // Whether saving over an existing file asks first.
+    bool confirmOverwrite = false;
 };
 
 // Either the value the user chose, or a failure; cancelling is the failure
@@ -44,7 +46,8 @@ public:
 
     virtual ~Dialogs() = default;
 
-    // The full path the user chose. No overwrite warning is given.
+    // The full path the user chose. No overwrite warning is given unless the
+    // request asks for one.
     virtual DialogResult<QString> chooseFile(const FileDialogRequest &request) = 0;
 
     // The colour the user chose, starting from `initial`.

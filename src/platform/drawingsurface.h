@@ -35,7 +35,7 @@ public:
     void setBackColor(colors::Color color) override;
     colors::Color foreColor() const { return foreColor_; }
     void setForeColor(colors::Color color) { foreColor_ = color; }
-    int drawWidth() const { return drawWidth_; }
+    int drawWidth() const override { return drawWidth_; }
     void setDrawWidth(int width);
     int drawMode() const override { return drawMode_; }
     void setDrawMode(int mode) override;

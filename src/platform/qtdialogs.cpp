@@ -74,7 +74,7 @@ DialogResult<QString> QtDialogs::chooseFile(const FileDialogRequest &request)
     // Any name is taken, also for opening: a missing file is reported by the
     // caller when it opens it.
     dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     dialog.setDefaultSuffix(request.defaultExtension);
     dialog.selectFile(request.fileName);
     if (dialog.exec() != QDialog::Accepted)

@@ -1,0 +1,54 @@
+// Reads any bytes as a picture that may carry a recipe, as "--render
+// picture.png" does: either the recipe comes out of the text chunk, or a
+// reason why there is none. A recipe that reads is written again and must
+// read back to the same settings.
+#include "pngrecipe.h"
+#include "recipetext.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+void check(bool condition)
+{
+    if (!condition)
+        __builtin_trap();
+}
+
+void checkRecipe(const QByteArray &text)
+{
+    const recipetext::Reading reading = recipetext::read(text);
+    check(reading.figure.has_value() == reading.error.isEmpty());
+    if (!reading.figure || !reading.figure->hasSettings)
+        return;
+    const recipetext::FigureRecipe &figure = *reading.figure;
+    const Recipe &r = figure.recipe;
+    check(r.penSize >= 1 && r.penSize <= 32766);
+    check(r.drawMode >= 1 && r.drawMode <= 16);
+    check(figure.twipsPerPixel > 0);
+    check(figure.canvas.isEmpty() || (figure.canvas.width() <= 16384 && figure.canvas.height() <= 16384));
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const pngrecipe::Reading reading = pngrecipe::readBytes(bytes);
+    check(reading.text.has_value() == reading.error.isEmpty());
+    if (reading.text)
+        checkRecipe(*reading.text);
+    // The same bytes as the text of a recipe or an exported parameter file.
+    checkRecipe(bytes);
+    return 0;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include "colors.h"
+#include "curve.h"
+#include "parametertexts.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+// Where the pen colours of a figure come from when they change at every
+// checkpoint: the generator's seed and how many numbers it had given before
+// the first point.
+struct RandomPen {
+    std::uint64_t seed = 0;
+    std::uint64_t drawsBefore = 0;
+
+    bool operator==(const RandomPen &) const = default;
+};
+
+// Everything that shaped one drawing, kept when it starts, so that the figure
+// can be drawn again exactly: a random figure included.
+struct Recipe {
+    // The texts as they were read, and the parameters completed from them
+    // (the random amplitude and divisor, the scales).
+    ParameterTexts typed;
+    CurveParameters parameters;
+
+    double stepSize = 100;
+    float turns = 1;
+    int penSize = 1;
+    int drawMode = 13;
+    Placement placement;
+    // The pen colour of the first point and the colour the drawing started on.
+    colors::Color penColor = colors::white;
+    colors::Color backColor = colors::black;
+    // Set when the pen took a new random colour at every checkpoint.
+    std::optional<RandomPen> randomPen;
+
+    // The window's outer size in twips, which the scales were computed from.
+    double outerWidth = 0;
+    double outerHeight = 0;
+};
+
+namespace recipe {
+
+// The twelve field texts that give back `parameters` when read and completed
+// at the same outer size: each amplitude in the shortest form that reads back
+// to the same double, each frequency in the "/" form (divisor = -10 x v; a
+// typed frequency whose divisor has no such form stays as typed), every other
+// field as typed, in a form without leading blanks.
+ParameterTexts fieldTexts(const Recipe &recipe);
+
+// The shortest decimal text that leadingNumber reads back to `value`; the
+// infinities as numbers too large for a double.
+std::string exactText(double value);
+
+// A "/" frequency text whose divisor reads back to `divisor` exactly, taken
+// to single precision when `single` (the Y divisor is a single); nothing
+// when no such text exists, as for some divisors of a typed frequency.
+std::optional<std::string> divisorText(double divisor, bool single);
+
+} // namespace recipe

@@ -1,0 +1,34 @@
+#include "outputformat.h"
+
+#include <QFileInfo>
+
+#include <array>
+#include <utility>
+
+namespace outputformat {
+
+std::optional<Format> byExtension(const QString &path)
+{
+    static const std::array<std::pair<const char *, Format>, 5> known = {{
+        {".bmp", Format::Bmp},
+        {".png", Format::Png},
+        {".svg", Format::Svg},
+        {".jpg", Format::Jpeg},
+        {".jpeg", Format::Jpeg},
+    }};
+    for (const auto &[extension, format] : known)
+        if (path.endsWith(QLatin1String(extension), Qt::CaseInsensitive))
+            return format;
+    return std::nullopt;
+}
+
+QString refusal(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    const QString named =
+        suffix.isEmpty() ? QStringLiteral("no extension") : "the extension \"." + suffix + "\"";
+    return QStringLiteral("cannot write %1: %2 names no picture type; use .bmp, .png, .svg, .jpg or .jpeg")
+        .arg(path, named);
+}
+
+} // namespace outputformat

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "failure.h"
+
+#include <QByteArray>
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+#include <optional>
+
+// PNG pictures that carry the recipe of their figure in a text chunk named
+// "Volutra recipe", written before the pixels so that reading the recipe
+// back never decodes them.
+namespace pngrecipe {
+
+inline constexpr char keyword[] = "Volutra recipe";
+
+// Writes the top-left `size` of `image` (32-bit RGB) as an 8-bit RGB PNG
+// with `recipe` in its text chunk. The rows are encoded one at a time
+// straight into the file, with a fast compression level and no filtering:
+// a drawing's flat areas compress well without them. The file is replaced
+// only once complete.
+std::optional<Failure> write(const QString &path, const QImage &image, QSize size, const QByteArray &recipe);
+
+// The recipe chunk's text, or why there is none.
+struct Reading {
+    std::optional<QByteArray> text;
+    QString error;
+};
+
+// Reads the chunks before the pixels of the PNG at `path`, or of `bytes`.
+Reading read(const QString &path);
+Reading readBytes(const QByteArray &bytes);
+
+// Whether the first bytes of a file are those of a PNG.
+bool isPng(const QByteArray &start);
+
+} // namespace pngrecipe

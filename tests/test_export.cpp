@@ -1,0 +1,348 @@
+#include "curve.h"
+#include "drawingrun.h"
+#include "formfixture.h"
+#include "headlessdrawing.h"
+#include "imagecheck.h"
+#include "outputformat.h"
+#include "pngrecipe.h"
+#include "recipetext.h"
+#include "rendercommand.h"
+#include "testfiles.h"
+
+#include <QDir>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+// Keeping figures: the render command's picture types, recipes read back
+// from pictures and parameter files, and "Export figure" in the window.
+class TestExport : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    QString err;
+
+    int run(QStringList arguments)
+    {
+        for (QString &argument : arguments)
+            if (argument.startsWith("@"))
+                argument = dir.filePath(argument.mid(1));
+        err.clear();
+        QString out;
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        return rendercommand::run(arguments, outStream, errStream);
+    }
+
+    QString write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = dir.filePath(name);
+        if (!testfiles::writeBytes(path, bytes))
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+    static QByteArray flower()
+    {
+        return QByteArray("0.6\r\n7\r\n") + QByteArray("\r\n").repeated(10) + " 65535\r\n 8388608\r\n";
+    }
+    static QByteArray randomFigure() { return QByteArray("\r\n").repeated(12) + " 16777215\r\n 0\r\n"; }
+
+    static QImage rgb(const QString &path) { return QImage(path).convertToFormat(QImage::Format_RGB32); }
+
+private slots:
+    void initTestCase()
+    {
+        write("flower.par", flower());
+        write("random.par", randomFigure());
+        write("unicode.par",
+              QByteArray("0.6\r\n7\r\n") + QByteArray("\r\n").repeated(9) + "30\xc3\xa9\r\n 255\r\n 0\r\n");
+        write("colours.txt", QByteArray("\r\n").repeated(6) + "5 ' random colors\r\n");
+        write("mode17.txt", QByteArray("\r\n").repeated(14) + "17 ' drawmode\r\n");
+        write("shaped.txt", QByteArray("\r\n").repeated(11) + "50\r\n2\r\n3\r\n7\r\n" +
+                                QByteArray("\r\n").repeated(5) + "400\r\n-200\r\n.5\r\n.75\r\n");
+    }
+
+    void formatByExtension_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("format");
+        QTest::newRow("bmp") << "a.bmp" << int(outputformat::Format::Bmp);
+        QTest::newRow("BMP") << "A.BMP" << int(outputformat::Format::Bmp);
+        QTest::newRow("png") << "a.PnG" << int(outputformat::Format::Png);
+        QTest::newRow("svg") << "dir.png/a.SVG" << int(outputformat::Format::Svg);
+        QTest::newRow("jpg") << "a.jpg" << int(outputformat::Format::Jpeg);
+        QTest::newRow("jpeg") << "a.JPEG" << int(outputformat::Format::Jpeg);
+        QTest::newRow("gif") << "a.gif" << -1;
+        QTest::newRow("none") << "picture" << -1;
+        QTest::newRow("bare png") << "png" << -1;
+        QTest::newRow("par") << "a.par" << -1;
+    }
+    void formatByExtension()
+    {
+        QFETCH(QString, name);
+        QFETCH(int, format);
+        const auto found = outputformat::byExtension(name);
+        QCOMPARE(found ? int(*found) : -1, format);
+    }
+
+    // Refused arguments and values end with exit 2, one line and no file.
+    void refusedLeaveNoFile_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("gif") << QStringList{"--output", "@out.gif"} << "names no picture type";
+        QTest::newRow("no extension") << QStringList{"--output", "@out"} << "no extension";
+        QTest::newRow("step 0") << QStringList{"--step", "0"} << "bad step";
+        QTest::newRow("step rounds to 0") << QStringList{"--step", "0.3"} << "never end";
+        QTest::newRow("negative turns") << QStringList{"--turns=-1"} << "bad turns";
+        QTest::newRow("pen 32767") << QStringList{"--pen", "32767"} << "bad pen";
+        QTest::newRow("mode 17") << QStringList{"--mode", "17"} << "bad mode";
+        QTest::newRow("mode of letters") << QStringList{"--mode", "abc"} << "bad mode";
+        QTest::newRow("settings mode 17") << QStringList{"--settings", "@mode17.txt"} << "line 15";
+    }
+    void refusedLeaveNoFile()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QStringList all{"--render", "@flower.par"};
+        all += arguments;
+        if (!arguments.contains("--output"))
+            all += QStringList{"--output", "@out.png"};
+        QCOMPARE(run(all), 2);
+        QVERIFY2(err.contains(message), qPrintable(err));
+        QCOMPARE(err.count('\n'), 1);
+        QCOMPARE(QDir(dir.path()).entryList({"out*"}, QDir::Files), QStringList());
+    }
+
+    // A picture drawn from the recipe of a PNG is the PNG again, pixel for
+    // pixel, whatever shaped the first drawing.
+    void pngRoundTrip_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::newRow("plain") << QStringList{"--render", "@flower.par"};
+        QTest::newRow("random figure") << QStringList{"--render", "@random.par", "--seed", "11"};
+        QTest::newRow("random colours at checkpoints")
+            << QStringList{"--render", "@random.par", "--settings", "@colours.txt", "--seed", "5"};
+        QTest::newRow("shaped by a settings file")
+            << QStringList{"--render", "@flower.par", "--settings", "@shaped.txt"};
+        QTest::newRow("text beyond ASCII") << QStringList{"--render", "@unicode.par"};
+        QTest::newRow("turns, pen, mode, size")
+            << QStringList{"--render", "@random.par", "--seed=3", "--turns=2.5", "--pen",
+                           "3",        "--mode",      "7",        "--size",      "300x200"};
+    }
+    void pngRoundTrip()
+    {
+        QFETCH(QStringList, arguments);
+        QCOMPARE(run(arguments + QStringList{"--output", "@first.png"}), 0);
+        QCOMPARE(run({"--render", "@first.png", "--output", "@second.png"}), 0);
+        QCOMPARE(run({"--render", "@first.png", "--output", "@second.bmp"}), 0);
+        const QImage first = rgb(dir.filePath("first.png"));
+        QVERIFY(!first.isNull());
+        QCOMPARE(imagecheck::difference(rgb(dir.filePath("second.png")), first), QString());
+        QCOMPARE(imagecheck::difference(rgb(dir.filePath("second.bmp")), first), QString());
+    }
+
+    void settingsShapeTheDrawing()
+    {
+        QCOMPARE(run({"--render", "@flower.par", "--settings", "@shaped.txt", "--output", "@a.png"}), 0);
+        QCOMPARE(run({"--render", "@flower.par", "--step", "50", "--turns", "2", "--pen", "3", "--mode", "7",
+                      "--output", "@b.png"}),
+                 0);
+        QCOMPARE(run({"--render", "@flower.par", "--output", "@c.png"}), 0);
+        const recipetext::Reading reading = recipetext::read(*pngrecipe::read(dir.filePath("a.png")).text);
+        QVERIFY(reading.figure);
+        const Recipe &r = reading.figure->recipe;
+        QCOMPARE(r.stepSize, 50.0);
+        QCOMPARE(r.turns, 2.0f);
+        QCOMPARE(r.penSize, 3);
+        QCOMPARE(r.drawMode, 7);
+        QCOMPARE(r.placement.drawLeftOffset, 400);
+        QCOMPARE(r.placement.drawTopOffset, -200);
+        QCOMPARE(r.placement.drawPartX, 0.5f);
+        QCOMPARE(r.placement.drawPartY, 0.75f);
+        QVERIFY(rgb(dir.filePath("b.png")) != rgb(dir.filePath("c.png")));
+    }
+
+    void pngWithoutRecipe()
+    {
+        QImage plain(20, 10, QImage::Format_RGB32);
+        plain.fill(Qt::red);
+        QVERIFY(plain.save(dir.filePath("plain.png")));
+        QCOMPARE(run({"--render", "@plain.png", "--output", "@never.png"}), 1);
+        QVERIFY2(err.contains("carries no Volutra recipe"), qPrintable(err));
+        QVERIFY(!QFile::exists(dir.filePath("never.png")));
+    }
+
+    void jpegIsJpeg()
+    {
+        QCOMPARE(run({"--render", "@flower.par", "--output", "@f.JPG"}), 0);
+        QVERIFY(testfiles::readBytes(dir.filePath("f.JPG")).startsWith("\xff\xd8\xff"));
+        QCOMPARE(QImage(dir.filePath("f.JPG")).size(), QSize(586, 466));
+    }
+
+    // The path's vertices are the curve's points in counter order, in pixels
+    // with two decimals.
+    void svgFollowsTheCurve()
+    {
+        QCOMPARE(run({"--render", "@flower.par", "--pen", "2", "--output", "@f.svg"}), 0);
+        const QByteArray svg = testfiles::readBytes(dir.filePath("f.svg"));
+        QVERIFY2(svg.size() < 2 * 1024 * 1024, qPrintable(QString::number(svg.size())));
+        for (const char *part : {"width=\"586\"", "height=\"466\"", "viewBox=\"0 0 586 466\"",
+                                 "fill=\"#000080\"", "stroke=\"#ffff00\"", "stroke-width=\"2\"",
+                                 "stroke-linecap=\"round\"", "stroke-linejoin=\"round\""})
+            QVERIFY2(svg.contains(part), part);
+        QCOMPARE(svg.count("<path"), 1);
+        const qsizetype start = svg.indexOf(" d=\"M") + 5;
+        const QList<QByteArray> vertices = svg.mid(start, svg.indexOf('"', start) - start).split(' ');
+        QCOMPARE(vertices.size(), 62833);
+
+        ParameterTexts texts;
+        texts[ParameterTexts::XAmp] = "0.6";
+        texts[ParameterTexts::XFreq] = "7";
+        CurveParameters p = curve::readCurveParameters(texts);
+        RandomSource random;
+        curve::completeCurveParameters(p, 586 * 15, 466 * 15, 1, 1, random);
+        for (int i = 0; i < vertices.size(); i += 97) {
+            const QList<QByteArray> xy = vertices[i].split(',');
+            QCOMPARE(xy.size(), 2);
+            QVERIFY(QRegularExpression("^-?\\d+\\.\\d\\d$").match(QString(xy[0])).hasMatch());
+            const CurvePointF point = curve::curvePoint(p, i * 100, 50, 50);
+            QVERIFY2(std::fabs(xy[0].toDouble() - point.x / 15.0) <= 0.0051 &&
+                         std::fabs(xy[1].toDouble() - point.y / 15.0) <= 0.0051,
+                     qPrintable(QString("vertex %1: %2").arg(i).arg(QString(vertices[i]))));
+        }
+    }
+
+    // A recorded window larger than its canvas gives the scales of the
+    // window, and its parameter file draws the same picture again.
+    void outerSizeIsKept()
+    {
+        DrawingSurface direct(QSize(400, 300), 15);
+        direct.setAutoRedraw(true);
+        FormState state;
+        state.foregroundColor = colors::white;
+        direct.setBackColor(0);
+        HeadlessHost host(direct, state, {}, 400 * 15 + 240, 300 * 15 + 555);
+        RandomSource random(77);
+        DrawingRun(state, host, direct, random).run();
+        QVERIFY(state.lastRecipe);
+        const recipetext::FigureRecipe figure{*state.lastRecipe, QSize(400, 300), 15, true};
+        QVERIFY(!headless::exportParameters(dir.filePath("kept.par"), figure));
+        QCOMPARE(run({"--render", "@kept.par", "--output", "@kept.bmp"}), 0);
+        QCOMPARE(imagecheck::difference(rgb(dir.filePath("kept.bmp")), direct.image()), QString());
+    }
+
+    void examplesAllRender()
+    {
+        const QDir examples(QStringLiteral(VOLUTRA_EXAMPLES));
+        const QStringList figures = examples.entryList({"*.par"}, QDir::Files);
+        QVERIFY(figures.size() >= 12);
+        for (const QString &name : figures) {
+            QCOMPARE(
+                run({"--render", examples.filePath(name), "--size", "200x160", "--output", "@example.png"}),
+                0);
+            const QImage image = rgb(dir.filePath("example.png"));
+            const QRgb back = image.pixel(0, 0);
+            int drawn = 0;
+            for (int y = 0; y < image.height(); ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    drawn += image.pixel(x, y) != back;
+            QVERIFY2(drawn > 200, qPrintable(name));
+        }
+    }
+
+    void nothingToExportYet()
+    {
+        FormFixture form;
+        form.dialogs.queueMessage(Dialogs::Answer::Ok);
+        form->exportFigure();
+        QCOMPARE(form.dialogs.calls(), QStringList{"message"});
+        QVERIFY(form.dialogs.messages().first().text.contains("nothing to export"));
+    }
+
+    // Ctrl+E on a random figure: every exported kind draws the figure that
+    // is on the screen, the progress bar below the panel aside.
+    void exportDrawsWhatIsShown_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("settings");
+        // Lines 7 (random colours) and 12 to 15 (step, turns, pen, mode).
+        const QByteArray shaped = QByteArray("\r\n").repeated(6) + "3\r\n" + QByteArray("\r\n").repeated(4) +
+                                  "70\r\n1.5\r\n2\r\n7\r\n";
+        QTest::newRow("parameters") << "shown.par" << QByteArray();
+        QTest::newRow("picture") << "shown.PNG" << QByteArray();
+        QTest::newRow("parameters, shaped, random colours") << "shaped.par" << shaped;
+        QTest::newRow("picture, shaped, random colours") << "shaped.png" << shaped;
+    }
+    void exportDrawsWhatIsShown()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, settings);
+        FormFixture form(settings);
+        QVERIFY(formtest::activate(*form));
+        formtest::click(form->Frame1->Command1);
+        const QImage screen = form->surface().screenImage().copy(QRect(QPoint(0, 0), form->surface().size()));
+        form.dialogs.queueFile(dir.filePath(name));
+        QTest::keyClick(form.window.get(), Qt::Key_E, Qt::ControlModifier);
+        QCOMPARE(form.dialogs.calls(), QStringList{"chooseFile"});
+        const FileDialogRequest request = form.dialogs.fileRequests().first();
+        QCOMPARE(request.title, QString("Export figure"));
+        QCOMPARE(request.filter,
+                 QString("PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|Parameters (*.par)|*.par"));
+        QVERIFY(request.confirmOverwrite);
+
+        const QString size = QString("%1x%2").arg(screen.width()).arg(screen.height());
+        QCOMPARE(run({"--render", dir.filePath(name), "--size", size, "--output", "@again.bmp"}), 0);
+        QImage again = rgb(dir.filePath("again.bmp"));
+        QImage shown = screen;
+        // The progress bar, as wide as the pen, is no part of the figure.
+        const int barRow = int(std::floor((form->panelHeight() + 80) / form->surface().twipsPerPixel()));
+        const int barLeft = int(std::floor(form->panelLeft() / form->surface().twipsPerPixel()));
+        const int pen = form->surface().drawWidth();
+        for (int y = barRow - pen; y <= barRow + pen; ++y)
+            for (int x = barLeft - pen; x < shown.width(); ++x)
+                shown.setPixel(x, y, again.pixel(x, y));
+        QCOMPARE(imagecheck::difference(again, shown), QString());
+    }
+
+    // Load takes an exported random figure into the fields, and Draw then
+    // draws it again.
+    void loadBringsTheRandomFigureBack()
+    {
+        FormFixture form;
+        formtest::click(form->Frame1->Command1);
+        const QImage first = form->surface().screenImage();
+        form.dialogs.queueFile(dir.filePath("random-kept.par"));
+        form->exportFigure();
+        form.dialogs.queueFile(dir.filePath("random-kept.par"));
+        formtest::click(form->Frame1->Command5);
+        QVERIFY(!formtest::field(*form, "Text1")->text().isEmpty());
+        QVERIFY(formtest::field(*form, "Text2")->text().startsWith("/"));
+        formtest::click(form->Frame1->Command1);
+        QCOMPARE(imagecheck::difference(form->surface().screenImage(), first), QString());
+        QCOMPARE(form.dialogs.messages().size(), 0);
+    }
+
+    void exportFailureShowsTheReason()
+    {
+        FormFixture form;
+        formtest::click(form->Frame1->Command1);
+        form.dialogs.queueFile(dir.filePath("no/such/folder/a.svg"));
+        form.dialogs.queueMessage(Dialogs::Answer::Ok);
+        form->exportFigure();
+        QCOMPARE(form.dialogs.messages().size(), 1);
+        QVERIFY2(form.dialogs.messages().first().text.startsWith("Export error : "),
+                 qPrintable(form.dialogs.messages().first().text));
+        form.dialogs.queueFile(dir.filePath("a.gif"));
+        form.dialogs.queueMessage(Dialogs::Answer::Ok);
+        form->exportFigure();
+        QCOMPARE(form.dialogs.messages().last().text, QString("Wrong file extension: gif"));
+        QVERIFY(!QFile::exists(dir.filePath("a.gif")));
+    }
+};
+
+QTEST_MAIN(TestExport)
+#include "test_export.moc"
