@@ -16,8 +16,11 @@ namespace {
 constexpr int fileHeaderBytes = 14;
 constexpr int infoHeaderBytes = 40;
 constexpr int headerBytes = fileHeaderBytes + infoHeaderBytes;
-// Rows are gathered into blocks of about this size before each write.
-constexpr qsizetype blockBytes = qsizetype(1) << 20;
+// Rows are gathered into blocks before each write: an eighth of the pixels,
+// within these bounds, so that a small picture touches little fresh memory
+// and a large one needs few writes.
+constexpr qsizetype smallestBlock = qsizetype(64) << 10;
+constexpr qsizetype largestBlock = qsizetype(1) << 20;
 // Without a resolution of its own an image is said to have 72 dots an inch.
 constexpr int defaultDotsPerMeter = 2834;
 
@@ -71,6 +74,7 @@ void putRow(unsigned char *out, const QRgb *pixels, int width)
 bool writeContent(QIODevice &device, const QImage &image, qsizetype rowBytes, std::uint32_t pixelBytes)
 {
     const int height = image.height();
+    const qsizetype blockBytes = std::clamp<qsizetype>(pixelBytes / 8, smallestBlock, largestBlock);
     const int rowsPerBlock = static_cast<int>(std::clamp<qsizetype>(blockBytes / rowBytes, 1, height));
     std::vector<unsigned char> block(
         static_cast<std::size_t>(std::max<qsizetype>(headerBytes, rowsPerBlock * rowBytes)));
