@@ -5,7 +5,9 @@
 #include <QIODevice>
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -62,12 +64,18 @@ void putHeader(unsigned char *h, const QImage &image, std::uint32_t pixelBytes)
 // One row as blue, green, red bytes; the padding after it stays as it is.
 void putRow(unsigned char *out, const QRgb *pixels, int width)
 {
-    for (int x = 0; x < width; ++x) {
+    int x = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // A pixel lies in memory as blue, green, red, alpha: four bytes are
+        // copied, and the next pixel overwrites the alpha.
+        for (; x + 1 < width; ++x)
+            std::memcpy(out + 3 * x, pixels + x, 4);
+    }
+    for (; x < width; ++x) {
         const QRgb p = pixels[x];
-        out[0] = static_cast<unsigned char>(qBlue(p));
-        out[1] = static_cast<unsigned char>(qGreen(p));
-        out[2] = static_cast<unsigned char>(qRed(p));
-        out += 3;
+        out[3 * x] = static_cast<unsigned char>(qBlue(p));
+        out[3 * x + 1] = static_cast<unsigned char>(qGreen(p));
+        out[3 * x + 2] = static_cast<unsigned char>(qRed(p));
     }
 }
 
