@@ -16,6 +16,7 @@ PointsAhead::PointsAhead(const CurveParameters &parameters, const CounterWalk &w
 {
     for (Chunk &chunk : chunks_)
         chunk.points.resize(chunkPoints + CounterWalk::batchLimit);
+    own_.points.resize(chunkPoints + CounterWalk::batchLimit);
     try {
         worker_ = std::thread([this] { work(); });
     } catch (const std::system_error &) {
@@ -39,9 +40,8 @@ bool PointsAhead::claimable() const
     return claimed_ < released_ + chunkCount && walk_.inRange(unclaimedStart_);
 }
 
-PointsAhead::Chunk &PointsAhead::claim()
+void PointsAhead::claim(Chunk &chunk)
 {
-    Chunk &chunk = chunks_[claimed_ % chunkCount];
     ++claimed_;
     chunk.firsts.clear();
     chunk.counts.clear();
@@ -56,12 +56,10 @@ PointsAhead::Chunk &PointsAhead::claim()
         n = next;
     }
     unclaimedStart_ = n;
-    return chunk;
 }
 
-void PointsAhead::compute(Chunk &chunk) const
+void PointsAhead::compute(const Chunk &chunk, CurvePointF *out) const
 {
-    CurvePointF *out = chunk.points.data();
     for (std::size_t i = 0; i < chunk.firsts.size(); ++i) {
         curve::curvePoints(parameters_, static_cast<std::int32_t>(chunk.firsts[i]),
                            static_cast<std::int32_t>(walk_.step()), chunk.counts[i], drawLeftOffset_,
@@ -77,42 +75,53 @@ void PointsAhead::work()
         changed_.wait(lock, [this] { return stopping_ || claimable() || !walk_.inRange(unclaimedStart_); });
         if (stopping_ || !walk_.inRange(unclaimedStart_))
             return;
-        Chunk &chunk = claim();
+        const std::uint64_t number = claimed_;
+        Chunk &chunk = chunks_[number % chunkCount];
+        claim(chunk);
         lock.unlock();
-        compute(chunk);
+        compute(chunk, chunk.points.data());
         lock.lock();
-        chunk.ready = true;
-        changed_.notify_all();
+        chunk.done = number;
     }
 }
 
-PointsAhead::Chunk &PointsAhead::nextChunk()
+void PointsAhead::nextChunk()
 {
     std::unique_lock lock(mutex_);
     if (current_) {
-        current_->ready = false;
         ++released_;
         changed_.notify_all();
     }
-    Chunk &wanted = chunks_[released_ % chunkCount];
-    if (claimed_ == released_) {
-        Chunk &chunk = claim();
+    const std::uint64_t number = released_;
+    if (claimed_ == number) {
+        claim(own_);
         lock.unlock();
-        compute(chunk);
-        return chunk;
+        compute(own_, own_.points.data());
+        current_ = &own_;
+        currentPoints_ = own_.points.data();
+        return;
     }
-    changed_.wait(lock, [&wanted] { return wanted.ready; });
-    return wanted;
+    // Claimed by the second thread, so its batches stay as they are until
+    // the run releases it.
+    const Chunk &chunk = chunks_[number % chunkCount];
+    current_ = &chunk;
+    if (chunk.done == number) {
+        currentPoints_ = chunk.points.data();
+        return;
+    }
+    lock.unlock();
+    compute(chunk, own_.points.data());
+    currentPoints_ = own_.points.data();
 }
 
 const CurvePointF *PointsAhead::take()
 {
     if (!current_ || nextBatch_ == current_->firsts.size()) {
-        current_ = &nextChunk();
+        nextChunk();
         nextBatch_ = 0;
         nextPoint_ = 0;
     }
-    const CurvePointF *points = current_->points.data() + nextPoint_;
+    const CurvePointF *points = currentPoints_ + nextPoint_;
     nextPoint_ += current_->counts[nextBatch_];
     ++nextBatch_;
     return points;

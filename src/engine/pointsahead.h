@@ -14,9 +14,10 @@
 // thread, in the run's own batches, so that they come out exactly as the run
 // would compute them itself. The batches are grouped into chunks, of which
 // only a few exist at once: memory stays the same however long the drawing.
-// The run takes the batches in counter order; a chunk that the second thread
-// has not begun yet the run computes itself, so both threads share the
-// formula whenever setting the points is the quicker part.
+// The run takes the batches in counter order. It never waits: a chunk that
+// the second thread has not finished yet the run computes itself, so that a
+// busy processor makes the drawing no slower than without the thread, and
+// both threads share the formula whenever setting the points is quicker.
 class PointsAhead {
 public:
     PointsAhead(const CurveParameters &parameters, const CounterWalk &walk, std::int32_t drawLeftOffset,
@@ -29,20 +30,22 @@ public:
     const CurvePointF *take();
 
 private:
+    static constexpr std::uint64_t none = ~std::uint64_t(0);
     struct Chunk {
         std::vector<std::int64_t> firsts;
         std::vector<std::size_t> counts;
         std::vector<CurvePointF> points;
-        bool ready = false;
+        // The number of the chunk whose points `points` holds complete.
+        std::uint64_t done = none;
     };
     static constexpr std::size_t chunkCount = 3;
 
     // Both under the lock.
     bool claimable() const;
-    Chunk &claim();
-    void compute(Chunk &chunk) const;
+    void claim(Chunk &chunk);
+    void compute(const Chunk &chunk, CurvePointF *out) const;
     void work();
-    Chunk &nextChunk();
+    void nextChunk();
 
     const CurveParameters parameters_;
     const CounterWalk walk_;
@@ -58,10 +61,14 @@ private:
     std::uint64_t released_ = 0;
     bool stopping_ = false;
 
-    // The run's side: the chunk being taken and its next batch.
-    Chunk *current_ = nullptr;
+    // The run's side: the chunk being taken, where its points are, and its
+    // next batch. The run's own chunk holds what it computes itself, so that
+    // it never writes where the second thread may still be writing.
+    const Chunk *current_ = nullptr;
+    const CurvePointF *currentPoints_ = nullptr;
     std::size_t nextBatch_ = 0;
     std::size_t nextPoint_ = 0;
+    Chunk own_;
 
     std::thread worker_;
 };
