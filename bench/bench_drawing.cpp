@@ -4,8 +4,11 @@
 // (b) the same figure drawn by a headless drawing run onto a surface;
 // (c) the same figure drawn by "Draw" in a real window on the offscreen
 //     platform, which repaints and handles events at every checkpoint.
-// The ratios b/a and c/b show what the run and the window add.
+// The ratios b/a and c/b show what the run and the window add; a/bare
+// compares the formula with a bare loop of the same vector sines and cosines.
+// With the argument "formula" only the formula is measured.
 
+#include "barevector.h"
 #include "curve.h"
 #include "drawingrun.h"
 #include "form1.h"
@@ -17,6 +20,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
+#include <ctime>
 #include <functional>
 #include <vector>
 
@@ -32,6 +37,26 @@ double bestOf(int rounds, const std::function<void()> &work)
         const auto start = Clock::now();
         work();
         best = std::min(best, std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+double threadSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// The same in processor time of this thread, which other programs on a busy
+// machine do not lengthen: for work on one thread only.
+double bestOnThreadOf(int rounds, const std::function<void()> &work)
+{
+    double best = 1e300;
+    for (int i = 0; i < rounds; ++i) {
+        const double start = threadSeconds();
+        work();
+        best = std::min(best, threadSeconds() - start);
     }
     return best;
 }
@@ -52,30 +77,64 @@ struct Figure {
 
 volatile float sink;
 
-void measure(const Figure &figure)
+const QSize canvasSize(586, 466);
+
+CurveParameters figureParameters()
 {
-    const QSize size(586, 466);
-    const double width = size.width() * 15.0;
-    const double height = size.height() * 15.0;
     RandomSource random(1);
     CurveParameters parameters = curve::readCurveParameters(figureTexts());
-    curve::completeCurveParameters(parameters, width, height, 1, 1, random);
+    curve::completeCurveParameters(parameters, canvasSize.width() * 15.0, canvasSize.height() * 15.0, 1, 1,
+                                   random);
+    return parameters;
+}
+
+// The formula in the batches a drawing run asks for, the points between two
+// checkpoints, against the bare vector loop in the same batches; prints both
+// and returns the formula's time.
+double measureFormula(const Figure &figure, double points)
+{
+    const CurveParameters parameters = figureParameters();
+    const std::int32_t end = DrawingRun::counterEnd(figure.turns);
+    const auto step = static_cast<std::int32_t>(figure.stepSize);
+    std::vector<CurvePointF> batch(100);
+    const auto inBatches = [&](const std::function<void(std::int64_t, std::size_t)> &compute) {
+        return bestOnThreadOf(21, [&] {
+            float total = 0;
+            for (std::int64_t n = 0; n <= end; n += 100 * step) {
+                const auto count =
+                    static_cast<std::size_t>(std::min<std::int64_t>(100, (end - n) / step + 1));
+                compute(n, count);
+                total += batch[0].x + batch[count - 1].y;
+            }
+            sink = total;
+        });
+    };
+    const double formula = inBatches([&](std::int64_t n, std::size_t count) {
+        curve::curvePoints(parameters, static_cast<std::int32_t>(n), step, count, 50, 50, batch.data());
+    });
+    std::printf("  (a) formula, %s batches %8.2f Mpt/s %6.1f ns/pt\n",
+                curve::fastestBatchPath() == curve::BatchPath::Vector ? "four-wide" : "scalar",
+                points / formula / 1e6, formula / points * 1e9);
+    if (barevector::available()) {
+        const double bare = inBatches([&](std::int64_t n, std::size_t count) {
+            barevector::points(static_cast<double>(n), step, count, reinterpret_cast<float *>(batch.data()));
+        });
+        std::printf("      bare vector loop      %8.2f Mpt/s %6.1f ns/pt   a/bare %.2f\n",
+                    points / bare / 1e6, bare / points * 1e9, formula / bare);
+    }
+    return formula;
+}
+
+void measure(const Figure &figure, bool formulaOnly)
+{
+    const QSize size = canvasSize;
     const std::int32_t end = DrawingRun::counterEnd(figure.turns);
     const auto step = static_cast<std::int32_t>(figure.stepSize);
     const double points = static_cast<double>(end / step + 1);
-
-    // The formula in the batches a drawing run asks for: the points between
-    // two checkpoints.
-    std::vector<CurvePointF> batch(100);
-    const double formula = bestOf(5, [&] {
-        float total = 0;
-        for (std::int64_t n = 0; n <= end; n += 100 * step) {
-            const auto count = static_cast<std::size_t>(std::min<std::int64_t>(100, (end - n) / step + 1));
-            curve::curvePoints(parameters, static_cast<std::int32_t>(n), step, count, 50, 50, batch.data());
-            total += batch[0].x + batch[count - 1].y;
-        }
-        sink = total;
-    });
+    std::printf("%s, %.0f points\n", figure.name, points);
+    const double formula = measureFormula(figure, points);
+    if (formulaOnly)
+        return;
 
     DrawingSurface surface(size, 15);
     const double run = bestOf(5, [&] {
@@ -98,10 +157,6 @@ void measure(const Figure &figure)
     form.state().stepSize = figure.stepSize;
     const double window = bestOf(5, [&] { form.Command1_Click(); });
 
-    std::printf("%s, %.0f points\n", figure.name, points);
-    std::printf("  (a) formula, %s batches %8.2f Mpt/s %6.1f ns/pt\n",
-                curve::fastestBatchPath() == curve::BatchPath::Vector ? "four-wide" : "scalar",
-                points / formula / 1e6, formula / points * 1e9);
     std::printf("  (b) headless run          %8.2f Mpt/s %6.1f ns/pt   b/a %.2f\n", points / run / 1e6,
                 run / points * 1e9, run / formula);
     std::printf("  (c) Draw in the window    %8.2f Mpt/s %6.1f ns/pt   c/b %.2f\n", points / window / 1e6,
@@ -142,9 +197,11 @@ int main(int argc, char *argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    const bool formulaOnly = argc > 1 && std::strcmp(argv[1], "formula") == 0;
     QApplication application(argc, argv);
-    comparePaths();
-    measure({"default figure (1 turn)", 1, 100});
-    measure({"about one million points", 16, 100});
+    if (!formulaOnly)
+        comparePaths();
+    measure({"default figure (1 turn)", 1, 100}, formulaOnly);
+    measure({"about one million points", 16, 100}, formulaOnly);
     return 0;
 }

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -266,6 +267,68 @@ private slots:
         if (10000 % std::max<std::int64_t>(std::abs(step), 1) == 0 && checkpoints > 1)
             QVERIFY(std::fabs(bar.back().x1 - (6400 + 2138.81)) < 0.01);
         QCOMPARE(b.state.drawingActive, std::int16_t(0));
+    }
+
+    // Long drawings for an idle host have their points computed ahead on a
+    // second thread; points, colours, batches and checkpoints stay as the
+    // run computes them alone.
+    void pointsAheadChangeNothing_data()
+    {
+        QTest::addColumn<double>("stepSize");
+        QTest::addColumn<float>("turns");
+        QTest::addColumn<int>("randomColors");
+        QTest::addColumn<int>("stopAt");
+        QTest::addColumn<int>("endAt");
+
+        // 16 turns at step 100 are 1,005,313 points, just over the threshold.
+        QTest::newRow("just over, new pen at checkpoints") << 100.0 << 16.0f << 1 << 0 << 0;
+        QTest::newRow("random colours once") << 100.0 << 16.0f << 2 << 0 << 0;
+        QTest::newRow("stopped at a checkpoint") << 100.0 << 16.0f << 3 << 4321 << 0;
+        QTest::newRow("program ended at a checkpoint") << 100.0 << 16.0f << 1 << 0 << 77;
+        QTest::newRow("odd step, full batches") << 7.0 << 1.2f << 1 << 0 << 0;
+        QTest::newRow("backwards") << -93.0 << -15.0f << 1 << 0 << 0;
+    }
+
+    void pointsAheadChangeNothing()
+    {
+        QFETCH(double, stepSize);
+        QFETCH(float, turns);
+        QFETCH(int, randomColors);
+        QFETCH(int, stopAt);
+        QFETCH(int, endAt);
+        Bench alone;
+        Bench ahead;
+        ahead.host.idle = true;
+        for (Bench *b : {&alone, &ahead}) {
+            b->state.stepSize = stepSize;
+            b->state.turns = turns;
+            b->state.randomColors = static_cast<std::int16_t>(randomColors);
+            if (stopAt)
+                b->stopAt(stopAt);
+            if (endAt)
+                b->host.atYield[endAt] = [b] { b->log.programEnded = true; };
+            b->draw();
+        }
+        const std::uint64_t expected = DrawingRun::counterEnd(turns) / DrawingRun::counterStep(stepSize) + 1;
+        if (!stopAt && !endAt)
+            QCOMPARE(alone.canvas.pointCount, expected);
+        QVERIFY(expected > drawing::pointsAheadFrom);
+        QCOMPARE(ahead.canvas.pointCount, alone.canvas.pointCount);
+        QCOMPARE(ahead.host.yields, alone.host.yields);
+        QCOMPARE(ahead.log.callsAfterEnd, 0);
+        QCOMPARE(ahead.log.entries.size(), alone.log.entries.size());
+        for (std::size_t i = 0; i < alone.log.entries.size(); ++i) {
+            const Log::Entry &a = alone.log.entries[i];
+            const Log::Entry &b = ahead.log.entries[i];
+            QVERIFY2(a.kind == b.kind && a.value == b.value && a.color == b.color,
+                     qPrintable(QString("log entry %1 differs").arg(i)));
+        }
+        // Bit for bit, so that points that are not a number count too.
+        const auto &points = alone.canvas.points;
+        QCOMPARE(ahead.canvas.points.size(), points.size());
+        QCOMPARE(std::memcmp(ahead.canvas.points.data(), points.data(), points.size() * sizeof(CurvePointF)),
+                 0);
+        QVERIFY(ahead.canvas.pointColors == alone.canvas.pointColors);
     }
 
     // Drawings without a checkpoint and no pause would give "Stop Draw" no

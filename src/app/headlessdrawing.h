@@ -39,6 +39,7 @@ public:
     double panelLeft() const override { return 0; }
     double panelHeight() const override { return 0; }
     void processEvents() override {}
+    bool idleBetweenCheckpoints() const override { return true; }
     void wait(std::chrono::microseconds) override {}
     bool programEnded() const override { return false; }
 

@@ -21,7 +21,10 @@ bool available()
 
 namespace {
 
-__m256d absolute(__m256d value) { return _mm256_andnot_pd(_mm256_set1_pd(-0.0), value); }
+__m256d absolute(__m256d value)
+{
+    return _mm256_andnot_pd(_mm256_set1_pd(-0.0), value);
+}
 
 // (first - amplitude * second + |amplitude| + 1) * scale + offset, in the
 // order of the scalar formula.
@@ -56,36 +59,59 @@ void applyPowers(const CurveParameters &p, __m256d &a1, __m256d &a2, __m256d &b1
 
 } // namespace
 
+// Four-wide lanes handled per round: the arguments of all of them first, then
+// each vector function over its whole row, then the coordinates. The calls
+// then keep no constants alive across them, and every lane still sees the
+// same operations in the same order.
+constexpr std::size_t lanesPerRound = 16;
+
 void curvePoints(const CurveParameters &p, std::int32_t first, std::int32_t step, std::size_t count,
                  std::int32_t drawLeftOffset, std::int32_t drawTopOffset, CurvePointF *out)
 {
     const __m256d thousand = _mm256_set1_pd(1000.0);
     const __m256d lanes = _mm256_mul_pd(_mm256_set_pd(3, 2, 1, 0), _mm256_set1_pd(step));
+    __m256d a1[lanesPerRound];
+    __m256d a2[lanesPerRound];
+    __m256d b1[lanesPerRound];
+    __m256d b2[lanesPerRound];
     std::size_t i = 0;
-    for (; i + 4 <= count; i += 4) {
-        // Counter values stay exact in double precision.
-        const double base = static_cast<double>(first) + static_cast<double>(i) * step;
-        const __m256d n = _mm256_add_pd(_mm256_set1_pd(base), lanes);
-        const __m256d perMille = _mm256_div_pd(n, thousand);
-        __m256d a1 = _ZGVdN4v_cos(_mm256_mul_pd(_mm256_set1_pd(p.x.rotFactor),
-                                                _mm256_add_pd(perMille, _mm256_set1_pd(p.x.rotAngle))));
-        __m256d a2 = _ZGVdN4v_cos(
-            _mm256_mul_pd(_mm256_set1_pd(p.x.wstFactor),
-                          _mm256_add_pd(_mm256_div_pd(n, _mm256_set1_pd(p.x.freqDivisor)),
-                                        _mm256_set1_pd(p.x.wstAngle))));
-        __m256d b1 = _ZGVdN4v_sin(_mm256_mul_pd(_mm256_set1_pd(p.y.rotFactor),
-                                                _mm256_add_pd(perMille, _mm256_set1_pd(p.y.rotAngle))));
-        __m256d b2 = _ZGVdN4v_sin(
-            _mm256_mul_pd(_mm256_set1_pd(p.y.wstFactor),
-                          _mm256_add_pd(_mm256_div_pd(n, _mm256_set1_pd(p.y.freqDivisor)),
-                                        _mm256_set1_pd(p.y.wstAngle))));
-        if (!p.allPowersOne)
-            applyPowers(p, a1, a2, b1, b2);
-        const __m128 x = coordinate(a1, a2, p.x.amplitude, p.scaleX, drawLeftOffset);
-        const __m128 y = coordinate(b1, b2, p.y.amplitude, p.scaleY, drawTopOffset);
-        auto *target = reinterpret_cast<float *>(out + i);
-        _mm_storeu_ps(target, _mm_unpacklo_ps(x, y));
-        _mm_storeu_ps(target + 4, _mm_unpackhi_ps(x, y));
+    while (i + 4 <= count) {
+        const std::size_t left = (count - i) / 4;
+        const std::size_t round = left < lanesPerRound ? left : lanesPerRound;
+        for (std::size_t k = 0; k < round; ++k) {
+            // Counter values stay exact in double precision.
+            const double base = static_cast<double>(first) + static_cast<double>(i + 4 * k) * step;
+            const __m256d n = _mm256_add_pd(_mm256_set1_pd(base), lanes);
+            const __m256d perMille = _mm256_div_pd(n, thousand);
+            a1[k] = _mm256_mul_pd(_mm256_set1_pd(p.x.rotFactor),
+                                  _mm256_add_pd(perMille, _mm256_set1_pd(p.x.rotAngle)));
+            a2[k] = _mm256_mul_pd(_mm256_set1_pd(p.x.wstFactor),
+                                  _mm256_add_pd(_mm256_div_pd(n, _mm256_set1_pd(p.x.freqDivisor)),
+                                                _mm256_set1_pd(p.x.wstAngle)));
+            b1[k] = _mm256_mul_pd(_mm256_set1_pd(p.y.rotFactor),
+                                  _mm256_add_pd(perMille, _mm256_set1_pd(p.y.rotAngle)));
+            b2[k] = _mm256_mul_pd(_mm256_set1_pd(p.y.wstFactor),
+                                  _mm256_add_pd(_mm256_div_pd(n, _mm256_set1_pd(p.y.freqDivisor)),
+                                                _mm256_set1_pd(p.y.wstAngle)));
+        }
+        for (std::size_t k = 0; k < round; ++k)
+            a1[k] = _ZGVdN4v_cos(a1[k]);
+        for (std::size_t k = 0; k < round; ++k)
+            a2[k] = _ZGVdN4v_cos(a2[k]);
+        for (std::size_t k = 0; k < round; ++k)
+            b1[k] = _ZGVdN4v_sin(b1[k]);
+        for (std::size_t k = 0; k < round; ++k)
+            b2[k] = _ZGVdN4v_sin(b2[k]);
+        for (std::size_t k = 0; k < round; ++k) {
+            if (!p.allPowersOne)
+                applyPowers(p, a1[k], a2[k], b1[k], b2[k]);
+            const __m128 x = coordinate(a1[k], a2[k], p.x.amplitude, p.scaleX, drawLeftOffset);
+            const __m128 y = coordinate(b1[k], b2[k], p.y.amplitude, p.scaleY, drawTopOffset);
+            auto *target = reinterpret_cast<float *>(out + i + 4 * k);
+            _mm_storeu_ps(target, _mm_unpacklo_ps(x, y));
+            _mm_storeu_ps(target + 4, _mm_unpackhi_ps(x, y));
+        }
+        i += 4 * round;
     }
     for (; i < count; ++i) {
         const auto n = static_cast<std::int32_t>(first + static_cast<std::int64_t>(i) * step);

@@ -29,6 +29,9 @@ public:
 
     // Handles every pending event of the window.
     virtual void processEvents() = 0;
+    // True when handling events never changes anything, so that a drawing
+    // may compute its points ahead of the checkpoints.
+    virtual bool idleBetweenCheckpoints() const { return false; }
     // Waits without handling events.
     virtual void wait(std::chrono::microseconds duration) = 0;
     // True once the program has been told to end: a run then stops at once

@@ -1,11 +1,13 @@
 #include "drawingrun.h"
 
+#include "counterwalk.h"
 #include "curve.h"
 #include "numbers.h"
+#include "pointsahead.h"
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
+#include <optional>
 #include <vector>
 
 namespace drawing {
@@ -26,22 +28,20 @@ void clearProgressBar(Canvas &canvas, double panelLeft, double panelHeight, colo
 
 } // namespace drawing
 
-namespace {
-
-// Points between two checkpoints share colour and placement, so they are
-// computed first and set on the surface together.
-constexpr std::size_t batchLimit = 16384;
-
-} // namespace
-
 DrawingRun::DrawingRun(FormState &state, DrawingHost &host, Canvas &canvas, RandomSource &random)
     : state_(state), host_(host), canvas_(canvas), random_(random)
 {
 }
 
-std::int32_t DrawingRun::counterEnd(float turns) { return numbers::clampToInt32(turns * drawing::counterPerTurn); }
+std::int32_t DrawingRun::counterEnd(float turns)
+{
+    return numbers::clampToInt32(turns * drawing::counterPerTurn);
+}
 
-std::int32_t DrawingRun::counterStep(double stepSize) { return numbers::clampToInt32(stepSize); }
+std::int32_t DrawingRun::counterStep(double stepSize)
+{
+    return numbers::clampToInt32(stepSize);
+}
 
 std::chrono::microseconds DrawingRun::pauseRound(std::int32_t autoRunDelay)
 {
@@ -97,25 +97,17 @@ bool DrawingRun::drawOnce()
     const bool newPenAtCheckpoints = r > 0 && r % 2 == 1;
     keepRecipe(parameters, newPenAtCheckpoints);
 
-    const std::int64_t end = counterEnd(state_.turns);
-    const std::int64_t step = counterStep(state_.stepSize);
-    constexpr std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
-    constexpr std::int64_t highest = std::numeric_limits<std::int32_t>::max();
-
-    // The counter stays a 32-bit value: a step that would leave the range
-    // ends the drawing.
-    const auto inRange = [&](std::int64_t n) {
-        return n >= lowest && n <= highest && (step >= 0 ? n <= end : n >= end);
-    };
-    const auto spacingRemainder = [](std::int64_t value) {
-        const std::int64_t r = value % drawing::checkpointSpacing;
-        return r < 0 ? r + drawing::checkpointSpacing : r;
-    };
-    const std::int64_t stepRemainder = spacingRemainder(step);
-    std::vector<CurvePointF> batch(batchLimit);
+    const CounterWalk walk(counterEnd(state_.turns), counterStep(state_.stepSize),
+                           drawing::checkpointSpacing);
+    // A host that handles nothing between checkpoints cannot change the
+    // placement during the drawing, so a long one is computed ahead.
+    std::optional<PointsAhead> ahead;
+    if (host_.idleBetweenCheckpoints() && walk.pointCount() > drawing::pointsAheadFrom)
+        ahead.emplace(parameters, walk, state_.drawLeftOffset, state_.drawTopOffset);
+    std::vector<CurvePointF> batch(ahead ? 0 : CounterWalk::batchLimit);
     std::int64_t n = 0;
     checkpointSeen_ = false;
-    while (inRange(n)) {
+    while (walk.inRange(n)) {
         if (n % drawing::checkpointSpacing == 0) {
             checkpointSeen_ = true;
             if (newPenAtCheckpoints)
@@ -136,20 +128,16 @@ bool DrawingRun::drawOnce()
             }
         }
         // The points up to the next checkpoint share colour and placement.
-        // Counting the remainder along avoids a division per point.
-        std::size_t count = 1;
-        std::int64_t next = n + step;
-        std::int64_t remainder = spacingRemainder(next);
-        while (count < batchLimit && remainder != 0 && inRange(next)) {
-            ++count;
-            next += step;
-            remainder += stepRemainder;
-            if (remainder >= drawing::checkpointSpacing)
-                remainder -= drawing::checkpointSpacing;
-        }
-        curve::curvePoints(parameters, static_cast<std::int32_t>(n), static_cast<std::int32_t>(step), count,
-                           state_.drawLeftOffset, state_.drawTopOffset, batch.data());
-        canvas_.psetMany(batch.data(), count, state_.foregroundColor);
+        std::int64_t next = 0;
+        const std::size_t count = walk.batchAt(n, next);
+        const CurvePointF *points = batch.data();
+        if (ahead)
+            points = ahead->take();
+        else
+            curve::curvePoints(parameters, static_cast<std::int32_t>(n),
+                               static_cast<std::int32_t>(walk.step()), count, state_.drawLeftOffset,
+                               state_.drawTopOffset, batch.data());
+        canvas_.psetMany(points, count, state_.foregroundColor);
         n = next;
     }
     return true;

@@ -46,6 +46,9 @@ namespace drawing {
 
 inline constexpr std::int32_t checkpointSpacing = 10000;
 inline constexpr double counterPerTurn = 6283200;
+// Drawings of more points than this have them computed ahead on a second
+// thread when the host allows it.
+inline constexpr std::uint64_t pointsAheadFrom = 1000000;
 
 // A colour of three uniform random components, drawn red, green, blue.
 colors::Color randomColor(RandomSource &random);

@@ -1,5 +1,6 @@
 #include "drawingsurface.h"
 
+#include "bmpfile.h"
 #include "fileopen.h"
 #include "rasterop.h"
 #include "safesave.h"
@@ -425,6 +426,8 @@ QImage DrawingSurface::image() const
 
 std::optional<Failure> DrawingSurface::saveImage(const QString &path, const char *format) const
 {
+    if (qstricmp(format, "BMP") == 0)
+        return bmpfile::write(path, image());
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);

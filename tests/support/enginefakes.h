@@ -149,6 +149,8 @@ public:
     bool running = false;
     int yields = 0;
     int waits = 0;
+    // Says that nothing changes between checkpoints, as a headless host does.
+    bool idle = false;
     // Actions run inside the k-th yield (counting from 1), as handlers run
     // by the event loop would.
     std::map<int, std::function<void()>> atYield;
@@ -217,6 +219,7 @@ public:
         if (const auto action = atYield.find(yields); action != atYield.end())
             action->second();
     }
+    bool idleBetweenCheckpoints() const override { return idle; }
     void wait(std::chrono::microseconds duration) override
     {
         log_.touch();

@@ -1,0 +1,16 @@
+#include "rendercommand.h"
+
+#include <QCoreApplication>
+
+// The command line alone, linked to Qt's core and image code only: it starts
+// without loading the libraries of widgets and printing.
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return rendercommand::run(arguments, out, err);
+}
