@@ -28,6 +28,7 @@ namespace headless {
 void drawFigure(DrawingSurface &surface, const ParameterTexts &texts, colors::Color foreground,
                 colors::Color background, std::uint64_t seed)
 {
+    surface.setOneImage(true);
     surface.setAutoRedraw(true);
     FormState state;
     state.foregroundColor = foreground;
