@@ -58,6 +58,12 @@ QImage screen(const DrawingSurface &surface)
     return surface.screenImage().copy(QRect(QPoint(0, 0), surface.size()));
 }
 
+// The whole screen image of the client area, in device pixels.
+QImage deviceScreen(const DrawingSurface &surface)
+{
+    return surface.screenImage().copy(QRect(QPoint(0, 0), surface.deviceSize()));
+}
+
 std::vector<QPoint> differences(const QImage &a, const QImage &b)
 {
     std::vector<QPoint> points;
@@ -358,6 +364,177 @@ private slots:
         DrawingSurface dot(QSize(40, 30));
         dot.line(x, y, x, y, colors::yellow);
         COMPARE_IMAGES(screen(dot), want);
+    }
+
+    // On a high-density screen a point lights the one device pixel that
+    // holds its position, not a block of them.
+    void pointsLandOnDevicePixels_data()
+    {
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<float>("x");
+        QTest::addColumn<float>("y");
+        QTest::addColumn<QPoint>("expected");
+        QTest::newRow("2: 150, 300") << 2.0 << 150.f << 300.f << QPoint(20, 40);
+        QTest::newRow("2: odd pixels") << 2.0 << 157.5f << 22.5f << QPoint(21, 3);
+        QTest::newRow("2: just short of a pixel") << 2.0 << 7.4f << 14.9f << QPoint(0, 1);
+        QTest::newRow("2: last pixel") << 2.0 << 599.f << 449.f << QPoint(79, 59);
+        QTest::newRow("1.5") << 1.5 << 25.f << 35.f << QPoint(2, 3);
+        QTest::newRow("3") << 3.0 << 10.f << 15.f << QPoint(2, 3);
+    }
+    void pointsLandOnDevicePixels()
+    {
+        QFETCH(double, ratio);
+        QFETCH(float, x);
+        QFETCH(float, y);
+        QFETCH(QPoint, expected);
+        const QSize device(static_cast<int>(std::ceil(40 * ratio)), static_cast<int>(std::ceil(30 * ratio)));
+        QImage want = filled(device, colors::black);
+        put(want, expected.x(), expected.y(), colors::yellow);
+        const auto drawn = [&](auto draw) {
+            DrawingSurface canvas(QSize(40, 30));
+            canvas.setDevicePixelRatio(ratio);
+            draw(canvas);
+            return deviceScreen(canvas);
+        };
+        COMPARE_IMAGES(drawn([&](DrawingSurface &c) { c.pset(x, y, colors::yellow); }), want);
+        const CurvePointF points[] = {{x, y}, {x, y}};
+        COMPARE_IMAGES(drawn([&](DrawingSurface &c) {
+                           c.setDrawMode(15);
+                           c.psetMany(points, 2, colors::yellow);
+                       }),
+                       want);
+        COMPARE_IMAGES(drawn([&](DrawingSurface &c) { c.line(x, y, x, y, colors::yellow); }), want);
+    }
+
+    // A pen covers as many pixels of the client area as it is wide; the
+    // finest pen stays one device pixel.
+    void penCoversLogicalPixels_data()
+    {
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("devicePixels");
+        QTest::newRow("2, width 1") << 2.0 << 1 << 1;
+        QTest::newRow("2, width 2") << 2.0 << 2 << 4;
+        QTest::newRow("2, width 3") << 2.0 << 3 << 6;
+        QTest::newRow("2, width 5") << 2.0 << 5 << 10;
+        QTest::newRow("1.5, width 3") << 1.5 << 3 << 5;
+        QTest::newRow("1.25, width 2") << 1.25 << 2 << 3;
+    }
+    void penCoversLogicalPixels()
+    {
+        QFETCH(double, ratio);
+        QFETCH(int, width);
+        QFETCH(int, devicePixels);
+        DrawingSurface canvas(QSize(40, 40));
+        canvas.setDevicePixelRatio(ratio);
+        canvas.setDrawWidth(width);
+        QCOMPARE(canvas.drawWidth(), width);
+        QCOMPARE(canvas.penPixels(), devicePixels);
+        const QImage before = deviceScreen(canvas);
+        canvas.pset(tw(20), tw(20), colors::white);
+        const QRect dot = bounds(differences(deviceScreen(canvas), before));
+        QCOMPARE(dot.size(), QSize(devicePixels, devicePixels));
+        const int at = static_cast<int>(20 * ratio);
+        QVERIFY2(dot.contains(QPoint(at, at)), "the dot misses its point");
+
+        DrawingSurface line(QSize(60, 40));
+        line.setDevicePixelRatio(ratio);
+        line.setDrawWidth(width);
+        line.line(tw(10), tw(20), tw(50), tw(20), colors::white);
+        QCOMPARE(imagecheck::count(deviceScreen(line), Qt::white, QRect(60, 0, 1, 80)), devicePixels);
+    }
+
+    // Dashes and gaps keep their length on the screen.
+    void stylesKeepTheirLength()
+    {
+        for (int style = 1; style <= 4; ++style) {
+            DrawingSurface plain(QSize(100, 3));
+            plain.setDrawStyle(style);
+            plain.line(tw(0), tw(1), tw(99), tw(1), colors::white);
+            DrawingSurface dense(QSize(100, 3));
+            dense.setDevicePixelRatio(2);
+            dense.setDrawStyle(style);
+            dense.line(tw(0), tw(1), tw(99), tw(1), colors::white);
+            const QImage row = screen(plain);
+            const QImage denseRow = deviceScreen(dense);
+            for (int x = 0; x < 198; ++x)
+                QVERIFY2(denseRow.pixel(x, 2) == row.pixel(x / 2, 1),
+                         qPrintable(QStringLiteral("style %1, device pixel %2").arg(style).arg(x)));
+        }
+    }
+
+    void savedImageHasDevicePixels()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("drawing.bmp"));
+        DrawingSurface canvas(QSize(37, 23));
+        canvas.setDevicePixelRatio(2);
+        canvas.setAutoRedraw(true);
+        canvas.setBackColor(colors::rgb(0, 0, 90));
+        canvas.setDrawWidth(3);
+        canvas.line(tw(1), tw(2), tw(33), tw(20), colors::rgb(250, 1, 128));
+        canvas.setDrawWidth(1);
+        canvas.pset(7.5f, 7.5f, colors::white);
+        QCOMPARE(canvas.image().size(), QSize(74, 46));
+        QCOMPARE(canvas.image().devicePixelRatio(), 2.0);
+        QVERIFY(!canvas.saveImage(path));
+        QImage saved;
+        QVERIFY(saved.load(path, "BMP"));
+        COMPARE_IMAGES(saved.convertToFormat(QImage::Format_RGB32), canvas.image());
+        QCOMPARE(saved.pixel(1, 1), colors::toPixel(colors::white));
+        QCOMPARE(saved.pixel(0, 0), colors::toPixel(colors::rgb(0, 0, 90)));
+    }
+
+    // Moved to a denser screen, the drawing keeps its place and size.
+    void newRatioScalesDrawing()
+    {
+        DrawingSurface canvas(QSize(30, 20));
+        paintBusyBackground(canvas);
+        const QImage before = canvas.image();
+        canvas.setDevicePixelRatio(2);
+        QCOMPARE(canvas.size(), QSize(30, 20));
+        QCOMPARE(canvas.deviceSize(), QSize(60, 40));
+        const QImage doubled = before.scaled(60, 40);
+        COMPARE_IMAGES(canvas.image(), doubled);
+        COMPARE_IMAGES(deviceScreen(canvas), doubled);
+        canvas.setDevicePixelRatio(0);
+        canvas.setDevicePixelRatio(std::numeric_limits<double>::quiet_NaN());
+        canvas.setDevicePixelRatio(1e6);
+        QCOMPARE(canvas.devicePixelRatio(), 2.0);
+    }
+
+    // With one image, everything drawn is kept whatever AutoRedraw says, and
+    // the image is handed out without a copy.
+    void oneImageIsKeptAndShared()
+    {
+        const auto draw = [](DrawingSurface &canvas) {
+            canvas.setBackColor(colors::rgb(0, 0, 90));
+            canvas.cls();
+            canvas.pset(tw(4), tw(5), colors::white);
+            canvas.setDrawWidth(3);
+            canvas.line(tw(1), tw(2), tw(33), tw(20), colors::yellow);
+            const CurvePointF points[] = {{tw(7), tw(15)}, {tw(30), tw(3)}};
+            canvas.psetMany(points, 2, colors::white);
+        };
+        DrawingSurface two(QSize(40, 30));
+        two.setAutoRedraw(true);
+        draw(two);
+        DrawingSurface one(QSize(40, 30));
+        one.setOneImage(true);
+        QVERIFY(one.oneImage());
+        draw(one);
+        COMPARE_IMAGES(one.image(), two.image());
+        COMPARE_IMAGES(deviceScreen(one), two.image());
+        QCOMPARE(one.image().constBits(), one.screenImage().constBits());
+
+        one.cls();
+        VERIFY_FILLED(one.image(), QColor(0, 0, 90));
+
+        one.pset(tw(1), tw(1), colors::white);
+        const QImage kept = one.image();
+        one.setOneImage(false);
+        one.pset(tw(2), tw(2), colors::white);
+        COMPARE_IMAGES(one.image(), kept);
     }
 
     void conversions()

@@ -57,6 +57,8 @@ std::optional<QString> refusal(const Recipe &recipe)
 Recipe draw(DrawingSurface &surface, const Job &job)
 {
     const Recipe &r = job.recipe;
+    // Nothing shows the surface, so the drawing needs one image only.
+    surface.setOneImage(true);
     surface.setTwipsPerPixel(job.twipsPerPixel);
     surface.resize(job.size);
     surface.setAutoRedraw(true);

@@ -15,6 +15,7 @@ CanvasWidget::CanvasWidget(DrawingSurface &surface, QWidget *parent) : QWidget(p
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAttribute(Qt::WA_NoSystemBackground);
+    followDevicePixelRatio();
     frameTimer_.setSingleShot(true);
     connect(&frameTimer_, &QTimer::timeout, this, &CanvasWidget::flushPending);
     // The surface may outlive the widget; a dead widget hears nothing.
@@ -25,9 +26,17 @@ CanvasWidget::CanvasWidget(DrawingSurface &surface, QWidget *parent) : QWidget(p
     sinceFlush_.start();
 }
 
+void CanvasWidget::followDevicePixelRatio()
+{
+    surface_.setDevicePixelRatio(devicePixelRatioF());
+}
+
 void CanvasWidget::surfaceChanged(const QRect &rect)
 {
-    pending_ += rect;
+    // The surface counts device pixels, the widget its own.
+    const double ratio = surface_.devicePixelRatio();
+    pending_ += QRectF(rect.x() / ratio, rect.y() / ratio, rect.width() / ratio, rect.height() / ratio)
+                    .toAlignedRect();
     // Even when a frame is due, the flush waits for the event loop, so that
     // every change made before then joins the same repaint.
     if (!frameTimer_.isActive())
@@ -53,15 +62,23 @@ void CanvasWidget::repaintPending()
     }
 }
 
+// Moved to a screen of another density, the window is painted anew; the
+// surface takes the new resolution first.
 void CanvasWidget::paintEvent(QPaintEvent *event)
 {
+    followDevicePixelRatio();
     QPainter painter(this);
-    const QRect dirty = event->rect();
-    painter.drawImage(dirty, surface_.screenImage(), dirty);
+    const QImage &image = surface_.screenImage();
+    const double ratio = surface_.devicePixelRatio();
+    for (const QRect &dirty : event->region())
+        painter.drawImage(
+            QRectF(dirty), image,
+            QRectF(dirty.x() * ratio, dirty.y() * ratio, dirty.width() * ratio, dirty.height() * ratio));
 }
 
 void CanvasWidget::resizeEvent(QResizeEvent *event)
 {
+    followDevicePixelRatio();
     surface_.resize(size());
     QWidget::resizeEvent(event);
 }

@@ -9,7 +9,8 @@
 
 // Shows a drawing surface as the window's client area and reports the mouse
 // on it in twips. Repaints cover only what changed, and at most one of them
-// happens per display frame however often the surface changes.
+// happens per display frame however often the surface changes. The surface
+// draws at the resolution of the screen the widget is on.
 class CanvasWidget : public QWidget {
     Q_OBJECT
 public:
@@ -17,6 +18,8 @@ public:
 
     // Paints what changed right now, without waiting for the event loop.
     void repaintPending();
+    // Gives the surface the device pixel ratio of the widget's screen.
+    void followDevicePixelRatio();
 
 signals:
     void mousePressed(float x, float y);

@@ -9,12 +9,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
-#include <QPainter>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -83,6 +83,22 @@ double penOffset(int width)
     return width % 2 == 0 ? 0.5 : 0.0;
 }
 
+// Copies what fits of `source` into the top-left corner of `target`, pixel
+// for pixel; both hold 32-bit pixels.
+void copyCorner(QImage &target, const QImage &source)
+{
+    const int width = std::min(target.width(), source.width());
+    const int height = std::min(target.height(), source.height());
+    for (int y = 0; y < height; ++y)
+        std::memcpy(target.scanLine(y), source.constScanLine(y), static_cast<std::size_t>(width) * 4);
+}
+
+QSize scaledSize(QSize pixels, double ratio)
+{
+    return QSize(static_cast<int>(std::ceil(pixels.width() * ratio)),
+                 static_cast<int>(std::ceil(pixels.height() * ratio)));
+}
+
 // Qt's image reader decodes no image beyond 128 MB by default, and the pixels
 // of a bitmap take no more room in its file than in the image: a larger file
 // is no picture that can be loaded, and reading on from a device without an
@@ -110,15 +126,45 @@ private:
 
 } // namespace
 
-DrawingSurface::DrawingSurface(QSize pixels, double twipsPerPixel) : twipsPerPixel_(twipsPerPixel)
+DrawingSurface::DrawingSurface(QSize pixels, double twipsPerPixel)
+    : twipsPerPixel_(twipsPerPixel), twipsPerDevicePixel_(twipsPerPixel)
 {
     resize(pixels);
 }
 
 void DrawingSurface::setTwipsPerPixel(double twips)
 {
-    if (twips > 0 && std::isfinite(twips))
+    if (twips > 0 && std::isfinite(twips)) {
         twipsPerPixel_ = twips;
+        twipsPerDevicePixel_ = twips / ratio_;
+    }
+}
+
+void DrawingSurface::setDevicePixelRatio(double ratio)
+{
+    // A ratio beyond any screen's would only ask for giant images.
+    if (!(ratio > 0 && ratio <= 16) || ratio == ratio_)
+        return;
+    const double scale = ratio / ratio_;
+    ratio_ = ratio;
+    twipsPerDevicePixel_ = twipsPerPixel_ / ratio;
+    const QSize device = deviceSize();
+    for (QImage *image : {&screen_, &persistent_}) {
+        if (image == &persistent_ && oneImage_)
+            break;
+        const QSize scaled = scaledSize(image->size(), scale).expandedTo(device);
+        if (blank_)
+            *image = QImage(scaled, QImage::Format_RGB32);
+        else
+            *image = image->scaled(scaled, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+        image->setDevicePixelRatio(ratio);
+    }
+    changed(screen_.rect());
+}
+
+QSize DrawingSurface::deviceSize() const
+{
+    return scaledSize(size_, ratio_);
 }
 
 int DrawingSurface::toPixels(double twips) const
@@ -131,38 +177,71 @@ int DrawingSurface::toPixels(double twips) const
 
 void DrawingSurface::resize(QSize pixels)
 {
-    pixels = pixels.expandedTo(QSize(1, 1));
-    size_ = pixels;
-    if (screen_.width() >= pixels.width() && screen_.height() >= pixels.height())
+    size_ = pixels.expandedTo(QSize(1, 1));
+    const QSize device = deviceSize();
+    if (screen_.width() >= device.width() && screen_.height() >= device.height())
         return;
-    const QSize grown = pixels.expandedTo(screen_.size());
+    const QSize grown = device.expandedTo(screen_.size());
     for (QImage *image : {&screen_, &persistent_}) {
+        if (image == &persistent_ && oneImage_)
+            break;
         QImage larger(grown, QImage::Format_RGB32);
-        fill(larger);
-        if (!image->isNull()) {
-            QPainter painter(&larger);
-            painter.setCompositionMode(QPainter::CompositionMode_Source);
-            painter.drawImage(0, 0, *image);
+        larger.setDevicePixelRatio(ratio_);
+        if (!blank_) {
+            fill(larger);
+            copyCorner(larger, *image);
         }
         *image = larger;
     }
 }
 
-void DrawingSurface::fill(QImage &image) const
+void DrawingSurface::setOneImage(bool one)
 {
-    image.fill(colors::toPixel(backColor_));
-    if (!picture_.isNull()) {
-        QPainter painter(&image);
-        painter.drawImage(0, 0, picture_);
+    if (one == oneImage_)
+        return;
+    oneImage_ = one;
+    if (one) {
+        persistent_ = QImage();
+    } else {
+        persistent_ = blank_ ? QImage(screen_.size(), QImage::Format_RGB32) : screen_.copy();
+        persistent_.setDevicePixelRatio(ratio_);
     }
 }
 
+// The picture lies at the top left, one of its pixels to a device pixel, so
+// that a saved drawing loads back exactly as it was.
+void DrawingSurface::fill(QImage &image) const
+{
+    image.fill(colors::toPixel(backColor_));
+    if (!picture_.isNull())
+        copyCorner(image, picture_);
+}
+
+void DrawingSurface::settle() const
+{
+    if (!blank_)
+        return;
+    blank_ = false;
+    fill(screen_);
+    if (!oneImage_)
+        fill(persistent_);
+}
+
+// Every image that is cleared holds just the background until drawn on, and
+// the background changes only together with all images.
 void DrawingSurface::paintBackground(bool persistentToo)
 {
-    fill(screen_);
-    if (persistentToo)
-        fill(persistent_);
+    if (persistentToo || oneImage_)
+        blank_ = true;
+    else if (!blank_)
+        fill(screen_);
     changed(screen_.rect());
+}
+
+const QImage &DrawingSurface::screenImage() const
+{
+    settle();
+    return screen_;
 }
 
 void DrawingSurface::setBackColor(colors::Color color)
@@ -174,6 +253,13 @@ void DrawingSurface::setBackColor(colors::Color color)
 void DrawingSurface::setDrawWidth(int width)
 {
     drawWidth_ = std::max(1, width);
+}
+
+int DrawingSurface::penPixels() const
+{
+    if (drawWidth_ == 1)
+        return 1;
+    return static_cast<int>(std::clamp(std::lround(drawWidth_ * ratio_), 2L, 1L << 20));
 }
 
 void DrawingSurface::setDrawMode(int mode)
@@ -205,22 +291,20 @@ void DrawingSurface::changed(const QRect &rect)
         listener_(rect);
 }
 
-// Sets the dot of the pen's width centred on pixel (cx, cy) in every image
-// that receives drawing; each pixel of the dot is combined once.
-void DrawingSurface::applyDot(int cx, int cy, std::uint32_t pen, QRect &dirty)
+// Sets the dot `width` device pixels across centred on pixel (cx, cy) in
+// every image that receives drawing; each pixel of the dot is combined once.
+void DrawingSurface::applyDot(int cx, int cy, int width, std::uint32_t pen, QRect &dirty)
 {
-    const int width = screen_.width();
-    const int height = screen_.height();
-    const double reach = drawWidth_ / 2.0;
-    const double offset = penOffset(drawWidth_);
-    const int left = std::max(0, cx - drawWidth_ / 2);
-    const int right = std::min(width - 1, cx + (drawWidth_ - 1) / 2);
-    const int top = std::max(0, cy - drawWidth_ / 2);
-    const int bottom = std::min(height - 1, cy + (drawWidth_ - 1) / 2);
+    const double reach = width / 2.0;
+    const double offset = penOffset(width);
+    const int left = std::max(0, cx - width / 2);
+    const int right = std::min(screen_.width() - 1, cx + (width - 1) / 2);
+    const int top = std::max(0, cy - width / 2);
+    const int bottom = std::min(screen_.height() - 1, cy + (width - 1) / 2);
     if (left > right || top > bottom)
         return;
     for (QImage *image : {&screen_, &persistent_}) {
-        if (image == &persistent_ && !autoRedraw_)
+        if (image == &persistent_ && !drawsPersistent())
             break;
         for (int y = top; y <= bottom; ++y) {
             auto *row = reinterpret_cast<std::uint32_t *>(image->scanLine(y));
@@ -245,9 +329,9 @@ template <typename Combine>
 void DrawingSurface::plotPixels(const CurvePointF *points, std::size_t count, Combine combine)
 {
     auto *screen = reinterpret_cast<std::uint32_t *>(screen_.bits());
-    auto *persistent = autoRedraw_ ? reinterpret_cast<std::uint32_t *>(persistent_.bits()) : nullptr;
+    auto *persistent = drawsPersistent() ? reinterpret_cast<std::uint32_t *>(persistent_.bits()) : nullptr;
     const qsizetype stride = screen_.bytesPerLine() / 4;
-    const double twips = twipsPerPixel_;
+    const double twips = twipsPerDevicePixel_;
     const int widthPixels = screen_.width();
     const int heightPixels = screen_.height();
     const double width = widthPixels;
@@ -293,8 +377,10 @@ void DrawingSurface::plotPixels(const CurvePointF *points, std::size_t count, Co
 
 void DrawingSurface::psetMany(const CurvePointF *points, std::size_t count, colors::Color color)
 {
+    settle();
     const std::uint32_t pen = colors::toPixel(color);
-    if (drawWidth_ == 1) {
+    const int dot = penPixels();
+    if (dot == 1) {
         // The common case, kept tight: one pixel per point, and the plain
         // copy mode without the general combination.
         if (drawMode_ == rasterop::CopyPen)
@@ -308,14 +394,14 @@ void DrawingSurface::psetMany(const CurvePointF *points, std::size_t count, colo
 
     const double width = screen_.width();
     const double height = screen_.height();
-    const double margin = drawWidth_;
+    const double margin = dot;
     QRect dirty;
     for (std::size_t i = 0; i < count; ++i) {
-        const double px = std::floor(points[i].x / twipsPerPixel_);
-        const double py = std::floor(points[i].y / twipsPerPixel_);
+        const double px = std::floor(points[i].x / twipsPerDevicePixel_);
+        const double py = std::floor(points[i].y / twipsPerDevicePixel_);
         if (!(px >= -margin && px < width + margin && py >= -margin && py < height + margin))
             continue;
-        applyDot(static_cast<int>(px), static_cast<int>(py), pen, dirty);
+        applyDot(static_cast<int>(px), static_cast<int>(py), dot, pen, dirty);
     }
     changed(dirty);
 }
@@ -324,25 +410,27 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
 {
     if (drawStyle_ == 5 && drawWidth_ == 1)
         return;
-    double ax = std::floor(x1 / twipsPerPixel_);
-    double ay = std::floor(y1 / twipsPerPixel_);
-    double bx = std::floor(x2 / twipsPerPixel_);
-    double by = std::floor(y2 / twipsPerPixel_);
+    double ax = std::floor(x1 / twipsPerDevicePixel_);
+    double ay = std::floor(y1 / twipsPerDevicePixel_);
+    double bx = std::floor(x2 / twipsPerDevicePixel_);
+    double by = std::floor(y2 / twipsPerDevicePixel_);
     if (!std::isfinite(ax) || !std::isfinite(ay) || !std::isfinite(bx) || !std::isfinite(by))
         return;
+    settle();
+    const int dot = penPixels();
     // A wide pen covers pixels up to half its width beyond the segment, so it
     // is clipped to the image grown by that much.
-    const double margin = drawWidth_ > 1 ? drawWidth_ : 0;
+    const double margin = dot > 1 ? dot : 0;
     if (!clipSegment(ax, ay, bx, by, -margin, -margin, screen_.width() - 1 + margin,
                      screen_.height() - 1 + margin))
         return;
     const std::uint32_t pen = colors::toPixel(color);
 
-    if (drawWidth_ > 1) {
+    if (dot > 1) {
         // Every pixel whose centre lies within half the pen width of the
         // segment, each combined once so that inverting twice restores.
-        const double reach = drawWidth_ / 2.0;
-        const double offset = penOffset(drawWidth_);
+        const double reach = dot / 2.0;
+        const double offset = penOffset(dot);
         const int left = std::max(0, static_cast<int>(std::floor(std::min(ax, bx) - reach)));
         const int right =
             std::min(screen_.width() - 1, static_cast<int>(std::ceil(std::max(ax, bx) + reach)));
@@ -355,7 +443,7 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
         const double dy = by - ay;
         const double lengthSquared = dx * dx + dy * dy;
         for (QImage *image : {&screen_, &persistent_}) {
-            if (image == &persistent_ && !autoRedraw_)
+            if (image == &persistent_ && !drawsPersistent())
                 break;
             for (int y = top; y <= bottom; ++y) {
                 auto *row = reinterpret_cast<std::uint32_t *>(image->scanLine(y));
@@ -386,14 +474,18 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
     int error = spanX + spanY;
 
     const std::vector<int> &pattern = stylePatterns[static_cast<std::size_t>(drawStyle_)];
+    // Dashes and gaps are as long as on an ordinary screen.
+    const auto runLength = [&pattern, ratio = ratio_](std::size_t run) {
+        return std::max(1, static_cast<int>(std::lround(pattern[run] * ratio)));
+    };
     std::size_t run = 0;
-    int leftInRun = pattern.empty() ? 0 : pattern[0];
+    int leftInRun = pattern.empty() ? 0 : runLength(0);
     QRect dirty;
     for (;;) {
         const bool on = pattern.empty() || run % 2 == 0;
         if (on) {
             for (QImage *image : {&screen_, &persistent_}) {
-                if (image == &persistent_ && !autoRedraw_)
+                if (image == &persistent_ && !drawsPersistent())
                     break;
                 auto *row = reinterpret_cast<std::uint32_t *>(image->scanLine(y));
                 row[x] = rasterop::combine(drawMode_, pen, row[x]);
@@ -402,7 +494,7 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
         }
         if (!pattern.empty() && --leftInRun == 0) {
             run = (run + 1) % pattern.size();
-            leftInRun = pattern[run];
+            leftInRun = runLength(run);
         }
         if (x == endX && y == endY)
             break;
@@ -421,7 +513,10 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
 
 QImage DrawingSurface::image() const
 {
-    return persistent_.copy(QRect(QPoint(0, 0), size_));
+    settle();
+    const QImage &kept = oneImage_ ? screen_ : persistent_;
+    const QSize device = deviceSize();
+    return kept.size() == device ? kept : kept.copy(QRect(QPoint(0, 0), device));
 }
 
 std::optional<Failure> DrawingSurface::saveImage(const QString &path, const char *format) const

@@ -17,6 +17,10 @@
 // is what the window shows; the persistent image receives the drawing only
 // while AutoRedraw is on and is what saving and printing take. A picture,
 // when set, lies beneath the drawing in both.
+//
+// Sizes and the pen width are in pixels of the client area; the images hold
+// the pixels of the device, which a high-density screen has more of (the
+// device pixel ratio). Points and lines are set at device resolution.
 class DrawingSurface : public Canvas {
 public:
     explicit DrawingSurface(QSize pixels = QSize(1, 1), double twipsPerPixel = 15);
@@ -26,10 +30,23 @@ public:
     int toPixels(double twips) const;
     double toTwips(double pixels) const { return pixels * twipsPerPixel_; }
 
+    // Device pixels to a pixel of the client area, 1 on an ordinary screen.
+    // A new ratio scales what the images show to the new resolution.
+    double devicePixelRatio() const { return ratio_; }
+    void setDevicePixelRatio(double ratio);
+
     // The client area's size; the images grow to hold it and keep what they
     // show, the new area taking the back colour.
     QSize size() const { return size_; }
     void resize(QSize pixels);
+    // The client area in device pixels.
+    QSize deviceSize() const;
+
+    // For a surface that no window shows: the persistent image is the screen
+    // image, so that drawing, clearing and saving touch one image whatever
+    // AutoRedraw says.
+    bool oneImage() const { return oneImage_; }
+    void setOneImage(bool one);
 
     colors::Color backColor() const { return backColor_; }
     void setBackColor(colors::Color color) override;
@@ -37,6 +54,9 @@ public:
     void setForeColor(colors::Color color) { foreColor_ = color; }
     int drawWidth() const override { return drawWidth_; }
     void setDrawWidth(int width);
+    // The pen's width in device pixels: a width of 1 is the finest line the
+    // device shows, a wider pen as wide as it is on an ordinary screen.
+    int penPixels() const;
     int drawMode() const override { return drawMode_; }
     void setDrawMode(int mode) override;
     int drawStyle() const { return drawStyle_; }
@@ -54,9 +74,11 @@ public:
     void psetMany(const CurvePointF *points, std::size_t count, colors::Color color) override;
     void line(float x1, float y1, float x2, float y2, colors::Color color) override;
 
-    // The image the window shows, at least the client area's size.
-    const QImage &screenImage() const { return screen_; }
-    // The persistent image of the client area.
+    // The image the window shows, at least the client area's size in device
+    // pixels.
+    const QImage &screenImage() const;
+    // The persistent image of the client area, in device pixels; shared, not
+    // copied, when the image is just that size.
     QImage image() const;
 
     // Writes the persistent image as a Windows bitmap (or in another of Qt's
@@ -67,22 +89,31 @@ public:
     // The same from the bytes of a bitmap file.
     std::optional<Failure> loadPictureData(const QByteArray &bytes);
 
-    // Told the pixel rectangle of every change of the screen image.
+    // Told the device pixel rectangle of every change of the screen image.
     void setChangeListener(std::function<void(const QRect &)> listener) { listener_ = std::move(listener); }
 
 private:
     template <typename Combine>
     void plotPixels(const CurvePointF *points, std::size_t count, Combine combine);
     void fill(QImage &image) const;
+    void settle() const;
+    bool drawsPersistent() const { return autoRedraw_ && !oneImage_; }
     void paintBackground(bool persistentToo);
-    void applyDot(int cx, int cy, std::uint32_t pen, QRect &dirty);
+    void applyDot(int cx, int cy, int width, std::uint32_t pen, QRect &dirty);
     void changed(const QRect &rect);
     std::optional<Failure> loadPictureFrom(QIODevice &device);
 
     double twipsPerPixel_;
+    double ratio_ = 1;
+    double twipsPerDevicePixel_;
     QSize size_;
-    QImage screen_;
-    QImage persistent_;
+    // Clearing only marks the images blank; their pixels are written on the
+    // first look or stroke, so that repeated clears cost nothing. Reading a
+    // blank surface writes them, hence mutable.
+    mutable QImage screen_;
+    mutable QImage persistent_;
+    mutable bool blank_ = true;
+    bool oneImage_ = false;
     QImage picture_;
     colors::Color backColor_ = colors::black;
     colors::Color foreColor_ = colors::white;
