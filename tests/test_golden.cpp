@@ -72,10 +72,16 @@ private slots:
         QFETCH(int, mode);
         QFETCH(quint64, seed);
 
-        DrawingSurface surface(size, 15);
-        surface.setDrawWidth(penWidth);
-        surface.setDrawMode(mode);
-        headless::drawFigure(surface, figure, colors::rgb(255, 200, 40), colors::rgb(20, 30, 90), seed);
+        headless::Job job;
+        job.recipe.typed = figure;
+        job.recipe.penSize = penWidth;
+        job.recipe.drawMode = mode;
+        job.recipe.penColor = colors::rgb(255, 200, 40);
+        job.recipe.backColor = colors::rgb(20, 30, 90);
+        job.seed = seed;
+        job.size = size;
+        DrawingSurface surface;
+        headless::draw(surface, job);
         const QImage picture = surface.image();
 
         if (const QString folder = qEnvironmentVariable("VOLUTRA_GOLDEN_WRITE"); !folder.isEmpty())

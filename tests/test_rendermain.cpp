@@ -46,7 +46,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         const QString figure = dir.filePath("flower.par");
-        QTest::newRow("help") << QStringList{"--help"};
+        QTest::newRow("help") << QStringList{"--render", "--help"};
         QTest::newRow("bitmap") << QStringList{"--render", figure, "--output", "OUT", "--size", "97x61"};
         QTest::newRow("random figure") << QStringList{"--render", figure, "--output", "OUT", "--seed", "5"};
         QTest::newRow("unknown option") << QStringList{"--render", figure, "--frobnicate"};
