@@ -366,8 +366,9 @@ private slots:
         COMPARE_IMAGES(screen(dot), want);
     }
 
-    // On a high-density screen a point lights the one device pixel that
-    // holds its position, not a block of them.
+    // On a high-density screen a point's dot, one client-area pixel wide, is
+    // placed by the device pixel that holds its position, not on the grid of
+    // client-area pixels.
     void pointsLandOnDevicePixels_data()
     {
         QTest::addColumn<double>("ratio");
@@ -389,7 +390,11 @@ private slots:
         QFETCH(QPoint, expected);
         const QSize device(static_cast<int>(std::ceil(40 * ratio)), static_cast<int>(std::ceil(30 * ratio)));
         QImage want = filled(device, colors::black);
-        put(want, expected.x(), expected.y(), colors::yellow);
+        const int dot = static_cast<int>(std::lround(ratio));
+        const QRect covered = QRect(expected - QPoint(dot / 2, dot / 2), QSize(dot, dot)) & want.rect();
+        for (int py = covered.top(); py <= covered.bottom(); ++py)
+            for (int px = covered.left(); px <= covered.right(); ++px)
+                put(want, px, py, colors::yellow);
         const auto drawn = [&](auto draw) {
             DrawingSurface canvas(QSize(40, 30));
             canvas.setDevicePixelRatio(ratio);
@@ -406,14 +411,13 @@ private slots:
         COMPARE_IMAGES(drawn([&](DrawingSurface &c) { c.line(x, y, x, y, colors::yellow); }), want);
     }
 
-    // A pen covers as many pixels of the client area as it is wide; the
-    // finest pen stays one device pixel.
+    // A pen covers as many pixels of the client area as it is wide.
     void penCoversLogicalPixels_data()
     {
         QTest::addColumn<double>("ratio");
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("devicePixels");
-        QTest::newRow("2, width 1") << 2.0 << 1 << 1;
+        QTest::newRow("2, width 1") << 2.0 << 1 << 2;
         QTest::newRow("2, width 2") << 2.0 << 2 << 4;
         QTest::newRow("2, width 3") << 2.0 << 3 << 6;
         QTest::newRow("2, width 5") << 2.0 << 5 << 10;
@@ -474,15 +478,18 @@ private slots:
         canvas.setDrawWidth(3);
         canvas.line(tw(1), tw(2), tw(33), tw(20), colors::rgb(250, 1, 128));
         canvas.setDrawWidth(1);
-        canvas.pset(7.5f, 7.5f, colors::white);
+        canvas.pset(532.5f, 7.5f, colors::white);
         QCOMPARE(canvas.image().size(), QSize(74, 46));
         QCOMPARE(canvas.image().devicePixelRatio(), 2.0);
         QVERIFY(!canvas.saveImage(path));
         QImage saved;
         QVERIFY(saved.load(path, "BMP"));
         COMPARE_IMAGES(saved.convertToFormat(QImage::Format_RGB32), canvas.image());
-        QCOMPARE(saved.pixel(1, 1), colors::toPixel(colors::white));
-        QCOMPARE(saved.pixel(0, 0), colors::toPixel(colors::rgb(0, 0, 90)));
+        // The point's dot is one client-area pixel: two device pixels each way.
+        QCOMPARE(saved.pixel(70, 0), colors::toPixel(colors::white));
+        QCOMPARE(saved.pixel(71, 1), colors::toPixel(colors::white));
+        QCOMPARE(saved.pixel(72, 1), colors::toPixel(colors::rgb(0, 0, 90)));
+        QCOMPARE(saved.pixel(69, 0), colors::toPixel(colors::rgb(0, 0, 90)));
     }
 
     // Moved to a denser screen, the drawing keeps its place and size.

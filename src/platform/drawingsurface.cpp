@@ -257,9 +257,7 @@ void DrawingSurface::setDrawWidth(int width)
 
 int DrawingSurface::penPixels() const
 {
-    if (drawWidth_ == 1)
-        return 1;
-    return static_cast<int>(std::clamp(std::lround(drawWidth_ * ratio_), 2L, 1L << 20));
+    return static_cast<int>(std::clamp(std::lround(drawWidth_ * ratio_), 1L, 1L << 20));
 }
 
 void DrawingSurface::setDrawMode(int mode)
@@ -425,10 +423,22 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
                      screen_.height() - 1 + margin))
         return;
     const std::uint32_t pen = colors::toPixel(color);
+    const std::vector<int> &pattern =
+        drawWidth_ == 1 ? stylePatterns[static_cast<std::size_t>(drawStyle_)] : stylePatterns[0];
+    // Dashes and gaps are as long as on an ordinary screen.
+    const auto runLength = [&pattern, ratio = ratio_](std::size_t run) {
+        return std::max(1, static_cast<int>(std::lround(pattern[run] * ratio)));
+    };
 
     if (dot > 1) {
         // Every pixel whose centre lies within half the pen width of the
-        // segment, each combined once so that inverting twice restores.
+        // segment, each combined once so that inverting twice restores. A
+        // styled line of width 1, drawn this wide on a high-density screen,
+        // keeps its dashes: whether a pixel is on follows its distance from
+        // the start along the major axis, as the steps of a thin line count.
+        std::vector<bool> dashOn;
+        for (std::size_t run = 0; run < pattern.size(); ++run)
+            dashOn.insert(dashOn.end(), static_cast<std::size_t>(runLength(run)), run % 2 == 0);
         const double reach = dot / 2.0;
         const double offset = penOffset(dot);
         const int left = std::max(0, static_cast<int>(std::floor(std::min(ax, bx) - reach)));
@@ -442,6 +452,7 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
         const double dx = bx - ax;
         const double dy = by - ay;
         const double lengthSquared = dx * dx + dy * dy;
+        const double major = std::max(std::abs(dx), std::abs(dy));
         for (QImage *image : {&screen_, &persistent_}) {
             if (image == &persistent_ && !drawsPersistent())
                 break;
@@ -454,8 +465,14 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
                     t = std::clamp(t, 0.0, 1.0);
                     const double ex = ax + t * dx - px;
                     const double ey = ay + t * dy - py;
-                    if (ex * ex + ey * ey <= reach * reach)
-                        row[x] = rasterop::combine(drawMode_, pen, row[x]);
+                    if (ex * ex + ey * ey > reach * reach)
+                        continue;
+                    if (!dashOn.empty()) {
+                        const auto along = static_cast<std::size_t>(std::floor(t * major));
+                        if (!dashOn[along % dashOn.size()])
+                            continue;
+                    }
+                    row[x] = rasterop::combine(drawMode_, pen, row[x]);
                 }
             }
         }
@@ -473,11 +490,6 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
     const int spanY = -std::abs(endY - y);
     int error = spanX + spanY;
 
-    const std::vector<int> &pattern = stylePatterns[static_cast<std::size_t>(drawStyle_)];
-    // Dashes and gaps are as long as on an ordinary screen.
-    const auto runLength = [&pattern, ratio = ratio_](std::size_t run) {
-        return std::max(1, static_cast<int>(std::lround(pattern[run] * ratio)));
-    };
     std::size_t run = 0;
     int leftInRun = pattern.empty() ? 0 : runLength(0);
     QRect dirty;

@@ -54,8 +54,8 @@ public:
     void setForeColor(colors::Color color) { foreColor_ = color; }
     int drawWidth() const override { return drawWidth_; }
     void setDrawWidth(int width);
-    // The pen's width in device pixels: a width of 1 is the finest line the
-    // device shows, a wider pen as wide as it is on an ordinary screen.
+    // The pen's width in device pixels: as wide as on an ordinary screen, so
+    // that a figure keeps its weight on a high-density one.
     int penPixels() const;
     int drawMode() const override { return drawMode_; }
     void setDrawMode(int mode) override;
