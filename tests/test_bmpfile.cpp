@@ -1,4 +1,5 @@
 #include "bmpfile.h"
+#include "imageview.h"
 #include "safesave.h"
 #include "testfiles.h"
 
@@ -66,6 +67,19 @@ private slots:
         const QByteArray expected = qtBitmap(image);
         QVERIFY(!expected.isEmpty());
         QCOMPARE(testfiles::readBytes(path), expected);
+    }
+
+    // The corner of larger rows, as the surface hands out its client area.
+    void cornerOfLargerRows()
+    {
+        const QImage image = pattern(QSize(13, 7), QImage::Format_RGB32);
+        const QString path = dir.filePath("corner.bmp");
+        const PixelRows corner = imageview::rowsOf(image).corner(QSize(6, 5));
+        QCOMPARE(bmpfile::write(path, corner, 3780, 3780).has_value(), false);
+        QImage expected = image.copy(0, 0, 6, 5);
+        expected.setDotsPerMeterX(3780);
+        expected.setDotsPerMeterY(3780);
+        QCOMPARE(testfiles::readBytes(path), qtBitmap(expected));
     }
 
     // The same number and description as the bytes written whole would give.

@@ -484,6 +484,9 @@ private slots:
         QVERIFY(!canvas.saveImage(path));
         QImage saved;
         QVERIFY(saved.load(path, "BMP"));
+        // A device pixel is 7.5 twips: 192 dots an inch.
+        QCOMPARE(saved.dotsPerMeterX(), 7559);
+        QCOMPARE(saved.dotsPerMeterY(), 7559);
         COMPARE_IMAGES(saved.convertToFormat(QImage::Format_RGB32), canvas.image());
         // The point's dot is one client-area pixel: two device pixels each way.
         QCOMPARE(saved.pixel(70, 0), colors::toPixel(colors::white));
@@ -512,6 +515,26 @@ private slots:
 
     // With one image, everything drawn is kept whatever AutoRedraw says, and
     // the image is handed out without a copy.
+    // An image handed out shares the pixels, keeps what it showed while the
+    // surface draws on, and outlives the surface.
+    void imagesHandedOutKeepTheirPixels()
+    {
+        QImage kept;
+        {
+            DrawingSurface canvas(QSize(20, 10));
+            canvas.setBackColor(colors::rgb(0, 0, 90));
+            kept = canvas.screenImage();
+            QCOMPARE(canvas.screenImage().constBits(), kept.constBits());
+            canvas.pset(tw(3), tw(4), colors::white);
+            canvas.line(tw(0), tw(0), tw(19), tw(9), colors::yellow);
+            QCOMPARE(canvas.screenImage().pixel(3, 4), colors::toPixel(colors::white));
+            QImage written = canvas.screenImage();
+            written.setPixel(0, 0, 0xff123456u);
+            QCOMPARE(canvas.screenImage().pixel(0, 0), colors::toPixel(colors::yellow));
+        }
+        VERIFY_FILLED(kept, QColor(0, 0, 90));
+    }
+
     void oneImageIsKeptAndShared()
     {
         const auto draw = [](DrawingSurface &canvas) {

@@ -3,7 +3,7 @@
 # them is missing; with the argument "test", also what the sanitizer and
 # fuzzing runs of the tests and the checks of the installed tree need.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libspng-dev pkg-config fonts-dejavu-core)
+packages=(cmake ninja-build g++ qt6-base-dev libspng-dev libjpeg62-turbo-dev pkg-config fonts-dejavu-core)
 if [ "${1:-}" = test ]; then
   packages+=(clang-14 libclang-rt-14-dev
     desktop-file-utils appstream libxml2-utils shared-mime-info groff-base)

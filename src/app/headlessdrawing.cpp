@@ -1,13 +1,14 @@
 #include "headlessdrawing.h"
 
 #include "drawingrun.h"
+#include "jpegfile.h"
 #include "numbers.h"
 #include "pngrecipe.h"
 #include "randomsource.h"
 #include "safesave.h"
 #include "svgwriter.h"
 
-#include <QImageWriter>
+#include <cmath>
 
 HeadlessHost::HeadlessHost(DrawingSurface &surface, FormState &state, ParameterTexts texts, double outerWidth,
                            double outerHeight)
@@ -95,19 +96,13 @@ std::optional<Failure> writePicture(outputformat::Format format, const QString &
 {
     using outputformat::Format;
     switch (format) {
-    case Format::Bmp: return surface.saveImage(path, "BMP");
-    case Format::Png:
-        return pngrecipe::write(path, surface.screenImage(), surface.size(), recipetext::chunkText(kept));
+    case Format::Bmp: return surface.saveImage(path);
+    case Format::Png: return pngrecipe::write(path, surface.imagePixels(), recipetext::chunkText(kept));
     case Format::Svg: return svgwriter::write(path, kept.recipe, kept.canvas, kept.twipsPerPixel);
     case Format::Jpeg: break;
     }
-    const QImage &screen = surface.screenImage();
-    const QImage image = screen.size() == surface.size() ? screen : surface.image();
-    return safesave::writeFileWith(path, [&image](QIODevice &device) {
-        QImageWriter writer(&device, "jpeg");
-        writer.setQuality(jpegQuality);
-        return writer.write(image);
-    });
+    return jpegfile::write(path, surface.imagePixels(), jpegQuality,
+                           static_cast<int>(std::lround(surface.dotsPerInch())));
 }
 
 Job jobFor(const recipetext::FigureRecipe &figure)

@@ -10,7 +10,6 @@
 #include "recipe.h"
 #include "recipetext.h"
 
-#include <QImage>
 #include <QSize>
 #include <QString>
 

@@ -2,8 +2,8 @@
 
 #include <QCoreApplication>
 
-// The command line alone, linked to Qt's core and image code only: it starts
-// without loading the libraries of widgets and printing.
+// The command line alone, linked to Qt's core only: it starts
+// without loading the libraries of images, windows, widgets and printing.
 int main(int argc, char *argv[])
 {
     QCoreApplication application(argc, argv);

@@ -34,7 +34,7 @@ constexpr int paletteLimit = 256;
 class Palette {
 public:
     // Adds the colour; false once there are more than the palette holds.
-    bool add(QRgb color)
+    bool add(std::uint32_t color)
     {
         color &= 0xffffffu;
         if (color == lastColor_ && size_ > 0)
@@ -59,36 +59,36 @@ public:
     }
 
     // The index of a colour that was added.
-    unsigned char indexOf(QRgb color)
+    unsigned char indexOf(std::uint32_t color)
     {
         add(color);
         return lastIndex_;
     }
 
     int size() const { return size_; }
-    QRgb entry(int i) const { return entries_[std::size_t(i)]; }
+    std::uint32_t entry(int i) const { return entries_[std::size_t(i)]; }
 
 private:
     static constexpr std::size_t slotCount = 1024;
-    static std::size_t hash(QRgb color) { return (color * 2654435761u) >> 22; }
+    static std::size_t hash(std::uint32_t color) { return (color * 2654435761u) >> 22; }
 
     std::array<bool, slotCount> used_{};
-    std::array<QRgb, slotCount> colors_{};
+    std::array<std::uint32_t, slotCount> colors_{};
     std::array<unsigned char, slotCount> indices_{};
-    std::array<QRgb, paletteLimit> entries_{};
+    std::array<std::uint32_t, paletteLimit> entries_{};
     int size_ = 0;
-    QRgb lastColor_ = 0;
+    std::uint32_t lastColor_ = 0;
     unsigned char lastIndex_ = 0;
 };
 
 // The picture's palette, or nothing when it has too many colours.
-std::optional<Palette> paletteOf(const QImage &image, QSize size)
+std::optional<Palette> paletteOf(const PixelRows &pixels)
 {
     Palette palette;
-    for (int y = 0; y < size.height(); ++y) {
-        const auto *pixels = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < size.width(); ++x)
-            if (!palette.add(pixels[x]))
+    for (int y = 0; y < pixels.height; ++y) {
+        const std::uint32_t *row = pixels.row(y);
+        for (int x = 0; x < pixels.width; ++x)
+            if (!palette.add(row[x]))
                 return std::nullopt;
     }
     return palette;
@@ -161,7 +161,22 @@ bool isAscii(const QByteArray &text)
     return true;
 }
 
-bool encode(QIODevice &device, const QImage &image, QSize size, const QByteArray &recipe)
+unsigned char redOf(std::uint32_t pixel)
+{
+    return static_cast<unsigned char>(pixel >> 16);
+}
+
+unsigned char greenOf(std::uint32_t pixel)
+{
+    return static_cast<unsigned char>(pixel >> 8);
+}
+
+unsigned char blueOf(std::uint32_t pixel)
+{
+    return static_cast<unsigned char>(pixel);
+}
+
+bool encode(QIODevice &device, const PixelRows &pixels, const QByteArray &recipe)
 {
     Context context(spng_ctx_new(SPNG_CTX_ENCODER));
     if (!context)
@@ -169,18 +184,18 @@ bool encode(QIODevice &device, const QImage &image, QSize size, const QByteArray
     BufferedOutput output(device);
     spng_ctx *ctx = context.get();
     spng_ihdr header{};
-    header.width = std::uint32_t(size.width());
-    header.height = std::uint32_t(size.height());
+    header.width = std::uint32_t(pixels.width);
+    header.height = std::uint32_t(pixels.height);
     header.bit_depth = 8;
-    std::optional<Palette> palette = paletteOf(image, size);
+    std::optional<Palette> palette = paletteOf(pixels);
     header.color_type = palette ? SPNG_COLOR_TYPE_INDEXED : SPNG_COLOR_TYPE_TRUECOLOR;
     spng_plte entries{};
     if (palette) {
         entries.n_entries = std::uint32_t(palette->size());
         for (int i = 0; i < palette->size(); ++i) {
-            entries.entries[i].red = static_cast<std::uint8_t>(qRed(palette->entry(i)));
-            entries.entries[i].green = static_cast<std::uint8_t>(qGreen(palette->entry(i)));
-            entries.entries[i].blue = static_cast<std::uint8_t>(qBlue(palette->entry(i)));
+            entries.entries[i].red = redOf(palette->entry(i));
+            entries.entries[i].green = greenOf(palette->entry(i));
+            entries.entries[i].blue = blueOf(palette->entry(i));
         }
     }
     // A text chunk holds Latin-1 and the international one UTF-8; the
@@ -205,21 +220,21 @@ bool encode(QIODevice &device, const QImage &image, QSize size, const QByteArray
         return false;
     if (spng_encode_image(ctx, nullptr, 0, SPNG_FMT_PNG, SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE) != 0)
         return false;
-    std::vector<unsigned char> row(std::size_t(size.width()) * (palette ? 1 : 3));
-    for (int y = 0; y < size.height(); ++y) {
-        const auto *pixels = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+    std::vector<unsigned char> row(std::size_t(pixels.width) * (palette ? 1 : 3));
+    for (int y = 0; y < pixels.height; ++y) {
+        const std::uint32_t *source = pixels.row(y);
         if (palette) {
-            for (int x = 0; x < size.width(); ++x)
-                row[std::size_t(x)] = palette->indexOf(pixels[x]);
+            for (int x = 0; x < pixels.width; ++x)
+                row[std::size_t(x)] = palette->indexOf(source[x]);
         }
-        for (int x = 0; !palette && x < size.width(); ++x) {
+        for (int x = 0; !palette && x < pixels.width; ++x) {
             unsigned char *rgb = &row[std::size_t(x) * 3];
-            rgb[0] = static_cast<unsigned char>(qRed(pixels[x]));
-            rgb[1] = static_cast<unsigned char>(qGreen(pixels[x]));
-            rgb[2] = static_cast<unsigned char>(qBlue(pixels[x]));
+            rgb[0] = redOf(source[x]);
+            rgb[1] = greenOf(source[x]);
+            rgb[2] = blueOf(source[x]);
         }
         const int status = spng_encode_row(ctx, row.data(), row.size());
-        if (status != 0 && !(status == SPNG_EOI && y == size.height() - 1))
+        if (status != 0 && !(status == SPNG_EOI && y == pixels.height - 1))
             return false;
     }
     return output.flush();
@@ -247,15 +262,11 @@ Reading readFrom(spng_ctx *ctx)
 
 } // namespace
 
-std::optional<Failure> write(const QString &path, const QImage &image, QSize size, const QByteArray &recipe)
+std::optional<Failure> write(const QString &path, const PixelRows &pixels, const QByteArray &recipe)
 {
-    if (image.format() != QImage::Format_RGB32 && image.format() != QImage::Format_ARGB32)
-        return write(path, image.convertToFormat(QImage::Format_RGB32), size, recipe);
-    size = size.boundedTo(image.size());
-    if (size.isEmpty())
+    if (pixels.isEmpty())
         return failures::make(failures::InvalidPicture);
-    return safesave::writeFileWith(path,
-                                   [&](QIODevice &device) { return encode(device, image, size, recipe); });
+    return safesave::writeFileWith(path, [&](QIODevice &device) { return encode(device, pixels, recipe); });
 }
 
 Reading read(const QString &path)

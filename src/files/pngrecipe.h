@@ -1,10 +1,9 @@
 #pragma once
 
 #include "failure.h"
+#include "pixelimage.h"
 
 #include <QByteArray>
-#include <QImage>
-#include <QSize>
 #include <QString>
 
 #include <optional>
@@ -16,12 +15,11 @@ namespace pngrecipe {
 
 inline constexpr char keyword[] = "Volutra recipe";
 
-// Writes the top-left `size` of `image` (32-bit RGB) as an 8-bit RGB PNG
-// with `recipe` in its text chunk. The rows are encoded one at a time
+// Writes the pixels as an 8-bit RGB PNG with `recipe` in its text chunk. The rows are encoded one at a time
 // straight into the file, with a fast compression level and no filtering:
 // a drawing's flat areas compress well without them. The file is replaced
 // only once complete.
-std::optional<Failure> write(const QString &path, const QImage &image, QSize size, const QByteArray &recipe);
+std::optional<Failure> write(const QString &path, const PixelRows &pixels, const QByteArray &recipe);
 
 // The recipe chunk's text, or why there is none.
 struct Reading {

@@ -1,11 +1,13 @@
 #pragma once
 
 #include "failure.h"
+#include "pixelimage.h"
 
-#include <QImage>
 #include <QString>
 
 #include <optional>
+
+class QImage;
 
 // Windows bitmaps written row by row straight into the file: 24 bits a
 // pixel, bottom row first, each row padded to four bytes, with the header
@@ -13,8 +15,14 @@
 // besides the image.
 namespace bmpfile {
 
-// Writes `image` as a bitmap file at `path` with the guarantees of
-// safesave::writeFileWith. Images that are not 32-bit are converted first.
+// Writes the pixels as a bitmap file at `path` with the guarantees of
+// safesave::writeFileWith, stating the given resolution.
+std::optional<Failure> write(const QString &path, const PixelRows &pixels, int dotsPerMeterX,
+                             int dotsPerMeterY);
+
+// The same for a Qt image, with its resolution or else 72 dots an inch, as
+// Qt's writer gives; images that are not 32-bit are converted first
+// (volutra_images).
 std::optional<Failure> write(const QString &path, const QImage &image);
 
 } // namespace bmpfile

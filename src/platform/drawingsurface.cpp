@@ -1,20 +1,11 @@
 #include "drawingsurface.h"
 
 #include "bmpfile.h"
-#include "fileopen.h"
 #include "rasterop.h"
-#include "safesave.h"
-
-#include <QBuffer>
-#include <QFile>
-#include <QFileInfo>
-#include <QImageReader>
 
 #include <algorithm>
 #include <array>
-#include <cerrno>
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 namespace {
@@ -83,47 +74,6 @@ double penOffset(int width)
     return width % 2 == 0 ? 0.5 : 0.0;
 }
 
-// Copies what fits of `source` into the top-left corner of `target`, pixel
-// for pixel; both hold 32-bit pixels.
-void copyCorner(QImage &target, const QImage &source)
-{
-    const int width = std::min(target.width(), source.width());
-    const int height = std::min(target.height(), source.height());
-    for (int y = 0; y < height; ++y)
-        std::memcpy(target.scanLine(y), source.constScanLine(y), static_cast<std::size_t>(width) * 4);
-}
-
-QSize scaledSize(QSize pixels, double ratio)
-{
-    return QSize(static_cast<int>(std::ceil(pixels.width() * ratio)),
-                 static_cast<int>(std::ceil(pixels.height() * ratio)));
-}
-
-// Qt's image reader decodes no image beyond 128 MB by default, and the pixels
-// of a bitmap take no more room in its file than in the image: a larger file
-// is no picture that can be loaded, and reading on from a device without an
-// end (such as /dev/zero) would only fill the memory.
-constexpr qint64 maxPictureFileBytes = qint64(160) << 20;
-
-// A buffer that remembers whether a read came back short: the bitmap reader
-// accepts a file that ends before its pixels do and fills in the rest.
-class WatchedBuffer : public QBuffer {
-public:
-    bool ranShort() const { return ranShort_; }
-
-protected:
-    qint64 readData(char *data, qint64 maxSize) override
-    {
-        const qint64 read = QBuffer::readData(data, maxSize);
-        if (read < maxSize)
-            ranShort_ = true;
-        return read;
-    }
-
-private:
-    bool ranShort_ = false;
-};
-
 } // namespace
 
 DrawingSurface::DrawingSurface(QSize pixels, double twipsPerPixel)
@@ -140,26 +90,10 @@ void DrawingSurface::setTwipsPerPixel(double twips)
     }
 }
 
-void DrawingSurface::setDevicePixelRatio(double ratio)
+QSize DrawingSurface::scaledSize(QSize pixels, double ratio)
 {
-    // A ratio beyond any screen's would only ask for giant images.
-    if (!(ratio > 0 && ratio <= 16) || ratio == ratio_)
-        return;
-    const double scale = ratio / ratio_;
-    ratio_ = ratio;
-    twipsPerDevicePixel_ = twipsPerPixel_ / ratio;
-    const QSize device = deviceSize();
-    for (QImage *image : {&screen_, &persistent_}) {
-        if (image == &persistent_ && oneImage_)
-            break;
-        const QSize scaled = scaledSize(image->size(), scale).expandedTo(device);
-        if (blank_)
-            *image = QImage(scaled, QImage::Format_RGB32);
-        else
-            *image = image->scaled(scaled, Qt::IgnoreAspectRatio, Qt::FastTransformation);
-        image->setDevicePixelRatio(ratio);
-    }
-    changed(screen_.rect());
+    return QSize(static_cast<int>(std::ceil(pixels.width() * ratio)),
+                 static_cast<int>(std::ceil(pixels.height() * ratio)));
 }
 
 QSize DrawingSurface::deviceSize() const
@@ -182,14 +116,13 @@ void DrawingSurface::resize(QSize pixels)
     if (screen_.width() >= device.width() && screen_.height() >= device.height())
         return;
     const QSize grown = device.expandedTo(screen_.size());
-    for (QImage *image : {&screen_, &persistent_}) {
+    for (PixelImage *image : {&screen_, &persistent_}) {
         if (image == &persistent_ && oneImage_)
             break;
-        QImage larger(grown, QImage::Format_RGB32);
-        larger.setDevicePixelRatio(ratio_);
+        PixelImage larger(grown);
         if (!blank_) {
             fill(larger);
-            copyCorner(larger, *image);
+            larger.copyCorner(image->rows());
         }
         *image = larger;
     }
@@ -200,21 +133,18 @@ void DrawingSurface::setOneImage(bool one)
     if (one == oneImage_)
         return;
     oneImage_ = one;
-    if (one) {
-        persistent_ = QImage();
-    } else {
-        persistent_ = blank_ ? QImage(screen_.size(), QImage::Format_RGB32) : screen_.copy();
-        persistent_.setDevicePixelRatio(ratio_);
-    }
+    if (one)
+        persistent_ = PixelImage();
+    else // shared until either is drawn on
+        persistent_ = blank_ ? PixelImage(screen_.size()) : screen_;
 }
 
 // The picture lies at the top left, one of its pixels to a device pixel, so
 // that a saved drawing loads back exactly as it was.
-void DrawingSurface::fill(QImage &image) const
+void DrawingSurface::fill(PixelImage &image) const
 {
     image.fill(colors::toPixel(backColor_));
-    if (!picture_.isNull())
-        copyCorner(image, picture_);
+    image.copyCorner(picture_.rows());
 }
 
 void DrawingSurface::settle() const
@@ -235,13 +165,19 @@ void DrawingSurface::paintBackground(bool persistentToo)
         blank_ = true;
     else if (!blank_)
         fill(screen_);
-    changed(screen_.rect());
+    changed(QRect(QPoint(0, 0), screen_.size()));
 }
 
-const QImage &DrawingSurface::screenImage() const
+PixelRows DrawingSurface::screenPixels() const
 {
     settle();
-    return screen_;
+    return screen_.rows();
+}
+
+PixelRows DrawingSurface::imagePixels() const
+{
+    settle();
+    return (oneImage_ ? screen_ : persistent_).rows().corner(deviceSize());
 }
 
 void DrawingSurface::setBackColor(colors::Color color)
@@ -272,12 +208,6 @@ void DrawingSurface::setDrawStyle(int style)
         drawStyle_ = style;
 }
 
-void DrawingSurface::setPicture(const QImage &picture)
-{
-    picture_ = picture.convertToFormat(QImage::Format_RGB32);
-    paintBackground(true);
-}
-
 void DrawingSurface::cls()
 {
     paintBackground(autoRedraw_);
@@ -301,11 +231,11 @@ void DrawingSurface::applyDot(int cx, int cy, int width, std::uint32_t pen, QRec
     const int bottom = std::min(screen_.height() - 1, cy + (width - 1) / 2);
     if (left > right || top > bottom)
         return;
-    for (QImage *image : {&screen_, &persistent_}) {
+    for (PixelImage *image : {&screen_, &persistent_}) {
         if (image == &persistent_ && !drawsPersistent())
             break;
         for (int y = top; y <= bottom; ++y) {
-            auto *row = reinterpret_cast<std::uint32_t *>(image->scanLine(y));
+            std::uint32_t *row = image->row(y);
             for (int x = left; x <= right; ++x) {
                 const double dx = x + offset - cx;
                 const double dy = y + offset - cy;
@@ -326,9 +256,9 @@ void DrawingSurface::pset(float x, float y, colors::Color color)
 template <typename Combine>
 void DrawingSurface::plotPixels(const CurvePointF *points, std::size_t count, Combine combine)
 {
-    auto *screen = reinterpret_cast<std::uint32_t *>(screen_.bits());
-    auto *persistent = drawsPersistent() ? reinterpret_cast<std::uint32_t *>(persistent_.bits()) : nullptr;
-    const qsizetype stride = screen_.bytesPerLine() / 4;
+    std::uint32_t *screen = screen_.bits();
+    std::uint32_t *persistent = drawsPersistent() ? persistent_.bits() : nullptr;
+    const qsizetype stride = screen_.stride();
     const double twips = twipsPerDevicePixel_;
     const int widthPixels = screen_.width();
     const int heightPixels = screen_.height();
@@ -453,11 +383,11 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
         const double dy = by - ay;
         const double lengthSquared = dx * dx + dy * dy;
         const double major = std::max(std::abs(dx), std::abs(dy));
-        for (QImage *image : {&screen_, &persistent_}) {
+        for (PixelImage *image : {&screen_, &persistent_}) {
             if (image == &persistent_ && !drawsPersistent())
                 break;
             for (int y = top; y <= bottom; ++y) {
-                auto *row = reinterpret_cast<std::uint32_t *>(image->scanLine(y));
+                std::uint32_t *row = image->row(y);
                 const double py = y + offset;
                 for (int x = left; x <= right; ++x) {
                     const double px = x + offset;
@@ -496,10 +426,10 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
     for (;;) {
         const bool on = pattern.empty() || run % 2 == 0;
         if (on) {
-            for (QImage *image : {&screen_, &persistent_}) {
+            for (PixelImage *image : {&screen_, &persistent_}) {
                 if (image == &persistent_ && !drawsPersistent())
                     break;
-                auto *row = reinterpret_cast<std::uint32_t *>(image->scanLine(y));
+                std::uint32_t *row = image->row(y);
                 row[x] = rasterop::combine(drawMode_, pen, row[x]);
             }
             dirty |= QRect(x, y, 1, 1);
@@ -523,66 +453,8 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
     changed(dirty);
 }
 
-QImage DrawingSurface::image() const
+std::optional<Failure> DrawingSurface::saveImage(const QString &path) const
 {
-    settle();
-    const QImage &kept = oneImage_ ? screen_ : persistent_;
-    const QSize device = deviceSize();
-    return kept.size() == device ? kept : kept.copy(QRect(QPoint(0, 0), device));
-}
-
-std::optional<Failure> DrawingSurface::saveImage(const QString &path, const char *format) const
-{
-    if (qstricmp(format, "BMP") == 0)
-        return bmpfile::write(path, image());
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image().save(&buffer, format))
-        return failures::make(failures::InvalidPicture);
-    return safesave::writeFile(path, bytes);
-}
-
-std::optional<Failure> DrawingSurface::loadPicture(const QString &path)
-{
-    QFile file(path);
-    errno = 0;
-    // A pipe that nobody writes into reads as an empty file.
-    if (!fileopen::open(file, QIODevice::ReadOnly))
-        return failures::fromFile(file, path, errno);
-    return loadPictureFrom(file);
-}
-
-std::optional<Failure> DrawingSurface::loadPictureData(const QByteArray &bytes)
-{
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return loadPictureFrom(buffer);
-}
-
-std::optional<Failure> DrawingSurface::loadPictureFrom(QIODevice &device)
-{
-    if (!device.isSequential() && device.size() > maxPictureFileBytes)
-        return failures::make(failures::InvalidPicture);
-    QByteArray bytes;
-    while (bytes.size() <= maxPictureFileBytes) {
-        const QByteArray chunk = device.read(qint64(1) << 20);
-        if (chunk.isEmpty())
-            break;
-        bytes += chunk;
-    }
-    if (bytes.size() > maxPictureFileBytes)
-        return failures::make(failures::InvalidPicture);
-    WatchedBuffer buffer;
-    buffer.setData(bytes);
-    // Unbuffered, every read asks for just what the reader needs.
-    buffer.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    QImageReader reader(&buffer, "bmp");
-    reader.setDecideFormatFromContent(false);
-    const QImage picture = reader.read();
-    if (picture.isNull() || buffer.ranShort())
-        return failures::make(failures::InvalidPicture);
-    setPicture(picture);
-    return std::nullopt;
+    const auto dotsPerMeter = static_cast<int>(std::lround(dotsPerInch() / 0.0254));
+    return bmpfile::write(path, imagePixels(), dotsPerMeter, dotsPerMeter);
 }

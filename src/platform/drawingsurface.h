@@ -2,15 +2,17 @@
 
 #include "canvas.h"
 #include "failure.h"
+#include "pixelimage.h"
 
 #include <QByteArray>
 #include <QIODevice>
-#include <QImage>
 #include <QRect>
 #include <QSize>
 
 #include <functional>
 #include <optional>
+
+class QImage;
 
 // The window's client area as a drawing surface: positions in twips, a pen
 // with width, raster mode and line style, and two images. The screen image
@@ -21,6 +23,10 @@
 // Sizes and the pen width are in pixels of the client area; the images hold
 // the pixels of the device, which a high-density screen has more of (the
 // device pixel ratio). Points and lines are set at device resolution.
+//
+// Drawing and saving bitmaps need Qt's core only (volutra_surface); what
+// hands out or takes Qt images, reads pictures, writes Qt's other formats or
+// changes the ratio lives in volutra_images, which links Qt's image code.
 class DrawingSurface : public Canvas {
 public:
     explicit DrawingSurface(QSize pixels = QSize(1, 1), double twipsPerPixel = 15);
@@ -31,9 +37,13 @@ public:
     double toTwips(double pixels) const { return pixels * twipsPerPixel_; }
 
     // Device pixels to a pixel of the client area, 1 on an ordinary screen.
-    // A new ratio scales what the images show to the new resolution.
+    // A new ratio scales what the images show to the new resolution
+    // (volutra_images).
     double devicePixelRatio() const { return ratio_; }
     void setDevicePixelRatio(double ratio);
+    // The resolution saved pictures state: a device pixel is as many twips
+    // (1/1440 inch) as it stands for.
+    double dotsPerInch() const { return 1440 / twipsPerDevicePixel_; }
 
     // The client area's size; the images grow to hold it and keep what they
     // show, the new area taking the back colour.
@@ -64,7 +74,8 @@ public:
     bool autoRedraw() const { return autoRedraw_; }
     void setAutoRedraw(bool on) { autoRedraw_ = on; }
 
-    const QImage &picture() const { return picture_; }
+    // The picture beneath the drawing, null for none (volutra_images).
+    QImage picture() const;
     void setPicture(const QImage &picture);
 
     // Fills the screen with the back colour (and the picture), and the
@@ -74,17 +85,24 @@ public:
     void psetMany(const CurvePointF *points, std::size_t count, colors::Color color) override;
     void line(float x1, float y1, float x2, float y2, colors::Color color) override;
 
-    // The image the window shows, at least the client area's size in device
-    // pixels.
-    const QImage &screenImage() const;
-    // The persistent image of the client area, in device pixels; shared, not
-    // copied, when the image is just that size.
+    // The pixels of the image the window shows, at least the client area's
+    // size in device pixels; valid until the surface next changes.
+    PixelRows screenPixels() const;
+    // The pixels of the persistent image's client area, in device pixels.
+    PixelRows imagePixels() const;
+
+    // The same as Qt images, which share the surface's pixels without
+    // copying them and keep what they show when the surface draws on
+    // (volutra_images).
+    QImage screenImage() const;
     QImage image() const;
 
-    // Writes the persistent image as a Windows bitmap (or in another of Qt's
-    // formats), replacing the file only once the new one is complete.
-    std::optional<Failure> saveImage(const QString &path, const char *format = "BMP") const;
-    // Reads a Windows bitmap and makes it the picture.
+    // Writes the persistent image as a Windows bitmap, replacing the file
+    // only once the new one is complete.
+    std::optional<Failure> saveImage(const QString &path) const;
+    // The same in another of Qt's formats (volutra_images).
+    std::optional<Failure> saveImage(const QString &path, const char *format) const;
+    // Reads a Windows bitmap and makes it the picture (volutra_images).
     std::optional<Failure> loadPicture(const QString &path);
     // The same from the bytes of a bitmap file.
     std::optional<Failure> loadPictureData(const QByteArray &bytes);
@@ -95,7 +113,8 @@ public:
 private:
     template <typename Combine>
     void plotPixels(const CurvePointF *points, std::size_t count, Combine combine);
-    void fill(QImage &image) const;
+    static QSize scaledSize(QSize pixels, double ratio);
+    void fill(PixelImage &image) const;
     void settle() const;
     bool drawsPersistent() const { return autoRedraw_ && !oneImage_; }
     void paintBackground(bool persistentToo);
@@ -110,11 +129,11 @@ private:
     // Clearing only marks the images blank; their pixels are written on the
     // first look or stroke, so that repeated clears cost nothing. Reading a
     // blank surface writes them, hence mutable.
-    mutable QImage screen_;
-    mutable QImage persistent_;
+    mutable PixelImage screen_;
+    mutable PixelImage persistent_;
     mutable bool blank_ = true;
     bool oneImage_ = false;
-    QImage picture_;
+    PixelImage picture_;
     colors::Color backColor_ = colors::black;
     colors::Color foreColor_ = colors::white;
     int drawWidth_ = 1;

@@ -1,0 +1,53 @@
+#include "pixelimage.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+PixelRows PixelRows::corner(QSize size) const
+{
+    return {first, stride, std::clamp(size.width(), 0, width), std::clamp(size.height(), 0, height)};
+}
+
+PixelImage::PixelImage(QSize size)
+{
+    if (size.isEmpty())
+        return;
+    const auto count = static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height());
+    // Default-initialised, so that the pages are not touched before the
+    // first fill.
+    pixels_.reset(new (std::nothrow) std::uint32_t[count]);
+    if (pixels_) {
+        width_ = size.width();
+        height_ = size.height();
+    }
+}
+
+std::uint32_t *PixelImage::bits()
+{
+    if (pixels_ && pixels_.use_count() > 1) {
+        const std::shared_ptr<std::uint32_t[]> shared = pixels_;
+        const auto count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
+        pixels_.reset(new std::uint32_t[count]);
+        std::memcpy(pixels_.get(), shared.get(), count * sizeof(std::uint32_t));
+    }
+    return pixels_.get();
+}
+
+void PixelImage::fill(std::uint32_t pixel)
+{
+    if (isNull())
+        return;
+    std::uint32_t *pixels = bits();
+    std::fill(pixels, pixels + static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_), pixel);
+}
+
+void PixelImage::copyCorner(const PixelRows &source)
+{
+    const int width = std::min(width_, source.width);
+    const int height = std::min(height_, source.height);
+    if (width <= 0 || height <= 0)
+        return;
+    for (int y = 0; y < height; ++y)
+        std::memcpy(row(y), source.row(y), static_cast<std::size_t>(width) * sizeof(std::uint32_t));
+}
