@@ -55,6 +55,18 @@ std::optional<Failure> writeFileWith(const QString &path, const ContentWriter &w
         const bool opened = fileopen::open(file, writeMode);
         return writeAll(file, opened, path, write);
     }
+    // With no old file there is nothing to keep: the content goes straight
+    // into a new file, which a failure removes again. That spares a new
+    // picture the temporary file, its rename and the wait for the disk.
+    if (!target.exists() && !target.isSymLink()) {
+        QFile file(path);
+        errno = 0;
+        const bool opened = file.open(writeMode | QIODevice::NewOnly);
+        const auto failure = writeAll(file, opened, path, write);
+        if (failure && opened)
+            file.remove();
+        return failure;
+    }
     QSaveFile file(path);
     // Writing straight into the old file could leave half a file behind.
     file.setDirectWriteFallback(false);
