@@ -132,7 +132,7 @@ bool DrawingRun::drawOnce()
         const std::size_t count = walk.batchAt(n, next);
         const CurvePointF *points = batch.data();
         if (ahead)
-            points = ahead->take();
+            points = ahead->take(n, count);
         else
             curve::curvePoints(parameters, static_cast<std::int32_t>(n),
                                static_cast<std::int32_t>(walk.step()), count, state_.drawLeftOffset,

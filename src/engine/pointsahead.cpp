@@ -4,23 +4,21 @@
 
 namespace {
 
-// Points of one chunk, give or take a batch: large enough that the threads
-// seldom meet at the lock, small enough to stay in the cache.
-constexpr std::size_t chunkPoints = std::size_t(1) << 15;
+// The ring's size in points: about a megabyte, many batches of the largest
+// size, small enough to stay in the cache.
+constexpr std::size_t ringPoints = std::size_t(1) << 17;
 
 } // namespace
 
 PointsAhead::PointsAhead(const CurveParameters &parameters, const CounterWalk &walk,
                          std::int32_t drawLeftOffset, std::int32_t drawTopOffset)
-    : parameters_(parameters), walk_(walk), drawLeftOffset_(drawLeftOffset), drawTopOffset_(drawTopOffset)
+    : parameters_(parameters), walk_(walk), drawLeftOffset_(drawLeftOffset), drawTopOffset_(drawTopOffset),
+      ring_(ringPoints), own_(CounterWalk::batchLimit)
 {
-    for (Chunk &chunk : chunks_)
-        chunk.points.resize(chunkPoints + CounterWalk::batchLimit);
-    own_.points.resize(chunkPoints + CounterWalk::batchLimit);
     try {
         worker_ = std::thread([this] { work(); });
     } catch (const std::system_error &) {
-        // Without a second thread the run computes every chunk itself.
+        // Without a second thread the run computes every batch itself.
     }
 }
 
@@ -30,99 +28,77 @@ PointsAhead::~PointsAhead()
         const std::lock_guard lock(mutex_);
         stopping_ = true;
     }
-    changed_.notify_all();
+    wake_.notify_all();
     if (worker_.joinable())
         worker_.join();
 }
 
-bool PointsAhead::claimable() const
+std::uint64_t PointsAhead::place(std::uint64_t position, std::size_t count)
 {
-    return claimed_ < released_ + chunkCount && walk_.inRange(unclaimedStart_);
+    const std::uint64_t offset = position % ringPoints;
+    return offset + count > ringPoints ? position + (ringPoints - offset) : position;
 }
 
-void PointsAhead::claim(Chunk &chunk)
+void PointsAhead::compute(std::int64_t n, std::size_t count, CurvePointF *out) const
 {
-    ++claimed_;
-    chunk.firsts.clear();
-    chunk.counts.clear();
-    std::size_t total = 0;
-    std::int64_t n = unclaimedStart_;
-    while (total < chunkPoints && walk_.inRange(n)) {
-        std::int64_t next = 0;
-        const std::size_t count = walk_.batchAt(n, next);
-        chunk.firsts.push_back(n);
-        chunk.counts.push_back(count);
-        total += count;
-        n = next;
-    }
-    unclaimedStart_ = n;
-}
-
-void PointsAhead::compute(const Chunk &chunk, CurvePointF *out) const
-{
-    for (std::size_t i = 0; i < chunk.firsts.size(); ++i) {
-        curve::curvePoints(parameters_, static_cast<std::int32_t>(chunk.firsts[i]),
-                           static_cast<std::int32_t>(walk_.step()), chunk.counts[i], drawLeftOffset_,
-                           drawTopOffset_, out);
-        out += chunk.counts[i];
-    }
+    curve::curvePoints(parameters_, static_cast<std::int32_t>(n), static_cast<std::int32_t>(walk_.step()),
+                       count, drawLeftOffset_, drawTopOffset_, out);
 }
 
 void PointsAhead::work()
 {
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || claimable() || !walk_.inRange(unclaimedStart_); });
-        if (stopping_ || !walk_.inRange(unclaimedStart_))
-            return;
-        const std::uint64_t number = claimed_;
-        Chunk &chunk = chunks_[number % chunkCount];
-        claim(chunk);
-        lock.unlock();
-        compute(chunk, chunk.points.data());
-        lock.lock();
-        chunk.done = number;
+    std::uint64_t end = 0;
+    for (std::int64_t n = 0; walk_.inRange(n) && !stopping_.load(std::memory_order_relaxed);) {
+        std::int64_t next = 0;
+        const std::size_t count = walk_.batchAt(n, next);
+        const std::uint64_t start = place(end, count);
+        end = start + count;
+        // A batch the run has taken already is passed over; one that would
+        // overwrite points the run still needs waits until half the ring is
+        // free again.
+        if (end > passed_.load(std::memory_order_acquire)) {
+            if (end > passed_.load(std::memory_order_acquire) + ringPoints &&
+                !waitForRun(end - ringPoints / 2))
+                return;
+            if (end > passed_.load(std::memory_order_acquire)) {
+                compute(n, count, ring_.data() + start % ringPoints);
+                done_.store(end, std::memory_order_release);
+            }
+        }
+        n = next;
     }
 }
 
-void PointsAhead::nextChunk()
+bool PointsAhead::waitForRun(std::uint64_t position)
 {
+    wakeAt_.store(position);
+    sleeping_.store(true);
     std::unique_lock lock(mutex_);
-    if (current_) {
-        ++released_;
-        changed_.notify_all();
-    }
-    const std::uint64_t number = released_;
-    if (claimed_ == number) {
-        claim(own_);
-        lock.unlock();
-        compute(own_, own_.points.data());
-        current_ = &own_;
-        currentPoints_ = own_.points.data();
-        return;
-    }
-    // Claimed by the second thread, so its batches stay as they are until
-    // the run releases it.
-    const Chunk &chunk = chunks_[number % chunkCount];
-    current_ = &chunk;
-    if (chunk.done == number) {
-        currentPoints_ = chunk.points.data();
-        return;
-    }
-    lock.unlock();
-    compute(chunk, own_.points.data());
-    currentPoints_ = own_.points.data();
+    wake_.wait(lock, [this, position] { return stopping_ || passed_.load() >= position; });
+    sleeping_.store(false);
+    return !stopping_;
 }
 
-const CurvePointF *PointsAhead::take()
+void PointsAhead::wakeWorker()
 {
-    if (!current_ || nextBatch_ == current_->firsts.size()) {
-        nextChunk();
-        nextBatch_ = 0;
-        nextPoint_ = 0;
+    // Pairs with waitForRun: either the worker sees where the run is, or the
+    // run sees the worker asleep.
+    if (sleeping_.load() && passed_.load(std::memory_order_relaxed) >= wakeAt_.load()) {
+        const std::lock_guard lock(mutex_);
+        wake_.notify_one();
     }
-    const CurvePointF *points = currentPoints_ + nextPoint_;
-    nextPoint_ += current_->counts[nextBatch_];
-    ++nextBatch_;
-    return points;
+}
+
+const CurvePointF *PointsAhead::take(std::int64_t n, std::size_t count)
+{
+    // The previous batch is set: its place in the ring is free.
+    passed_.store(runEnd_);
+    wakeWorker();
+    const std::uint64_t start = place(runEnd_, count);
+    runEnd_ = start + count;
+    if (done_.load(std::memory_order_acquire) >= runEnd_)
+        return ring_.data() + start % ringPoints;
+    passed_.store(runEnd_, std::memory_order_release);
+    compute(n, count, own_.data());
+    return own_.data();
 }
