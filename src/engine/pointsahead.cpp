@@ -1,6 +1,10 @@
 #include "pointsahead.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace {
 
@@ -8,15 +12,114 @@ namespace {
 // size, small enough to stay in the cache.
 constexpr std::size_t ringPoints = std::size_t(1) << 17;
 
+// Positions in the ring count every point ever placed, so that they only
+// grow; a batch never wraps around the ring's end but starts afresh at its
+// beginning.
+std::uint64_t place(std::uint64_t position, std::size_t count)
+{
+    const std::uint64_t offset = position % ringPoints;
+    return offset + count > ringPoints ? position + (ringPoints - offset) : position;
+}
+
 } // namespace
+
+struct PointsAhead::Ring {
+    Ring(const CurveParameters &parameters, const CounterWalk &walk, std::int32_t drawLeftOffset,
+         std::int32_t drawTopOffset)
+        : parameters(parameters), walk(walk), drawLeftOffset(drawLeftOffset), drawTopOffset(drawTopOffset),
+          points(ringPoints)
+    {
+    }
+
+    void compute(std::int64_t n, std::size_t count, CurvePointF *out) const
+    {
+        curve::curvePoints(parameters, static_cast<std::int32_t>(n), static_cast<std::int32_t>(walk.step()),
+                           count, drawLeftOffset, drawTopOffset, out);
+    }
+    void work();
+    // Waits until the run has passed `position`, or stops; false to stop.
+    bool waitForRun(std::uint64_t position);
+    void wakeWorker();
+    void stop();
+
+    const CurveParameters parameters;
+    const CounterWalk walk;
+    const std::int32_t drawLeftOffset;
+    const std::int32_t drawTopOffset;
+    std::vector<CurvePointF> points;
+
+    // The end of the last batch the second thread finished.
+    alignas(64) std::atomic<std::uint64_t> done{0};
+    // Where the run no longer needs the ring: the end of the batch it set
+    // last, or of the one it computes itself.
+    alignas(64) std::atomic<std::uint64_t> passed{0};
+    std::atomic<bool> sleeping{false};
+    std::atomic<std::uint64_t> wakeAt{0};
+    std::atomic<bool> stopping{false};
+    std::mutex mutex;
+    std::condition_variable wake;
+};
+
+void PointsAhead::Ring::work()
+{
+    std::uint64_t end = 0;
+    for (std::int64_t n = 0; walk.inRange(n) && !stopping.load(std::memory_order_relaxed);) {
+        std::int64_t next = 0;
+        const std::size_t count = walk.batchAt(n, next);
+        const std::uint64_t start = place(end, count);
+        end = start + count;
+        // A batch the run has taken already is passed over; one that would
+        // overwrite points the run still needs waits until half the ring is
+        // free again.
+        if (end > passed.load(std::memory_order_acquire)) {
+            if (end > passed.load(std::memory_order_acquire) + ringPoints &&
+                !waitForRun(end - ringPoints / 2))
+                return;
+            if (end > passed.load(std::memory_order_acquire)) {
+                compute(n, count, points.data() + start % ringPoints);
+                done.store(end, std::memory_order_release);
+            }
+        }
+        n = next;
+    }
+}
+
+bool PointsAhead::Ring::waitForRun(std::uint64_t position)
+{
+    wakeAt.store(position);
+    sleeping.store(true);
+    std::unique_lock lock(mutex);
+    wake.wait(lock, [this, position] { return stopping || passed.load() >= position; });
+    sleeping.store(false);
+    return !stopping;
+}
+
+void PointsAhead::Ring::wakeWorker()
+{
+    // Pairs with waitForRun: either the second thread sees where the run is,
+    // or the run sees it asleep.
+    if (sleeping.load() && passed.load(std::memory_order_relaxed) >= wakeAt.load()) {
+        const std::lock_guard lock(mutex);
+        wake.notify_one();
+    }
+}
+
+void PointsAhead::Ring::stop()
+{
+    {
+        const std::lock_guard lock(mutex);
+        stopping = true;
+    }
+    wake.notify_one();
+}
 
 PointsAhead::PointsAhead(const CurveParameters &parameters, const CounterWalk &walk,
                          std::int32_t drawLeftOffset, std::int32_t drawTopOffset)
-    : parameters_(parameters), walk_(walk), drawLeftOffset_(drawLeftOffset), drawTopOffset_(drawTopOffset),
-      ring_(ringPoints), own_(CounterWalk::batchLimit)
+    : ring_(std::make_shared<Ring>(parameters, walk, drawLeftOffset, drawTopOffset)),
+      own_(CounterWalk::batchLimit)
 {
     try {
-        worker_ = std::thread([this] { work(); });
+        std::thread([ring = ring_] { ring->work(); }).detach();
     } catch (const std::system_error &) {
         // Without a second thread the run computes every batch itself.
     }
@@ -24,81 +127,20 @@ PointsAhead::PointsAhead(const CurveParameters &parameters, const CounterWalk &w
 
 PointsAhead::~PointsAhead()
 {
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    wake_.notify_all();
-    if (worker_.joinable())
-        worker_.join();
-}
-
-std::uint64_t PointsAhead::place(std::uint64_t position, std::size_t count)
-{
-    const std::uint64_t offset = position % ringPoints;
-    return offset + count > ringPoints ? position + (ringPoints - offset) : position;
-}
-
-void PointsAhead::compute(std::int64_t n, std::size_t count, CurvePointF *out) const
-{
-    curve::curvePoints(parameters_, static_cast<std::int32_t>(n), static_cast<std::int32_t>(walk_.step()),
-                       count, drawLeftOffset_, drawTopOffset_, out);
-}
-
-void PointsAhead::work()
-{
-    std::uint64_t end = 0;
-    for (std::int64_t n = 0; walk_.inRange(n) && !stopping_.load(std::memory_order_relaxed);) {
-        std::int64_t next = 0;
-        const std::size_t count = walk_.batchAt(n, next);
-        const std::uint64_t start = place(end, count);
-        end = start + count;
-        // A batch the run has taken already is passed over; one that would
-        // overwrite points the run still needs waits until half the ring is
-        // free again.
-        if (end > passed_.load(std::memory_order_acquire)) {
-            if (end > passed_.load(std::memory_order_acquire) + ringPoints &&
-                !waitForRun(end - ringPoints / 2))
-                return;
-            if (end > passed_.load(std::memory_order_acquire)) {
-                compute(n, count, ring_.data() + start % ringPoints);
-                done_.store(end, std::memory_order_release);
-            }
-        }
-        n = next;
-    }
-}
-
-bool PointsAhead::waitForRun(std::uint64_t position)
-{
-    wakeAt_.store(position);
-    sleeping_.store(true);
-    std::unique_lock lock(mutex_);
-    wake_.wait(lock, [this, position] { return stopping_ || passed_.load() >= position; });
-    sleeping_.store(false);
-    return !stopping_;
-}
-
-void PointsAhead::wakeWorker()
-{
-    // Pairs with waitForRun: either the worker sees where the run is, or the
-    // run sees the worker asleep.
-    if (sleeping_.load() && passed_.load(std::memory_order_relaxed) >= wakeAt_.load()) {
-        const std::lock_guard lock(mutex_);
-        wake_.notify_one();
-    }
+    ring_->stop();
 }
 
 const CurvePointF *PointsAhead::take(std::int64_t n, std::size_t count)
 {
+    Ring &ring = *ring_;
     // The previous batch is set: its place in the ring is free.
-    passed_.store(runEnd_);
-    wakeWorker();
+    ring.passed.store(runEnd_);
+    ring.wakeWorker();
     const std::uint64_t start = place(runEnd_, count);
     runEnd_ = start + count;
-    if (done_.load(std::memory_order_acquire) >= runEnd_)
-        return ring_.data() + start % ringPoints;
-    passed_.store(runEnd_, std::memory_order_release);
-    compute(n, count, own_.data());
+    if (ring.done.load(std::memory_order_acquire) >= runEnd_)
+        return ring.points.data() + start % ringPoints;
+    ring.passed.store(runEnd_, std::memory_order_release);
+    ring.compute(n, count, own_.data());
     return own_.data();
 }
