@@ -25,16 +25,15 @@ std::int64_t inverseModulo(std::int64_t a, std::int64_t m)
 } // namespace
 
 CounterWalk::CounterWalk(std::int64_t end, std::int64_t step, std::int64_t checkpointSpacing)
-    : end_(end), step_(step), spacing_(checkpointSpacing)
+    : end_(end), step_(step), spacing_(checkpointSpacing), stepRemainder_(remainder(step))
 {
     constexpr std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
     constexpr std::int64_t highest = std::numeric_limits<std::int32_t>::max();
     last_ = step_ >= 0 ? std::min(end_, highest) : std::max(end_, lowest);
-    const std::int64_t stepRemainder = remainder(step_);
-    if (stepRemainder != 0) {
-        divisor_ = std::gcd(stepRemainder, spacing_);
+    if (stepRemainder_ != 0) {
+        divisor_ = std::gcd(stepRemainder_, spacing_);
         cycle_ = spacing_ / divisor_;
-        inverse_ = inverseModulo(stepRemainder / divisor_, cycle_);
+        inverse_ = inverseModulo(stepRemainder_ / divisor_, cycle_);
     }
 }
 
@@ -56,7 +55,7 @@ std::int64_t CounterWalk::stepsToCheckpoint(std::int64_t n) const
     // k steps reach a checkpoint when k times the step's remainder matches
     // the remainder that n lacks, modulo the spacing.
     const std::int64_t missing = remainder(-n);
-    if (remainder(step_) == 0)
+    if (stepRemainder_ == 0)
         return missing == 0 ? 1 : 0;
     if (missing % divisor_ != 0)
         return 0;

@@ -33,6 +33,7 @@ private:
     std::int64_t spacing_;
     // The last counter value within the 32-bit range and `end`.
     std::int64_t last_;
+    std::int64_t stepRemainder_;
     // The step's remainder visits every multiple of `divisor_` below the
     // spacing, `cycle_` of them; `inverse_` undoes it modulo `cycle_`.
     std::int64_t divisor_ = 1;

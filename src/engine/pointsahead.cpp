@@ -27,7 +27,8 @@ struct PointsAhead::Ring {
     Ring(const CurveParameters &parameters, const CounterWalk &walk, std::int32_t drawLeftOffset,
          std::int32_t drawTopOffset)
         : parameters(parameters), walk(walk), drawLeftOffset(drawLeftOffset), drawTopOffset(drawTopOffset),
-          points(ringPoints)
+          // Left unset: the second thread fills it, and pays for its pages.
+          points(new CurvePointF[ringPoints])
     {
     }
 
@@ -46,7 +47,7 @@ struct PointsAhead::Ring {
     const CounterWalk walk;
     const std::int32_t drawLeftOffset;
     const std::int32_t drawTopOffset;
-    std::vector<CurvePointF> points;
+    const std::unique_ptr<CurvePointF[]> points;
 
     // The end of the last batch the second thread finished.
     alignas(64) std::atomic<std::uint64_t> done{0};
@@ -76,7 +77,7 @@ void PointsAhead::Ring::work()
                 !waitForRun(end - ringPoints / 2))
                 return;
             if (end > passed.load(std::memory_order_acquire)) {
-                compute(n, count, points.data() + start % ringPoints);
+                compute(n, count, points.get() + start % ringPoints);
                 done.store(end, std::memory_order_release);
             }
         }
@@ -116,7 +117,7 @@ void PointsAhead::Ring::stop()
 PointsAhead::PointsAhead(const CurveParameters &parameters, const CounterWalk &walk,
                          std::int32_t drawLeftOffset, std::int32_t drawTopOffset)
     : ring_(std::make_shared<Ring>(parameters, walk, drawLeftOffset, drawTopOffset)),
-      own_(CounterWalk::batchLimit)
+      own_(new CurvePointF[CounterWalk::batchLimit])
 {
     try {
         std::thread([ring = ring_] { ring->work(); }).detach();
@@ -139,8 +140,8 @@ const CurvePointF *PointsAhead::take(std::int64_t n, std::size_t count)
     const std::uint64_t start = place(runEnd_, count);
     runEnd_ = start + count;
     if (ring.done.load(std::memory_order_acquire) >= runEnd_)
-        return ring.points.data() + start % ringPoints;
+        return ring.points.get() + start % ringPoints;
     ring.passed.store(runEnd_, std::memory_order_release);
-    ring.compute(n, count, own_.data());
-    return own_.data();
+    ring.compute(n, count, own_.get());
+    return own_.get();
 }

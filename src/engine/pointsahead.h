@@ -6,7 +6,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 // The points of one drawing computed ahead of the drawing run on a second
 // thread, batch by batch as the run cuts the walk, so that they come out
@@ -38,5 +37,5 @@ private:
     // The run's side: the end of its current batch in the ring, and the
     // points of the batches it computes itself.
     std::uint64_t runEnd_ = 0;
-    std::vector<CurvePointF> own_;
+    std::unique_ptr<CurvePointF[]> own_;
 };
