@@ -51,10 +51,10 @@ struct PointsAhead::Ring {
 
     // The end of the last batch the second thread finished.
     alignas(64) std::atomic<std::uint64_t> done{0};
-    // Where the run no longer needs the ring: the end of the batch it set
-    // last, or of the one it computes itself.
+    // Where the run no longer needs the ring: no later than the end of the
+    // batch it set last, or the end of the one it computes itself.
     alignas(64) std::atomic<std::uint64_t> passed{0};
-    std::atomic<bool> sleeping{false};
+    alignas(64) std::atomic<bool> sleeping{false};
     std::atomic<std::uint64_t> wakeAt{0};
     std::atomic<bool> stopping{false};
     std::mutex mutex;
@@ -131,17 +131,26 @@ PointsAhead::~PointsAhead()
     ring_->stop();
 }
 
+void PointsAhead::tell(std::uint64_t passed)
+{
+    told_ = passed;
+    ring_->passed.store(passed);
+    ring_->wakeWorker();
+}
+
 const CurvePointF *PointsAhead::take(std::int64_t n, std::size_t count)
 {
-    Ring &ring = *ring_;
-    // The previous batch is set: its place in the ring is free.
-    ring.passed.store(runEnd_);
-    ring.wakeWorker();
+    // The batches set so far are free in the ring. The second thread hears
+    // of it only now and then, so that the threads seldom share a cache line.
+    if (runEnd_ - told_ >= ringPoints / 16)
+        tell(runEnd_);
     const std::uint64_t start = place(runEnd_, count);
     runEnd_ = start + count;
-    if (ring.done.load(std::memory_order_acquire) >= runEnd_)
-        return ring.points.get() + start % ringPoints;
-    ring.passed.store(runEnd_, std::memory_order_release);
-    ring.compute(n, count, own_.get());
+    if (doneSeen_ < runEnd_)
+        doneSeen_ = ring_->done.load(std::memory_order_acquire);
+    if (doneSeen_ >= runEnd_)
+        return ring_->points.get() + start % ringPoints;
+    tell(runEnd_);
+    ring_->compute(n, count, own_.get());
     return own_.get();
 }

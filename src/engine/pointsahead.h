@@ -34,8 +34,15 @@ private:
     struct Ring;
     std::shared_ptr<Ring> ring_;
 
-    // The run's side: the end of its current batch in the ring, and the
+    // Tells the second thread that the run no longer needs the ring before
+    // `passed`.
+    void tell(std::uint64_t passed);
+
+    // The run's side: the end of its current batch in the ring, what it told
+    // the second thread last, how far it saw the second thread last, and the
     // points of the batches it computes itself.
     std::uint64_t runEnd_ = 0;
+    std::uint64_t told_ = 0;
+    std::uint64_t doneSeen_ = 0;
     std::unique_ptr<CurvePointF[]> own_;
 };
