@@ -1,4 +1,5 @@
 #include "autorun.h"
+#include "counterwalk.h"
 #include "curve.h"
 #include "drawingrun.h"
 #include "enginefakes.h"
@@ -217,6 +218,51 @@ private slots:
         QFETCH(double, stepSize);
         QFETCH(int, expected);
         QCOMPARE(DrawingRun::counterStep(stepSize), expected);
+    }
+
+    // Batches end before the next checkpoint, after the batch limit or at the
+    // walk's end, as walking the counter one value at a time finds them.
+    void counterWalkBatches_data()
+    {
+        QTest::addColumn<long long>("end");
+        QTest::addColumn<long long>("step");
+        QTest::addColumn<long long>("spacing");
+        QTest::newRow("default") << 6283200LL << 100LL << 10000LL;
+        QTest::newRow("step 7") << 7539840LL << 7LL << 10000LL;
+        QTest::newRow("step 300") << 6283200LL << 300LL << 10000LL;
+        QTest::newRow("step 333") << 6283200LL << 333LL << 10000LL;
+        QTest::newRow("step 4096") << 62832000LL << 4096LL << 10000LL;
+        QTest::newRow("step 12345") << 62832000LL << 12345LL << 10000LL;
+        QTest::newRow("step a multiple of the spacing") << 6283200LL << 20000LL << 10000LL;
+        QTest::newRow("backwards") << -6283200LL << -93LL << 10000LL;
+        QTest::newRow("backwards past the range") << -1LL * highest - 100 << -333333333LL << 10000LL;
+        QTest::newRow("past the range") << 1LL * highest + 100 << 444444444LL << 10000LL;
+        QTest::newRow("end between two values") << 1000050LL << 100LL << 10000LL;
+        QTest::newRow("cycle beyond the limit") << 6283200LL << 3LL << 100003LL;
+        QTest::newRow("end at 0") << 0LL << 100LL << 10000LL;
+    }
+    void counterWalkBatches()
+    {
+        QFETCH(long long, end);
+        QFETCH(long long, step);
+        QFETCH(long long, spacing);
+        const CounterWalk walk(end, step, spacing);
+        std::int64_t n = 0;
+        std::uint64_t points = 0;
+        while (walk.inRange(n)) {
+            std::size_t expected = 1;
+            std::int64_t after = n + step;
+            while (expected < CounterWalk::batchLimit && after % spacing != 0 && walk.inRange(after)) {
+                ++expected;
+                after += step;
+            }
+            std::int64_t next = 0;
+            QCOMPARE(walk.batchAt(n, next), expected);
+            QCOMPARE(next, after);
+            points += expected;
+            n = next;
+        }
+        QCOMPARE(points, walk.pointCount());
     }
 
     void checkpoints_data()

@@ -24,9 +24,19 @@ public:
 
 private:
     std::int64_t remainder(std::int64_t value) const;
+    // The steps from `n` to the next checkpoint, at least 1; 0 when the walk
+    // never meets one again.
+    std::int64_t stepsToCheckpoint(std::int64_t n) const;
 
     std::int64_t end_;
     std::int64_t step_;
     std::int64_t spacing_;
+    // The last counter value within the 32-bit range and `end`.
+    std::int64_t last_;
     std::int64_t stepRemainder_;
+    // The step's remainder visits every multiple of `divisor_` below the
+    // spacing, `cycle_` of them; `inverse_` undoes it modulo `cycle_`.
+    std::int64_t divisor_ = 1;
+    std::int64_t cycle_ = 1;
+    std::int64_t inverse_ = 0;
 };

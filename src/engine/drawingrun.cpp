@@ -87,6 +87,15 @@ bool DrawingRun::drawOnce()
     curve::completeCurveParameters(parameters, host_.outerWidth(), host_.outerHeight(), state_.drawPartX,
                                    state_.drawPartY, random_);
 
+    const CounterWalk walk(counterEnd(state_.turns), counterStep(state_.stepSize),
+                           drawing::checkpointSpacing);
+    // A host that handles nothing between checkpoints cannot change the
+    // placement during the drawing, so a long one is computed ahead,
+    // starting while the colours are chosen.
+    std::optional<PointsAhead> ahead;
+    if (host_.idleBetweenCheckpoints() && walk.pointCount() > drawing::pointsAheadFrom)
+        ahead.emplace(parameters, walk, state_.drawLeftOffset, state_.drawTopOffset);
+
     const int r = state_.randomColors;
     if (r > 1) {
         lastRandomBackground_ = drawing::randomColor(random_);
@@ -97,13 +106,6 @@ bool DrawingRun::drawOnce()
     const bool newPenAtCheckpoints = r > 0 && r % 2 == 1;
     keepRecipe(parameters, newPenAtCheckpoints);
 
-    const CounterWalk walk(counterEnd(state_.turns), counterStep(state_.stepSize),
-                           drawing::checkpointSpacing);
-    // A host that handles nothing between checkpoints cannot change the
-    // placement during the drawing, so a long one is computed ahead.
-    std::optional<PointsAhead> ahead;
-    if (host_.idleBetweenCheckpoints() && walk.pointCount() > drawing::pointsAheadFrom)
-        ahead.emplace(parameters, walk, state_.drawLeftOffset, state_.drawTopOffset);
     std::vector<CurvePointF> batch(ahead ? 0 : CounterWalk::batchLimit);
     std::int64_t n = 0;
     checkpointSeen_ = false;
@@ -132,7 +134,7 @@ bool DrawingRun::drawOnce()
         const std::size_t count = walk.batchAt(n, next);
         const CurvePointF *points = batch.data();
         if (ahead)
-            points = ahead->take();
+            points = ahead->take(n, count);
         else
             curve::curvePoints(parameters, static_cast<std::int32_t>(n),
                                static_cast<std::int32_t>(walk.step()), count, state_.drawLeftOffset,

@@ -1,128 +1,156 @@
 #include "pointsahead.h"
 
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <system_error>
+#include <thread>
 
 namespace {
 
-// Points of one chunk, give or take a batch: large enough that the threads
-// seldom meet at the lock, small enough to stay in the cache.
-constexpr std::size_t chunkPoints = std::size_t(1) << 15;
+// The ring's size in points: about a megabyte, many batches of the largest
+// size, small enough to stay in the cache.
+constexpr std::size_t ringPoints = std::size_t(1) << 17;
+
+// Positions in the ring count every point ever placed, so that they only
+// grow; a batch never wraps around the ring's end but starts afresh at its
+// beginning.
+std::uint64_t place(std::uint64_t position, std::size_t count)
+{
+    const std::uint64_t offset = position % ringPoints;
+    return offset + count > ringPoints ? position + (ringPoints - offset) : position;
+}
 
 } // namespace
 
+struct PointsAhead::Ring {
+    Ring(const CurveParameters &parameters, const CounterWalk &walk, std::int32_t drawLeftOffset,
+         std::int32_t drawTopOffset)
+        : parameters(parameters), walk(walk), drawLeftOffset(drawLeftOffset), drawTopOffset(drawTopOffset),
+          // Left unset: the second thread fills it, and pays for its pages.
+          points(new CurvePointF[ringPoints])
+    {
+    }
+
+    void compute(std::int64_t n, std::size_t count, CurvePointF *out) const
+    {
+        curve::curvePoints(parameters, static_cast<std::int32_t>(n), static_cast<std::int32_t>(walk.step()),
+                           count, drawLeftOffset, drawTopOffset, out);
+    }
+    void work();
+    // Waits until the run has passed `position`, or stops; false to stop.
+    bool waitForRun(std::uint64_t position);
+    void wakeWorker();
+    void stop();
+
+    const CurveParameters parameters;
+    const CounterWalk walk;
+    const std::int32_t drawLeftOffset;
+    const std::int32_t drawTopOffset;
+    const std::unique_ptr<CurvePointF[]> points;
+
+    // The end of the last batch the second thread finished.
+    alignas(64) std::atomic<std::uint64_t> done{0};
+    // Where the run no longer needs the ring: no later than the end of the
+    // batch it set last, or the end of the one it computes itself.
+    alignas(64) std::atomic<std::uint64_t> passed{0};
+    alignas(64) std::atomic<bool> sleeping{false};
+    std::atomic<std::uint64_t> wakeAt{0};
+    std::atomic<bool> stopping{false};
+    std::mutex mutex;
+    std::condition_variable wake;
+};
+
+void PointsAhead::Ring::work()
+{
+    std::uint64_t end = 0;
+    for (std::int64_t n = 0; walk.inRange(n) && !stopping.load(std::memory_order_relaxed);) {
+        std::int64_t next = 0;
+        const std::size_t count = walk.batchAt(n, next);
+        const std::uint64_t start = place(end, count);
+        end = start + count;
+        // A batch the run has taken already is passed over; one that would
+        // overwrite points the run still needs waits until half the ring is
+        // free again.
+        if (end > passed.load(std::memory_order_acquire)) {
+            if (end > passed.load(std::memory_order_acquire) + ringPoints &&
+                !waitForRun(end - ringPoints / 2))
+                return;
+            if (end > passed.load(std::memory_order_acquire)) {
+                compute(n, count, points.get() + start % ringPoints);
+                done.store(end, std::memory_order_release);
+            }
+        }
+        n = next;
+    }
+}
+
+bool PointsAhead::Ring::waitForRun(std::uint64_t position)
+{
+    wakeAt.store(position);
+    sleeping.store(true);
+    std::unique_lock lock(mutex);
+    wake.wait(lock, [this, position] { return stopping || passed.load() >= position; });
+    sleeping.store(false);
+    return !stopping;
+}
+
+void PointsAhead::Ring::wakeWorker()
+{
+    // Pairs with waitForRun: either the second thread sees where the run is,
+    // or the run sees it asleep.
+    if (sleeping.load() && passed.load(std::memory_order_relaxed) >= wakeAt.load()) {
+        const std::lock_guard lock(mutex);
+        wake.notify_one();
+    }
+}
+
+void PointsAhead::Ring::stop()
+{
+    {
+        const std::lock_guard lock(mutex);
+        stopping = true;
+    }
+    wake.notify_one();
+}
+
 PointsAhead::PointsAhead(const CurveParameters &parameters, const CounterWalk &walk,
                          std::int32_t drawLeftOffset, std::int32_t drawTopOffset)
-    : parameters_(parameters), walk_(walk), drawLeftOffset_(drawLeftOffset), drawTopOffset_(drawTopOffset)
+    : ring_(std::make_shared<Ring>(parameters, walk, drawLeftOffset, drawTopOffset)),
+      own_(new CurvePointF[CounterWalk::batchLimit])
 {
-    for (Chunk &chunk : chunks_)
-        chunk.points.resize(chunkPoints + CounterWalk::batchLimit);
-    own_.points.resize(chunkPoints + CounterWalk::batchLimit);
     try {
-        worker_ = std::thread([this] { work(); });
+        std::thread([ring = ring_] { ring->work(); }).detach();
     } catch (const std::system_error &) {
-        // Without a second thread the run computes every chunk itself.
+        // Without a second thread the run computes every batch itself.
     }
 }
 
 PointsAhead::~PointsAhead()
 {
-    {
-        const std::lock_guard lock(mutex_);
-        stopping_ = true;
-    }
-    changed_.notify_all();
-    if (worker_.joinable())
-        worker_.join();
+    ring_->stop();
 }
 
-bool PointsAhead::claimable() const
+void PointsAhead::tell(std::uint64_t passed)
 {
-    return claimed_ < released_ + chunkCount && walk_.inRange(unclaimedStart_);
+    told_ = passed;
+    ring_->passed.store(passed);
+    ring_->wakeWorker();
 }
 
-void PointsAhead::claim(Chunk &chunk)
+const CurvePointF *PointsAhead::take(std::int64_t n, std::size_t count)
 {
-    ++claimed_;
-    chunk.firsts.clear();
-    chunk.counts.clear();
-    std::size_t total = 0;
-    std::int64_t n = unclaimedStart_;
-    while (total < chunkPoints && walk_.inRange(n)) {
-        std::int64_t next = 0;
-        const std::size_t count = walk_.batchAt(n, next);
-        chunk.firsts.push_back(n);
-        chunk.counts.push_back(count);
-        total += count;
-        n = next;
-    }
-    unclaimedStart_ = n;
-}
-
-void PointsAhead::compute(const Chunk &chunk, CurvePointF *out) const
-{
-    for (std::size_t i = 0; i < chunk.firsts.size(); ++i) {
-        curve::curvePoints(parameters_, static_cast<std::int32_t>(chunk.firsts[i]),
-                           static_cast<std::int32_t>(walk_.step()), chunk.counts[i], drawLeftOffset_,
-                           drawTopOffset_, out);
-        out += chunk.counts[i];
-    }
-}
-
-void PointsAhead::work()
-{
-    std::unique_lock lock(mutex_);
-    for (;;) {
-        changed_.wait(lock, [this] { return stopping_ || claimable() || !walk_.inRange(unclaimedStart_); });
-        if (stopping_ || !walk_.inRange(unclaimedStart_))
-            return;
-        const std::uint64_t number = claimed_;
-        Chunk &chunk = chunks_[number % chunkCount];
-        claim(chunk);
-        lock.unlock();
-        compute(chunk, chunk.points.data());
-        lock.lock();
-        chunk.done = number;
-    }
-}
-
-void PointsAhead::nextChunk()
-{
-    std::unique_lock lock(mutex_);
-    if (current_) {
-        ++released_;
-        changed_.notify_all();
-    }
-    const std::uint64_t number = released_;
-    if (claimed_ == number) {
-        claim(own_);
-        lock.unlock();
-        compute(own_, own_.points.data());
-        current_ = &own_;
-        currentPoints_ = own_.points.data();
-        return;
-    }
-    // Claimed by the second thread, so its batches stay as they are until
-    // the run releases it.
-    const Chunk &chunk = chunks_[number % chunkCount];
-    current_ = &chunk;
-    if (chunk.done == number) {
-        currentPoints_ = chunk.points.data();
-        return;
-    }
-    lock.unlock();
-    compute(chunk, own_.points.data());
-    currentPoints_ = own_.points.data();
-}
-
-const CurvePointF *PointsAhead::take()
-{
-    if (!current_ || nextBatch_ == current_->firsts.size()) {
-        nextChunk();
-        nextBatch_ = 0;
-        nextPoint_ = 0;
-    }
-    const CurvePointF *points = currentPoints_ + nextPoint_;
-    nextPoint_ += current_->counts[nextBatch_];
-    ++nextBatch_;
-    return points;
+    // The batches set so far are free in the ring. The second thread hears
+    // of it only now and then, so that the threads seldom share a cache line.
+    if (runEnd_ - told_ >= ringPoints / 16)
+        tell(runEnd_);
+    const std::uint64_t start = place(runEnd_, count);
+    runEnd_ = start + count;
+    if (doneSeen_ < runEnd_)
+        doneSeen_ = ring_->done.load(std::memory_order_acquire);
+    if (doneSeen_ >= runEnd_)
+        return ring_->points.get() + start % ringPoints;
+    tell(runEnd_);
+    ring_->compute(n, count, own_.get());
+    return own_.get();
 }
