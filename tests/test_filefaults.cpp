@@ -35,7 +35,9 @@ namespace {
 const char *const fileOrder[] = {"Text1",  "Text2",  "Text3", "Text4", "Text5", "Text6",
                                  "Text13", "Text14", "Text7", "Text8", "Text9", "Text10"};
 
-enum class Fault { DevFull, FileSizeLimit, ReadOnlyFolder, MissingFolder, DeviceLink };
+// NewFileSizeLimit: a disk that fills up while a file is written that did
+// not exist before.
+enum class Fault { DevFull, FileSizeLimit, NewFileSizeLimit, ReadOnlyFolder, MissingFolder, DeviceLink };
 
 QByteArray readBytes(const QString &path)
 {
@@ -386,6 +388,8 @@ void TestFileFaults::saveFileFails_data()
     QTest::addColumn<int>("error");
     for (const char *name : {"figure.par", "picture.bmp"}) {
         QTest::addRow("full disk, %s", name) << Fault::FileSizeLimit << QString(name) << failures::DiskFull;
+        QTest::addRow("full disk, new %s", name)
+            << Fault::NewFileSizeLimit << QString(name) << failures::DiskFull;
         QTest::addRow("read-only folder, %s", name)
             << Fault::ReadOnlyFolder << QString(name) << failures::PermissionDenied;
         QTest::addRow("missing folder, %s", name) << Fault::MissingFolder << QString(name) << 0;
@@ -410,7 +414,7 @@ void TestFileFaults::saveFileFails()
     const QByteArray old = "the old file, which must survive\r\n";
     if (fault == Fault::DeviceLink)
         QVERIFY(QFile::link("/dev/full", path));
-    else if (fault != Fault::MissingFolder)
+    else if (fault != Fault::MissingFolder && fault != Fault::NewFileSizeLimit)
         QVERIFY(writeBytes(path, old));
     const QStringList before = entries(folder);
 
@@ -426,7 +430,7 @@ void TestFileFaults::saveFileFails()
     {
         std::unique_ptr<FileSizeLimit> limit;
         std::unique_ptr<ReadOnlyFolder> readOnly;
-        if (fault == Fault::FileSizeLimit) {
+        if (fault == Fault::FileSizeLimit || fault == Fault::NewFileSizeLimit) {
             limit = std::make_unique<FileSizeLimit>(4096);
             QVERIFY(limit->ok());
         }
