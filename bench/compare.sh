@@ -74,6 +74,8 @@ pair() {
     shift 5
     local v=() g=() r=() i
     for ((i = 0; i < runs; ++i)); do
+        # Both programs write a new picture each time, as a user's render does.
+        rm -f ./*.bmp ./*.png
         if ! timed $render "$@"; then
             line "$name" "n/a" "" "" "<= ${goal}x" "($(head -c 70 "$work/err" | head -n 1))"
             return
