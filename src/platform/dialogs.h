@@ -27,8 +27,7 @@ struct FileDialogRequest {
 
 // Either the value the user chose, or a failure; cancelling is the failure
 // failures::Cancelled.
-template <typename T>
-using DialogResult = std::variant<T, Failure>;
+template <typename T> using DialogResult = std::variant<T, Failure>;
 
 // Everything the program asks the user through the platform's standard
 // dialogs, message boxes and the help viewer. The window calls only this

@@ -17,8 +17,7 @@
 
 #include <cerrno>
 
-namespace
-{
+namespace {
 
 const QString programTitle = QStringLiteral("VOLUTRA");
 
@@ -126,12 +125,9 @@ Dialogs::Answer QtDialogs::message(const QString &text, Buttons buttons, const Q
     box.setEscapeButton(QMessageBox::Cancel);
     box.exec();
     switch (box.standardButton(box.clickedButton())) {
-    case QMessageBox::Yes:
-        return Answer::Yes;
-    case QMessageBox::No:
-        return Answer::No;
-    default:
-        return Answer::Cancel;
+    case QMessageBox::Yes: return Answer::Yes;
+    case QMessageBox::No: return Answer::No;
+    default: return Answer::Cancel;
     }
 }
 
