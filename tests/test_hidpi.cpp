@@ -1,5 +1,6 @@
 #include "formfixture.h"
 #include "imagecheck.h"
+#include "paintrecorder.h"
 
 #include <QApplication>
 #include <QPaintEvent>
@@ -31,21 +32,6 @@ int pixelsFinerThanBlocks(const QImage &image)
         }
     return finer;
 }
-
-// Records the region of the canvas's paint events.
-class PaintRecorder : public QObject {
-public:
-    explicit PaintRecorder(QWidget *widget) { widget->installEventFilter(this); }
-    std::vector<QRegion> regions;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            regions.push_back(static_cast<QPaintEvent *>(event)->region());
-        return false;
-    }
-};
 
 } // namespace
 

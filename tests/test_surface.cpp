@@ -3,6 +3,7 @@
 #include "drawingsurface.h"
 #include "failure.h"
 #include "imagecheck.h"
+#include "paintrecorder.h"
 #include "testfiles.h"
 
 #include <QDataStream>
@@ -173,7 +174,7 @@ QByteArray runLengthEncoded()
 
 // A surface shown by a canvas widget on the screen, recording the region of
 // every paint event once the widget's first paints are over.
-class ShownCanvas : public QObject {
+class ShownCanvas : public PaintRecorder {
 public:
     explicit ShownCanvas(QSize size)
     {
@@ -185,7 +186,7 @@ public:
         if (!QTest::qWaitForWindowExposed(&widget))
             return false;
         QTest::qWait(50);
-        widget.installEventFilter(this);
+        watch(&widget);
         return true;
     }
 
