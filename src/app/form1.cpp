@@ -587,13 +587,8 @@ void Form1::exportFigure()
     const recipetext::FigureRecipe figure{*state_.lastRecipe, surface_.size(), surface_.twipsPerPixel(),
                                           true};
     if (!path.isEmpty()) {
-        const auto format = outputformat::byExtension(path);
-        if (path.endsWith(".par", Qt::CaseInsensitive))
-            failure = headless::exportParameters(path, figure);
-        else if (format && headless::refusal(figure.recipe))
-            failure = Failure{0, *headless::refusal(figure.recipe)};
-        else if (format)
-            failure = headless::exportPicture(*format, path, figure);
+        if (headless::exportable(path))
+            failure = headless::exportFigure(path, figure);
         else
             dialogs_->message(filechoice::wrongExtensionMessage(path), Dialogs::Buttons::Ok);
     }

@@ -35,6 +35,11 @@ namespace {
 
 constexpr int jpegQuality = 92;
 
+bool isParameterFile(const QString &path)
+{
+    return path.endsWith(".par", Qt::CaseInsensitive);
+}
+
 } // namespace
 
 OuterSize outerSize(const Recipe &recipe, QSize recordedCanvas, QSize canvas, double twipsPerPixel)
@@ -128,6 +133,20 @@ std::optional<Failure> exportPicture(outputformat::Format format, const QString 
     DrawingSurface surface(figure.canvas, figure.twipsPerPixel);
     const Recipe kept = draw(surface, jobFor(figure));
     return writePicture(format, path, surface, {kept, figure.canvas, figure.twipsPerPixel, true});
+}
+
+bool exportable(const QString &path)
+{
+    return isParameterFile(path) || outputformat::byExtension(path);
+}
+
+std::optional<Failure> exportFigure(const QString &path, const recipetext::FigureRecipe &figure)
+{
+    if (isParameterFile(path))
+        return exportParameters(path, figure);
+    if (const auto never = refusal(figure.recipe))
+        return Failure{0, *never};
+    return exportPicture(*outputformat::byExtension(path), path, figure);
 }
 
 } // namespace headless

@@ -92,6 +92,13 @@ std::optional<Failure> exportParameters(const QString &path, const recipetext::F
 std::optional<Failure> exportPicture(outputformat::Format format, const QString &path,
                                      const recipetext::FigureRecipe &figure);
 
+// Whether `path` names something a figure can be exported as: a parameter
+// file or one of the picture types.
+bool exportable(const QString &path);
+// Exports the figure as the extension of `path` asks (see exportable); a
+// recipe that could never finish drawing is refused with its reason.
+std::optional<Failure> exportFigure(const QString &path, const recipetext::FigureRecipe &figure);
+
 // The draw job that draws a kept recipe again, at its own canvas.
 Job jobFor(const recipetext::FigureRecipe &figure);
 
