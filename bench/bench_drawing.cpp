@@ -139,8 +139,8 @@ void measure(const Figure &figure, bool formulaOnly)
     DrawingSurface surface(size, 15);
     const double run = bestOf(5, [&] {
         FormState state;
-        state.turns = figure.turns;
-        state.stepSize = figure.stepSize;
+        state.prefs.turns = figure.turns;
+        state.prefs.stepSize = figure.stepSize;
         state.foregroundColor = colors::white;
         HeadlessHost host(surface, state, figureTexts());
         RandomSource seeded(1);
@@ -153,8 +153,8 @@ void measure(const Figure &figure, bool formulaOnly)
     Form1 form(options);
     form.Frame1->Text1->setText("0.6");
     form.Frame1->Text2->setText("7");
-    form.state().turns = figure.turns;
-    form.state().stepSize = figure.stepSize;
+    form.state().prefs.turns = figure.turns;
+    form.state().prefs.stepSize = figure.stepSize;
     const double window = bestOf(5, [&] { form.Command1_Click(); });
 
     std::printf("  (b) headless run          %8.2f Mpt/s %6.1f ns/pt   b/a %.2f\n", points / run / 1e6,

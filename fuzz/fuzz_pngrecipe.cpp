@@ -27,8 +27,8 @@ void checkRecipe(const QByteArray &text)
         return;
     const recipetext::FigureRecipe &figure = *reading.figure;
     const Recipe &r = figure.recipe;
-    check(r.penSize >= 1 && r.penSize <= 32766);
-    check(r.drawMode >= 1 && r.drawMode <= 16);
+    check(r.prefs.penSize >= 1 && r.prefs.penSize <= 32766);
+    check(r.prefs.drawMode >= 1 && r.prefs.drawMode <= 16);
     check(figure.twipsPerPixel > 0);
     check(figure.canvas.isEmpty() || (figure.canvas.width() <= 16384 && figure.canvas.height() <= 16384));
 }

@@ -46,15 +46,15 @@ void checkAccepted(const Settings &s)
         check(component >= 0 && component <= 32767);
     check(s.autoCleanChecked || s.autoClean == 0);
     check(std::isfinite(s.autoClean));
-    check(s.stepSize > 0 && std::isfinite(s.stepSize));
-    check(s.turns > 0 && std::isfinite(s.turns));
-    check(s.penSize >= 1 && s.penSize <= 32766);
-    check(s.drawMode >= 1 && s.drawMode <= 16);
+    check(s.prefs.stepSize > 0 && std::isfinite(s.prefs.stepSize));
+    check(s.prefs.turns > 0 && std::isfinite(s.prefs.turns));
+    check(s.prefs.penSize >= 1 && s.prefs.penSize <= 32766);
+    check(s.prefs.drawMode >= 1 && s.prefs.drawMode <= 16);
     for (const float size : {s.windowHeight, s.windowWidth})
         check(size >= 1 && size < 2147483648.0f);
     for (const float position : {s.windowTop, s.windowLeft})
         check(std::fabs(position) < 2147483648.0f);
-    check(std::isfinite(s.drawPartX) && std::isfinite(s.drawPartY));
+    check(std::isfinite(s.prefs.placement.drawPartX) && std::isfinite(s.prefs.placement.drawPartY));
 }
 
 } // namespace
@@ -76,7 +76,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(second.autoClean == (first.autoCleanChecked ? 1 : 0));
     check(second.autoRedrawChecked == first.autoRedrawChecked);
     check(second.autoRedraw == (first.autoRedrawChecked ? "1" : "0"));
-    check(close(first.stepSize, second.stepSize, 1e-14));
+    check(close(first.prefs.stepSize, second.prefs.stepSize, 1e-14));
     for (const auto single :
          {&Settings::turns, &Settings::windowHeight, &Settings::windowTop, &Settings::windowWidth,
           &Settings::windowLeft, &Settings::drawPartX, &Settings::drawPartY})
@@ -86,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     Settings expected = first;
     expected.autoClean = second.autoClean;
     expected.autoRedraw = second.autoRedraw;
-    expected.stepSize = second.stepSize;
+    expected.prefs.stepSize = second.prefs.stepSize;
     for (const auto single :
          {&Settings::turns, &Settings::windowHeight, &Settings::windowTop, &Settings::windowWidth,
           &Settings::windowLeft, &Settings::drawPartX, &Settings::drawPartY})

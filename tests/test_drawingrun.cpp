@@ -58,7 +58,7 @@ struct Bench {
     CurveParameters figure(const ParameterTexts &t, RandomSource &generator) const
     {
         CurveParameters p = curve::readCurveParameters(t);
-        curve::completeCurveParameters(p, host.width, host.height, state.drawPartX, state.drawPartY,
+        curve::completeCurveParameters(p, host.width, host.height, state.prefs.placement.drawPartX, state.prefs.placement.drawPartY,
                                        generator);
         return p;
     }
@@ -292,8 +292,8 @@ private slots:
         QFETCH(long long, between);
         Bench b;
         b.canvas.keepPoints = points <= 200000;
-        b.state.stepSize = stepSize;
-        b.state.turns = turns;
+        b.state.prefs.stepSize = stepSize;
+        b.state.prefs.turns = turns;
         b.draw();
         QCOMPARE(static_cast<long long>(b.canvas.pointCount), points);
         QCOMPARE(b.host.yields, checkpoints);
@@ -346,9 +346,9 @@ private slots:
         Bench ahead;
         ahead.host.idle = true;
         for (Bench *b : {&alone, &ahead}) {
-            b->state.stepSize = stepSize;
-            b->state.turns = turns;
-            b->state.randomColors = static_cast<std::int16_t>(randomColors);
+            b->state.prefs.stepSize = stepSize;
+            b->state.prefs.turns = turns;
+            b->state.prefs.randomColors = static_cast<std::int16_t>(randomColors);
             if (stopAt)
                 b->stopAt(stopAt);
             if (endAt)
@@ -393,8 +393,8 @@ private slots:
         QFETCH(int, stopAt);
         QFETCH(int, drawings);
         Bench b;
-        b.state.turns = -1;
-        b.state.autoRunDelay = delay;
+        b.state.prefs.turns = -1;
+        b.state.prefs.autoRunDelay = delay;
         b.stopAt(stopAt);
         // A run that never yields is broken off instead of hanging the test.
         struct NeverYields {};
@@ -419,7 +419,7 @@ private slots:
     void stepZeroRepeatsFirstPointUntilStopped()
     {
         Bench b;
-        b.state.stepSize = 0;
+        b.state.prefs.stepSize = 0;
         b.stopAt(50);
         b.draw();
         QCOMPARE(b.host.yields, 50);
@@ -447,7 +447,7 @@ private slots:
     {
         QFETCH(int, k);
         Bench b;
-        b.state.autoRunDelay = 5;
+        b.state.prefs.autoRunDelay = 5;
         if (k > 0)
             b.stopAt(k);
         b.draw();
@@ -481,7 +481,7 @@ private slots:
     {
         QFETCH(int, r);
         Bench b;
-        b.state.randomColors = static_cast<std::int16_t>(r);
+        b.state.prefs.randomColors = static_cast<std::int16_t>(r);
         b.draw();
 
         RandomSource replica(seed);
@@ -554,7 +554,7 @@ private slots:
         QFETCH(int, cleans);
         Bench b;
         b.state.autoClean = autoClean;
-        b.state.autoRunDelay = delay;
+        b.state.prefs.autoRunDelay = delay;
         b.stopAt(629 + 10);
         b.autoRun();
         QCOMPARE(b.host.waits, 0);
@@ -618,7 +618,7 @@ private slots:
     void autoRunPauseYieldsDelayTimes()
     {
         Bench b;
-        b.state.autoRunDelay = 5;
+        b.state.prefs.autoRunDelay = 5;
         b.stopAt(629 + 5 + 629 + 5 + 1);
         b.autoRun();
         QCOMPARE(b.log.count(Log::Clean), std::size_t(3));
@@ -648,7 +648,7 @@ private slots:
     void stopDuringPauseEndsRun()
     {
         Bench b;
-        b.state.autoRunDelay = 5;
+        b.state.prefs.autoRunDelay = 5;
         b.stopAt(629 + 2);
         b.autoRun();
         QCOMPARE(b.log.count(Log::Clean), std::size_t(1));
@@ -706,7 +706,7 @@ private slots:
         QFETCH(int, waits);
         QFETCH(long long, points);
         Bench b;
-        b.state.autoRunDelay = delay;
+        b.state.prefs.autoRunDelay = delay;
         b.host.atYield[atYield] = [&] {
             if (stopFirst)
                 autorun::click(b.state, b.host, b.canvas, b.random);
@@ -727,8 +727,8 @@ private slots:
     void hugeTurnsStopAtFirstCheckpoint()
     {
         Bench b;
-        b.state.turns = 1e9f;
-        b.state.stepSize = 1;
+        b.state.prefs.turns = 1e9f;
+        b.state.prefs.stepSize = 1;
         b.stopAt(2);
         b.draw();
         QCOMPARE(b.host.yields, 2);
@@ -764,8 +764,8 @@ private slots:
         QFETCH(float, turns);
         QFETCH(std::vector<int>, counters);
         Bench b;
-        b.state.stepSize = stepSize;
-        b.state.turns = turns;
+        b.state.prefs.stepSize = stepSize;
+        b.state.prefs.turns = turns;
         b.draw();
         QCOMPARE(b.canvas.pointCount, counters.size());
         const CurveParameters p = b.fixed();
@@ -785,7 +785,7 @@ private slots:
         Bench b;
         b.host.atYield[3] = [&] {
             b.state.foregroundColor = 0x123456;
-            b.state.drawLeftOffset = 1000;
+            b.state.prefs.placement.drawLeftOffset = 1000;
         };
         // A double click during the run puts the rest back at the default
         // origin at its release.
@@ -798,7 +798,7 @@ private slots:
         QCOMPARE(firstMismatch(b.canvas.points, 0, 200, p, 100), -1LL);
         for (std::size_t i = 200; i < 400; ++i)
             QVERIFY(samePoint(b.canvas.points[i], curve::curvePoint(p, std::int32_t(i * 100), 1000, 50)));
-        QCOMPARE(b.state.drawLeftOffset, 50);
+        QCOMPARE(b.state.prefs.placement.drawLeftOffset, 50);
         for (std::size_t i = 400; i < 62833; ++i)
             QVERIFY(samePoint(b.canvas.points[i], curve::curvePoint(p, std::int32_t(i * 100), 50, 50)));
         QCOMPARE(b.canvas.pointColors[199], colors::white);

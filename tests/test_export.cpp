@@ -3,7 +3,8 @@
 #include "formfixture.h"
 #include "headlessdrawing.h"
 #include "imagecheck.h"
-#include "outputformat.h"
+#include "figureexport.h"
+#include "fileformat.h"
 #include "pngrecipe.h"
 #include "recipetext.h"
 #include "rendercommand.h"
@@ -69,22 +70,22 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("format");
-        QTest::newRow("bmp") << "a.bmp" << int(outputformat::Format::Bmp);
-        QTest::newRow("BMP") << "A.BMP" << int(outputformat::Format::Bmp);
-        QTest::newRow("png") << "a.PnG" << int(outputformat::Format::Png);
-        QTest::newRow("svg") << "dir.png/a.SVG" << int(outputformat::Format::Svg);
-        QTest::newRow("jpg") << "a.jpg" << int(outputformat::Format::Jpeg);
-        QTest::newRow("jpeg") << "a.JPEG" << int(outputformat::Format::Jpeg);
+        QTest::newRow("bmp") << "a.bmp" << int(fileformat::Format::Bmp);
+        QTest::newRow("BMP") << "A.BMP" << int(fileformat::Format::Bmp);
+        QTest::newRow("png") << "a.PnG" << int(fileformat::Format::Png);
+        QTest::newRow("svg") << "dir.png/a.SVG" << int(fileformat::Format::Svg);
+        QTest::newRow("jpg") << "a.jpg" << int(fileformat::Format::Jpeg);
+        QTest::newRow("jpeg") << "a.JPEG" << int(fileformat::Format::Jpeg);
         QTest::newRow("gif") << "a.gif" << -1;
         QTest::newRow("none") << "picture" << -1;
         QTest::newRow("bare png") << "png" << -1;
-        QTest::newRow("par") << "a.par" << -1;
+        QTest::newRow("par") << "a.PAR" << int(fileformat::Format::Parameters);
     }
     void formatByExtension()
     {
         QFETCH(QString, name);
         QFETCH(int, format);
-        const auto found = outputformat::byExtension(name);
+        const auto found = fileformat::byExtension(name);
         QCOMPARE(found ? int(*found) : -1, format);
     }
 
@@ -155,14 +156,14 @@ private slots:
         const recipetext::Reading reading = recipetext::read(*pngrecipe::read(dir.filePath("a.png")).text);
         QVERIFY(reading.figure);
         const Recipe &r = reading.figure->recipe;
-        QCOMPARE(r.stepSize, 50.0);
-        QCOMPARE(r.turns, 2.0f);
-        QCOMPARE(r.penSize, 3);
-        QCOMPARE(r.drawMode, 7);
-        QCOMPARE(r.placement.drawLeftOffset, 400);
-        QCOMPARE(r.placement.drawTopOffset, -200);
-        QCOMPARE(r.placement.drawPartX, 0.5f);
-        QCOMPARE(r.placement.drawPartY, 0.75f);
+        QCOMPARE(r.prefs.stepSize, 50.0);
+        QCOMPARE(r.prefs.turns, 2.0f);
+        QCOMPARE(r.prefs.penSize, 3);
+        QCOMPARE(r.prefs.drawMode, 7);
+        QCOMPARE(r.prefs.placement.drawLeftOffset, 400);
+        QCOMPARE(r.prefs.placement.drawTopOffset, -200);
+        QCOMPARE(r.prefs.placement.drawPartX, 0.5f);
+        QCOMPARE(r.prefs.placement.drawPartY, 0.75f);
         QVERIFY(rgb(dir.filePath("b.png")) != rgb(dir.filePath("c.png")));
     }
 
@@ -230,7 +231,7 @@ private slots:
         DrawingRun(state, host, direct, random).run();
         QVERIFY(state.lastRecipe);
         const recipetext::FigureRecipe figure{*state.lastRecipe, QSize(400, 300), 15, true};
-        QVERIFY(!headless::exportParameters(dir.filePath("kept.par"), figure));
+        QVERIFY(!figureexport::exportFigure(dir.filePath("kept.par"), figure));
         QCOMPARE(run({"--render", "@kept.par", "--output", "@kept.bmp"}), 0);
         QCOMPARE(imagecheck::difference(rgb(dir.filePath("kept.bmp")), direct.image()), QString());
     }

@@ -343,7 +343,7 @@ void TestFileFaults::saveSettingsFails()
     Form1 form({path, &dialogs});
     QSignalSpy ending(&form, &Form1::programEnding);
     // Something to save that differs from the old file.
-    form.state().stepSize = 7;
+    form.state().prefs.stepSize = 7;
     dialogs.queueMessage(Dialogs::Answer::Yes);
     dialogs.queueMessage(Dialogs::Answer::Ok);
     {
@@ -634,7 +634,7 @@ void TestFileFaults::settingsFileIsFolder()
     const QStringList before = entries(dir.path());
     ScriptedDialogs dialogs;
     Form1 form({path, &dialogs});
-    QCOMPARE(form.state().stepSize, 100.0);
+    QCOMPARE(form.state().prefs.stepSize, 100.0);
     QCOMPARE(form.state().foregroundColor, colors::white);
     QCOMPARE(form.surface().drawMode(), 13);
     dialogs.queueMessage(Dialogs::Answer::Yes);
@@ -673,7 +673,7 @@ void TestFileFaults::hugeSettingsFile()
     // The one field is a number beyond any colour component: refused.
     QCOMPARE(form.state().foregroundColor, colors::white);
     QCOMPARE(form.state().backgroundColor, colors::black);
-    QCOMPARE(form.state().stepSize, 100.0);
+    QCOMPARE(form.state().prefs.stepSize, 100.0);
     QCOMPARE(QFileInfo(path).size(), qint64(100) * 1000 * 1000);
     QVERIFY(dialogs.calls().isEmpty());
 }
@@ -699,9 +699,9 @@ void TestFileFaults::settingsFileWithNulBytes()
     Form1 form({path, &dialogs});
     // A NUL ends a number like any other character that cannot continue it.
     QCOMPARE(form.state().foregroundColor, colors::rgb(255, 0, 255));
-    QCOMPARE(form.state().stepSize, 250.0);
+    QCOMPARE(form.state().prefs.stepSize, 250.0);
     QCOMPARE(form.surface().drawWidth(), 2);
-    QCOMPARE(form.state().turns, 1.0f);
+    QCOMPARE(form.state().prefs.turns, 1.0f);
     QVERIFY(dialogs.calls().isEmpty());
 }
 
@@ -722,7 +722,7 @@ void TestFileFaults::settingsFileWithInvalidUtf8()
     Form1 form({path, &dialogs});
     QCOMPARE(form.state().foregroundColor, colors::rgb(128, 0, 64));
     QCOMPARE(form.Frame1->frameForeColor(), colors::black);
-    QCOMPARE(form.state().stepSize, 3.0);
+    QCOMPARE(form.state().prefs.stepSize, 3.0);
     QVERIFY(dialogs.calls().isEmpty());
 }
 
@@ -740,7 +740,7 @@ void TestFileFaults::settingsFileIsPipe()
         QVERIFY2(!watchdog.rescued(), "start-up waited for someone to write into the pipe");
     }
     QCOMPARE(form->state().foregroundColor, colors::white);
-    QCOMPARE(form->state().stepSize, 100.0);
+    QCOMPARE(form->state().prefs.stepSize, 100.0);
 
     dialogs.queueMessage(Dialogs::Answer::Yes);
     dialogs.queueMessage(Dialogs::Answer::Ok);

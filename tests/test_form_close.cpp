@@ -77,7 +77,7 @@ private slots:
         QCOMPARE(prompt.caption, QStringLiteral("Save Volutra settings"));
         QCOMPARE(prompt.buttons, Dialogs::Buttons::YesNoCancel);
         QCOMPARE(fieldTexts(form).mid(0, 2), (QStringList{command, "2"}));
-        QCOMPARE(form.state().turns, 1.0f);
+        QCOMPARE(form.state().prefs.turns, 1.0f);
         QVERIFY(!form.programEnded());
     }
 
@@ -277,7 +277,7 @@ private slots:
         // A changed setting is not written either.
         setTexts(form, {{"Text1", "!"}, {"Text2", "4"}});
         pressClose(form);
-        QCOMPARE(form.state().turns, 4.0f);
+        QCOMPARE(form.state().prefs.turns, 4.0f);
 
         fixture.dialogs.queueMessage(Dialogs::Answer::No);
         pressClose(form);

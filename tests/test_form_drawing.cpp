@@ -53,12 +53,12 @@ const Sizing defaultSizing{50, 50, 1.0f, 1.0f};
 
 Sizing sizing(const FormState &state)
 {
-    return {state.drawLeftOffset, state.drawTopOffset, state.drawPartX, state.drawPartY};
+    return {state.prefs.placement.drawLeftOffset, state.prefs.placement.drawTopOffset, state.prefs.placement.drawPartX, state.prefs.placement.drawPartY};
 }
 
 void setSizing(FormState &state, const Sizing &value)
 {
-    std::tie(state.drawLeftOffset, state.drawTopOffset, state.drawPartX, state.drawPartY) = value;
+    std::tie(state.prefs.placement.drawLeftOffset, state.prefs.placement.drawTopOffset, state.prefs.placement.drawPartX, state.prefs.placement.drawPartY) = value;
 }
 
 // After a run: nothing runs or waits to stop, "Draw" is enabled again and
@@ -76,7 +76,7 @@ void checkRunOver(Form1 &form)
 // ends within a few yields.
 void stopLongRun(Form1 &form, const std::function<void()> &stop)
 {
-    form.state().turns = longRun;
+    form.state().prefs.turns = longRun;
     YieldCounter yields;
     bool stopped = false;
     duringRun(form, 50, [&] {
@@ -187,12 +187,12 @@ private slots:
         click(form.Frame1->Command1);
         const QImage first = form.surface().screenImage().copy();
         // AutoClean erases the first drawing before the second.
-        form.state().drawLeftOffset = 2000;
+        form.state().prefs.placement.drawLeftOffset = 2000;
         click(form.Frame1->Command1);
         const QRect leftStrip(0, 0, 2000 / 15, form.canvas->height() - 1);
         QVERIFY(count(first, white, leftStrip) > 0);
         QCOMPARE(count(form.surface().screenImage(), white, leftStrip), 0);
-        form.state().drawLeftOffset = 50;
+        form.state().prefs.placement.drawLeftOffset = 50;
         click(form.Frame1->Command1);
         QCOMPARE(form.surface().screenImage(), first);
     }
@@ -398,7 +398,7 @@ private slots:
         clickCheckBox(box);
         click(form.Frame1->Command1);
         const int once = count(form.surface().screenImage(), white, openCanvas(form));
-        form.state().drawLeftOffset = 3000;
+        form.state().prefs.placement.drawLeftOffset = 3000;
         click(form.Frame1->Command1);
         QVERIFY(count(form.surface().screenImage(), white, openCanvas(form)) > once);
     }
@@ -438,14 +438,14 @@ private slots:
         QFETCH(QPoint, to);
         QFETCH(Qt::MouseButton, button);
         Form1 &form = *window_;
-        form.state().mouseDelay = 0;
+        form.state().prefs.mouseDelay = 0;
         QWidget *canvas = form.findChild<QWidget *>("Canvas");
         QVERIFY(canvas);
 
         QTest::mousePress(canvas, button, {}, from);
         QCOMPARE(form.state().sizingPressed, std::int16_t(1));
-        QCOMPARE(form.state().drawLeftOffset, from.x() * 15);
-        QCOMPARE(form.state().drawTopOffset, from.y() * 15);
+        QCOMPARE(form.state().prefs.placement.drawLeftOffset, from.x() * 15);
+        QCOMPARE(form.state().prefs.placement.drawTopOffset, from.y() * 15);
         QTest::mouseMove(canvas, (from + to) / 2);
         QTest::mouseMove(canvas, to);
         QTest::mouseRelease(canvas, button, {}, to);
@@ -481,7 +481,7 @@ private slots:
         QFETCH(bool, resets);
         Form1 &form = *window_;
         FormState &state = form.state();
-        state.mouseDelay = 0;
+        state.prefs.mouseDelay = 0;
         setSizing(state, {700, 900, 0.25f, 0.75f});
         int presses = 0, releases = 0, doubles = 0;
         connect(form.canvas, &CanvasWidget::mousePressed, &form, [&] { ++presses; });
@@ -523,8 +523,8 @@ private slots:
         QFETCH(Sizing, expected);
         Form1 &form = *window_;
         FormState &state = form.state();
-        state.turns = longRun;
-        state.mouseDelay = 0;
+        state.prefs.turns = longRun;
+        state.prefs.mouseDelay = 0;
         setSizing(state, {700, 900, 0.5f, 0.5f});
         bool done = false;
         duringRun(form, 20, [&] {
@@ -551,7 +551,7 @@ private slots:
     {
         Form1 &form = *window_;
         click(form.Frame1->Command1);
-        form.state().mouseDelay = 0;
+        form.state().prefs.mouseDelay = 0;
         const QImage before = form.surface().screenImage().copy();
 
         // The line shows while the canvas repaints during the move.

@@ -264,7 +264,7 @@ private slots:
         QCOMPARE(form.state().focusedField, std::int16_t(4));
 
         // A short drawing.
-        form.state().turns = 0.01f;
+        form.state().prefs.turns = 0.01f;
         form.Frame1->Text4->setText("3");
         click(form.Frame1->Command1);
         QCOMPARE(form.state().drawingActive, std::int16_t(0));
@@ -405,7 +405,7 @@ private slots:
         fillFields(form);
         click(form.Frame1->Text2);
         QCOMPARE(form.state().focusedField, std::int16_t(2));
-        form.state().turns = 0.01f;
+        form.state().prefs.turns = 0.01f;
         click(form.Frame1->Command1);
         QCOMPARE(form.state().focusedField, std::int16_t(0));
 

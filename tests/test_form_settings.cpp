@@ -340,7 +340,7 @@ private slots:
         // Settings changed by "!" are discarded too.
         setTexts(form, {{"Text1", "!"}, {"Text2", "3"}});
         click(form.Frame1->Command2);
-        QCOMPARE(form.state().turns, 3.0f);
+        QCOMPARE(form.state().prefs.turns, 3.0f);
         QVERIFY(!form.programEnded());
 
         QVERIFY(form.close());

@@ -74,8 +74,8 @@ private slots:
 
         headless::Job job;
         job.recipe.typed = figure;
-        job.recipe.penSize = penWidth;
-        job.recipe.drawMode = mode;
+        job.recipe.prefs.penSize = penWidth;
+        job.recipe.prefs.drawMode = mode;
         job.recipe.penColor = colors::rgb(255, 200, 40);
         job.recipe.backColor = colors::rgb(20, 30, 90);
         job.seed = seed;

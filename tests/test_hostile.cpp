@@ -203,21 +203,21 @@ void TestHostile::hostile_data()
                                               << settingsFile(lines) << autoRun << stopAt << inPause << check;
     };
     settingsRow("turns 1e9, step 1", {{12, "1"}, {13, "1e9"}}, [](Form1 &f) {
-        QCOMPARE(f.state().turns, 1e9f);
-        QCOMPARE(f.state().stepSize, 1.0);
+        QCOMPARE(f.state().prefs.turns, 1e9f);
+        QCOMPARE(f.state().prefs.stepSize, 1.0);
     });
-    settingsRow("step 0", {{12, "0"}}, [](Form1 &f) { QCOMPARE(f.state().stepSize, 100.0); });
-    settingsRow("step -1", {{12, "-1"}}, [](Form1 &f) { QCOMPARE(f.state().stepSize, 100.0); });
-    settingsRow("step 1e-320", {{12, "1e-320"}}, [](Form1 &f) { QVERIFY(f.state().stepSize > 0); });
-    settingsRow("turns 1e-320", {{13, "1e-320"}}, [](Form1 &f) { QCOMPARE(f.state().turns, 1.0f); });
-    settingsRow("turns 1e400", {{13, "1e400"}}, [](Form1 &f) { QCOMPARE(f.state().turns, 1.0f); });
+    settingsRow("step 0", {{12, "0"}}, [](Form1 &f) { QCOMPARE(f.state().prefs.stepSize, 100.0); });
+    settingsRow("step -1", {{12, "-1"}}, [](Form1 &f) { QCOMPARE(f.state().prefs.stepSize, 100.0); });
+    settingsRow("step 1e-320", {{12, "1e-320"}}, [](Form1 &f) { QVERIFY(f.state().prefs.stepSize > 0); });
+    settingsRow("turns 1e-320", {{13, "1e-320"}}, [](Form1 &f) { QCOMPARE(f.state().prefs.turns, 1.0f); });
+    settingsRow("turns 1e400", {{13, "1e400"}}, [](Form1 &f) { QCOMPARE(f.state().prefs.turns, 1.0f); });
     settingsRow("pen size 32766", {{14, "32766"}},
                 [](Form1 &f) { QCOMPARE(f.surface().drawWidth(), 32766); });
     settingsRow("draw mode 0.4", {{15, "0.4"}}, [](Form1 &f) { QCOMPARE(f.surface().drawMode(), 13); });
     settingsRow("draw mode 16.6", {{15, "16.6"}}, [](Form1 &f) { QCOMPARE(f.surface().drawMode(), 13); });
     for (const auto &[line, what] : {std::pair{21, "left"}, std::pair{22, "top"}}) {
         const auto offset = [line](Form1 &f) {
-            return line == 21 ? f.state().drawLeftOffset : f.state().drawTopOffset;
+            return line == 21 ? f.state().prefs.placement.drawLeftOffset : f.state().prefs.placement.drawTopOffset;
         };
         settingsRow(qPrintable(QString("offset %1 2e9").arg(what)), {{line, "2e9"}},
                     [offset](Form1 &f) { QCOMPARE(offset(f), 2000000000); });
@@ -227,7 +227,7 @@ void TestHostile::hostile_data()
                     [offset](Form1 &f) { QCOMPARE(offset(f), 50); });
     }
     for (const auto &[line, what] : {std::pair{23, "x"}, std::pair{24, "y"}}) {
-        const auto part = [line](Form1 &f) { return line == 23 ? f.state().drawPartX : f.state().drawPartY; };
+        const auto part = [line](Form1 &f) { return line == 23 ? f.state().prefs.placement.drawPartX : f.state().prefs.placement.drawPartY; };
         for (const auto &[text, expected] : {std::pair{"1e30", 1e30f}, std::pair{"-5", -5.0f},
                                              std::pair{"1e-30", 1e-30f}, std::pair{"1e40", 1.0f}})
             settingsRow(qPrintable(QString("part %1 %2").arg(what, text)), {{line, text}},
@@ -266,8 +266,8 @@ void TestHostile::hostile_data()
                 QCOMPARE(f.Frame1->frameForeColor(), fits ? colors::Color(std::atof(text)) : colors::yellow);
             });
     }
-    settingsRow("random colours 1e10", {{7, "1e10"}}, [](Form1 &f) { QCOMPARE(f.state().randomColors, 0); });
-    settingsRow("random colours 3", {{7, "3"}}, [](Form1 &f) { QCOMPARE(f.state().randomColors, 3); });
+    settingsRow("random colours 1e10", {{7, "1e10"}}, [](Form1 &f) { QCOMPARE(f.state().prefs.randomColors, 0); });
+    settingsRow("random colours 3", {{7, "3"}}, [](Form1 &f) { QCOMPARE(f.state().prefs.randomColors, 3); });
     settingsRow("frame offset 1e30", {{20, "1e30"}},
                 [](Form1 &f) { QCOMPARE(f.state().frameRightOffset, 0); });
     settingsRow("frame offset -32768", {{20, "-32768"}},
@@ -277,13 +277,13 @@ void TestHostile::hostile_data()
     // end it.
     settingsRow(
         "auto run delay 1e9", {{12, "1e6"}, {26, "1e9"}},
-        [](Form1 &f) { QCOMPARE(f.state().autoRunDelay, 1000000000); }, true, 10, true);
+        [](Form1 &f) { QCOMPARE(f.state().prefs.autoRunDelay, 1000000000); }, true, 10, true);
     settingsRow(
         "auto run delay -2e9", {{12, "1e6"}, {26, "-2e9"}},
-        [](Form1 &f) { QCOMPARE(f.state().autoRunDelay, -2000000000); }, true, 10);
+        [](Form1 &f) { QCOMPARE(f.state().prefs.autoRunDelay, -2000000000); }, true, 10);
     settingsRow(
         "auto run, turns 1e9, step 1", {{12, "1"}, {13, "1e9"}},
-        [](Form1 &f) { QCOMPARE(f.state().turns, 1e9f); }, true);
+        [](Form1 &f) { QCOMPARE(f.state().prefs.turns, 1e9f); }, true);
 
     for (const char *command : {"!", "col"}) {
         QList<HostileValue> commandValues = values;
@@ -351,12 +351,12 @@ void TestHostile::hostile()
             QVERIFY2(field(form, name)->text().isEmpty(), name);
         const FormState &state = form.state();
         if (target == "!") {
-            QVERIFY2(std::isfinite(state.turns) && state.turns > 0, qPrintable(QString::number(state.turns)));
-            QVERIFY(std::isfinite(state.stepSize) && state.stepSize > 0);
+            QVERIFY2(std::isfinite(state.prefs.turns) && state.prefs.turns > 0, qPrintable(QString::number(state.prefs.turns)));
+            QVERIFY(std::isfinite(state.prefs.stepSize) && state.prefs.stepSize > 0);
             QVERIFY(form.surface().drawWidth() >= 1 && form.surface().drawWidth() <= 32766);
             QVERIFY(form.surface().drawMode() >= 1 && form.surface().drawMode() <= 16);
             QVERIFY(form.surface().drawStyle() >= 0 && form.surface().drawStyle() <= 6);
-            QVERIFY(state.mouseDelay >= 0 && state.autoRunDelay >= 0);
+            QVERIFY(state.prefs.mouseDelay >= 0 && state.prefs.autoRunDelay >= 0);
         } else {
             for (const int component : {state.foreRed, state.foreGreen, state.foreBlue, state.backRed,
                                         state.backGreen, state.backBlue})

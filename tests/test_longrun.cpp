@@ -68,8 +68,8 @@ void TestLongRun::autoRunOfManyDrawings()
     ScriptedDialogs dialogs;
     Form1 form({dir.filePath("voludef.txt"), &dialogs});
     // Seven points a drawing, each one a checkpoint, and no pause between.
-    form.state().stepSize = 1e6;
-    form.state().autoRunDelay = 0;
+    form.state().prefs.stepSize = 1e6;
+    form.state().prefs.autoRunDelay = 0;
     QCOMPARE(form.state().autoClean, 1.0);
     QVERIFY(!form.Frame1->Check2->isChecked());
 

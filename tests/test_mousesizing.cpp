@@ -22,10 +22,10 @@ struct Bench {
     // A placement that is not the default one, so that a reset shows.
     Bench()
     {
-        state.drawLeftOffset = 300;
-        state.drawTopOffset = 400;
-        state.drawPartX = 0.5f;
-        state.drawPartY = 0.7f;
+        state.prefs.placement.drawLeftOffset = 300;
+        state.prefs.placement.drawTopOffset = 400;
+        state.prefs.placement.drawPartX = 0.5f;
+        state.prefs.placement.drawPartY = 0.7f;
         state.foregroundColor = 0x00ff80;
     }
 
@@ -37,13 +37,13 @@ struct Bench {
 
     bool isDefault() const
     {
-        return state.drawLeftOffset == 50 && state.drawTopOffset == 50 && state.drawPartX == 1 &&
-               state.drawPartY == 1;
+        return state.prefs.placement.drawLeftOffset == 50 && state.prefs.placement.drawTopOffset == 50 && state.prefs.placement.drawPartX == 1 &&
+               state.prefs.placement.drawPartY == 1;
     }
     bool isUnchanged() const
     {
-        return state.drawLeftOffset == 300 && state.drawTopOffset == 400 && state.drawPartX == 0.5f &&
-               state.drawPartY == 0.7f;
+        return state.prefs.placement.drawLeftOffset == 300 && state.prefs.placement.drawTopOffset == 400 && state.prefs.placement.drawPartX == 0.5f &&
+               state.prefs.placement.drawPartY == 0.7f;
     }
 };
 
@@ -113,10 +113,10 @@ private slots:
         Bench b;
         b.drag(float(press.x()), float(press.y()), float(release.x()), float(release.y()), window.width(),
                window.height());
-        QCOMPARE(b.state.drawLeftOffset, left);
-        QCOMPARE(b.state.drawTopOffset, top);
-        QCOMPARE(b.state.drawPartX, partX);
-        QCOMPARE(b.state.drawPartY, partY);
+        QCOMPARE(b.state.prefs.placement.drawLeftOffset, left);
+        QCOMPARE(b.state.prefs.placement.drawTopOffset, top);
+        QCOMPARE(b.state.prefs.placement.drawPartX, partX);
+        QCOMPARE(b.state.prefs.placement.drawPartY, partY);
         QCOMPARE(b.state.sizingPressed, std::int16_t(0));
         // Without a move nothing is drawn.
         QVERIFY(b.log.entries.empty());
@@ -126,10 +126,10 @@ private slots:
     {
         Bench b;
         mousesizing::mouseDown(b.state, 1234.5f, 2345.5f);
-        QCOMPARE(b.state.drawLeftOffset, 1234);
-        QCOMPARE(b.state.drawTopOffset, 2346);
-        QCOMPARE(b.state.drawPartX, 0.5f);
-        QCOMPARE(b.state.drawPartY, 0.7f);
+        QCOMPARE(b.state.prefs.placement.drawLeftOffset, 1234);
+        QCOMPARE(b.state.prefs.placement.drawTopOffset, 2346);
+        QCOMPARE(b.state.prefs.placement.drawPartX, 0.5f);
+        QCOMPARE(b.state.prefs.placement.drawPartY, 0.7f);
         QCOMPARE(b.state.sizingPressed, std::int16_t(1));
     }
 
@@ -139,13 +139,13 @@ private slots:
         constexpr std::int32_t highest = std::numeric_limits<std::int32_t>::max();
         constexpr std::int32_t lowest = std::numeric_limits<std::int32_t>::min();
         mousesizing::mouseDown(b.state, 1e10f, -1e10f);
-        QCOMPARE(b.state.drawLeftOffset, highest);
-        QCOMPARE(b.state.drawTopOffset, lowest);
+        QCOMPARE(b.state.prefs.placement.drawLeftOffset, highest);
+        QCOMPARE(b.state.prefs.placement.drawTopOffset, lowest);
         mousesizing::mouseUp(b.state, -1e10f, 1e10f, 8528, 6528);
-        QCOMPARE(b.state.drawLeftOffset, lowest);
-        QCOMPARE(b.state.drawTopOffset, lowest);
-        QCOMPARE(b.state.drawPartX, part(highest + 1e10, 6228));
-        QCOMPARE(b.state.drawPartY, part(1e10 - lowest, 6228));
+        QCOMPARE(b.state.prefs.placement.drawLeftOffset, lowest);
+        QCOMPARE(b.state.prefs.placement.drawTopOffset, lowest);
+        QCOMPARE(b.state.prefs.placement.drawPartX, part(highest + 1e10, 6228));
+        QCOMPARE(b.state.prefs.placement.drawPartY, part(1e10 - lowest, 6228));
     }
 
     void doubleClickResetsAtRelease_data()
@@ -165,7 +165,7 @@ private slots:
         if (drawingActive)
             QVERIFY(b.isUnchanged());
         mousesizing::doubleClick(b.state);
-        QCOMPARE(b.state.drawLeftOffset, -1);
+        QCOMPARE(b.state.prefs.placement.drawLeftOffset, -1);
         mousesizing::mouseUp(b.state, 4000, 3800, 8528, 6528);
         QVERIFY(b.isDefault());
         QCOMPARE(b.state.sizingPressed, std::int16_t(0));
@@ -214,7 +214,7 @@ private slots:
         QFETCH(int, delay);
         Bench b;
         b.canvas.mode = mode;
-        b.state.mouseDelay = delay;
+        b.state.prefs.mouseDelay = delay;
         mousesizing::mouseDown(b.state, 1000, 800);
         mousesizing::mouseMove(b.state, b.canvas, b.host, 2000.5f, 1500.25f);
 
@@ -237,8 +237,8 @@ private slots:
         }
         QCOMPARE(b.canvas.mode, mode);
         // The move changes nothing of the pending drag.
-        QCOMPARE(b.state.drawLeftOffset, 1000);
-        QCOMPARE(b.state.drawTopOffset, 800);
+        QCOMPARE(b.state.prefs.placement.drawLeftOffset, 1000);
+        QCOMPARE(b.state.prefs.placement.drawTopOffset, 800);
         QCOMPARE(b.state.sizingPressed, std::int16_t(1));
         QCOMPARE(b.host.yields, 0);
     }

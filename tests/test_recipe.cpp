@@ -177,9 +177,9 @@ private slots:
         FormState state;
         state.foregroundColor = 0x123456;
         state.backgroundColor = 0x654321;
-        state.randomColors = static_cast<std::int16_t>(randomColors);
-        state.turns = 0.01f;
-        state.drawLeftOffset = 70;
+        state.prefs.randomColors = static_cast<std::int16_t>(randomColors);
+        state.prefs.turns = 0.01f;
+        state.prefs.placement.drawLeftOffset = 70;
         EngineLog log;
         FakeCanvas canvas(log);
         FakeHost host(log, canvas);
@@ -202,10 +202,10 @@ private slots:
             QCOMPARE(kept.randomPen->drawsBefore, replica.drawCount());
             QCOMPARE(kept.penColor, drawing::randomColor(replica));
         }
-        QCOMPARE(kept.drawMode, 7);
-        QCOMPARE(kept.placement.drawLeftOffset, 70);
+        QCOMPARE(kept.prefs.drawMode, 7);
+        QCOMPARE(kept.prefs.placement.drawLeftOffset, 70);
         QCOMPARE(kept.outerWidth, host.width);
-        QCOMPARE(kept.turns, 0.01f);
+        QCOMPARE(kept.prefs.turns, 0.01f);
     }
 
     void recipeTextRoundTrip_data()
@@ -221,11 +221,11 @@ private slots:
         Recipe &r = figure.recipe;
         r.typed = textsOf({"", "", "", "", "/2", "", "", "", "-50"});
         r.parameters = completed(r.typed, 8790, 6990, 3);
-        r.stepSize = 7.5;
-        r.turns = 1.2345678f;
-        r.penSize = 3;
-        r.drawMode = 6;
-        r.placement = {-20, 300, 0.75f, 1.5f};
+        r.prefs.stepSize = 7.5;
+        r.prefs.turns = 1.2345678f;
+        r.prefs.penSize = 3;
+        r.prefs.drawMode = 6;
+        r.prefs.placement = {-20, 300, 0.75f, 1.5f};
         r.penColor = 255;
         r.backColor = -5;
         r.randomPen = RandomPen{18446744073709551615u, 42};
@@ -240,14 +240,14 @@ private slots:
         const recipetext::FigureRecipe &back = *reading.figure;
         QVERIFY(back.hasSettings);
         QVERIFY(back.recipe.typed.text == recipe::fieldTexts(r).text);
-        QCOMPARE(back.recipe.stepSize, r.stepSize);
-        QCOMPARE(back.recipe.turns, r.turns);
-        QCOMPARE(back.recipe.penSize, r.penSize);
-        QCOMPARE(back.recipe.drawMode, r.drawMode);
-        QCOMPARE(back.recipe.placement.drawLeftOffset, -20);
-        QCOMPARE(back.recipe.placement.drawTopOffset, 300);
-        QCOMPARE(back.recipe.placement.drawPartX, 0.75f);
-        QCOMPARE(back.recipe.placement.drawPartY, 1.5f);
+        QCOMPARE(back.recipe.prefs.stepSize, r.prefs.stepSize);
+        QCOMPARE(back.recipe.prefs.turns, r.prefs.turns);
+        QCOMPARE(back.recipe.prefs.penSize, r.prefs.penSize);
+        QCOMPARE(back.recipe.prefs.drawMode, r.prefs.drawMode);
+        QCOMPARE(back.recipe.prefs.placement.drawLeftOffset, -20);
+        QCOMPARE(back.recipe.prefs.placement.drawTopOffset, 300);
+        QCOMPARE(back.recipe.prefs.placement.drawPartX, 0.75f);
+        QCOMPARE(back.recipe.prefs.placement.drawPartY, 1.5f);
         QCOMPARE(back.recipe.penColor, 255);
         QCOMPARE(back.recipe.backColor, -5);
         QVERIFY(back.recipe.randomPen == r.randomPen);
@@ -291,8 +291,8 @@ private slots:
         if (!read)
             return;
         QCOMPARE(reading.figure->hasSettings, hasSettings);
-        QCOMPARE(reading.figure->recipe.turns, float(turns));
-        QCOMPARE(reading.figure->recipe.penSize, 1);
+        QCOMPARE(reading.figure->recipe.prefs.turns, float(turns));
+        QCOMPARE(reading.figure->recipe.prefs.penSize, 1);
         QCOMPARE(reading.figure->recipe.typed[ParameterTexts::XFreq], std::string("2"));
     }
 };

@@ -46,28 +46,28 @@ Settings changedState()
 {
     return modified([](Settings &s) {
         s.setColors(colors::rgb(18, 52, 86), colors::rgb(200, 100, 0));
-        s.randomColors = 1;
+        s.prefs.randomColors = 1;
         s.frameBackColor = 8421504;
         s.frameForeColor = 255;
         s.autoClean = 0;
         s.autoCleanChecked = false;
         s.autoRedraw = "1";
         s.autoRedrawChecked = true;
-        s.stepSize = 12.5;
-        s.turns = 0.5f;
-        s.penSize = 3;
-        s.drawMode = 7;
+        s.prefs.stepSize = 12.5;
+        s.prefs.turns = 0.5f;
+        s.prefs.penSize = 3;
+        s.prefs.drawMode = 7;
         s.windowHeight = 16200;
         s.windowTop = 0;
         s.windowWidth = 18600;
         s.windowLeft = -30;
         s.frameRightOffset = -200;
-        s.drawLeftOffset = 0;
-        s.drawTopOffset = 120;
-        s.drawPartX = 0.75f;
-        s.drawPartY = 2;
-        s.mouseDelay = 0;
-        s.autoRunDelay = 1500;
+        s.prefs.placement.drawLeftOffset = 0;
+        s.prefs.placement.drawTopOffset = 120;
+        s.prefs.placement.drawPartX = 0.75f;
+        s.prefs.placement.drawPartY = 2;
+        s.prefs.mouseDelay = 0;
+        s.prefs.autoRunDelay = 1500;
     });
 }
 
@@ -122,14 +122,14 @@ char *toString(const Settings &s)
     std::ostringstream out;
     out.precision(17);
     out << "fore " << s.foreRed << ',' << s.foreGreen << ',' << s.foreBlue << " back " << s.backRed << ','
-        << s.backGreen << ',' << s.backBlue << " randomColors " << s.randomColors << " frameBackColor "
+        << s.backGreen << ',' << s.backBlue << " randomColors " << s.prefs.randomColors << " frameBackColor "
         << s.frameBackColor << " frameForeColor " << s.frameForeColor << " autoClean " << s.autoClean << '/'
         << s.autoCleanChecked << " autoRedraw \"" << s.autoRedraw << "\"/" << s.autoRedrawChecked
-        << " stepSize " << s.stepSize << " turns " << s.turns << " penSize " << s.penSize << " drawMode "
-        << s.drawMode << " window " << s.windowHeight << ',' << s.windowTop << ',' << s.windowWidth << ','
-        << s.windowLeft << " frameRightOffset " << s.frameRightOffset << " drawOffsets " << s.drawLeftOffset
-        << ',' << s.drawTopOffset << " drawParts " << s.drawPartX << ',' << s.drawPartY << " mouseDelay "
-        << s.mouseDelay << " autoRunDelay " << s.autoRunDelay;
+        << " stepSize " << s.prefs.stepSize << " turns " << s.prefs.turns << " penSize " << s.prefs.penSize << " drawMode "
+        << s.prefs.drawMode << " window " << s.windowHeight << ',' << s.windowTop << ',' << s.windowWidth << ','
+        << s.windowLeft << " frameRightOffset " << s.frameRightOffset << " drawOffsets " << s.prefs.placement.drawLeftOffset
+        << ',' << s.prefs.placement.drawTopOffset << " drawParts " << s.prefs.placement.drawPartX << ',' << s.prefs.placement.drawPartY << " mouseDelay "
+        << s.prefs.mouseDelay << " autoRunDelay " << s.prefs.autoRunDelay;
     return qstrdup(out.str().c_str());
 }
 
@@ -141,10 +141,10 @@ private slots:
         const Settings s;
         QCOMPARE(s.foregroundColor(), colors::Color(16777215));
         QCOMPARE(s.backgroundColor(), colors::Color(0));
-        QCOMPARE(s.penSize, std::int16_t(1));
-        QCOMPARE(s.drawMode, std::int16_t(13));
-        QCOMPARE(s.stepSize, 100.0);
-        QCOMPARE(s.turns, 1.0f);
+        QCOMPARE(s.prefs.penSize, std::int16_t(1));
+        QCOMPARE(s.prefs.drawMode, std::int16_t(13));
+        QCOMPARE(s.prefs.stepSize, 100.0);
+        QCOMPARE(s.prefs.turns, 1.0f);
         QVERIFY(s.autoCleanChecked);
         QVERIFY(!s.autoRedrawChecked);
     }
@@ -190,14 +190,14 @@ private slots:
         QTest::addColumn<Settings>("settings");
         QTest::addColumn<int>("line");
         QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("half a turn") << modified([](Settings &s) { s.turns = 0.5f; }) << 13
+        QTest::newRow("half a turn") << modified([](Settings &s) { s.prefs.turns = 0.5f; }) << 13
                                      << QByteArray(".5 ' numbers of turns (default: 1)");
         QTest::newRow("third of a turn, 7 digits")
-            << modified([](Settings &s) { s.turns = 1.0f / 3.0f; }) << 13
+            << modified([](Settings &s) { s.prefs.turns = 1.0f / 3.0f; }) << 13
             << QByteArray(".3333333 ' numbers of turns (default: 1)");
-        QTest::newRow("step size, 15 digits") << modified([](Settings &s) { s.stepSize = 1.0 / 3.0; }) << 12
+        QTest::newRow("step size, 15 digits") << modified([](Settings &s) { s.prefs.stepSize = 1.0 / 3.0; }) << 12
                                               << QByteArray(".333333333333333 ' step size (default: 100)");
-        QTest::newRow("huge step size") << modified([](Settings &s) { s.stepSize = 1e20; }) << 12
+        QTest::newRow("huge step size") << modified([](Settings &s) { s.prefs.stepSize = 1e20; }) << 12
                                         << QByteArray("1E+20 ' step size (default: 100)");
         QTest::newRow("screen height") << modified([](Settings &s) { s.windowHeight = 16200; }) << 16
                                        << QByteArray("0 ' height of program window (0=screen height)");
@@ -230,10 +230,10 @@ private slots:
         QTest::newRow("negative colour")
             << modified([](Settings &s) { s.setColors(0, -1); }) << 4 << QByteArray("-1 ' background red");
         QTest::newRow("drawmode comment")
-            << modified([](Settings &s) { s.drawMode = 16; }) << 15
+            << modified([](Settings &s) { s.prefs.drawMode = 16; }) << 15
             << QByteArray("16 ' drawmode (1-16   13=default   See readme.txt for details)");
         QTest::newRow("draw part") << modified([](Settings &s) {
-            s.drawPartY = 0.75f;
+            s.prefs.placement.drawPartY = 0.75f;
         }) << 24 << QByteArray(".75 ' part of screen in y-direction used for drawing (1=recommended)");
     }
     void writeLine()
@@ -255,24 +255,24 @@ private slots:
         QTest::newRow("changed") << changedState();
         QTest::newRow("extremes") << modified([](Settings &s) {
             s.setColors(2147483647, colors::rgb(1, 2, 3));
-            s.randomColors = -32768;
+            s.prefs.randomColors = -32768;
             s.frameBackColor = -2147483647 - 1;
             s.frameForeColor = 16777215;
-            s.stepSize = 0.1;
-            s.turns = 1234567;
-            s.penSize = 32766;
-            s.drawMode = 1;
+            s.prefs.stepSize = 0.1;
+            s.prefs.turns = 1234567;
+            s.prefs.penSize = 32766;
+            s.prefs.drawMode = 1;
             s.windowHeight = 1;
             s.windowTop = -2000000;
             s.windowWidth = 9999999;
             s.windowLeft = 0.25f;
             s.frameRightOffset = 32767;
-            s.drawLeftOffset = 2147483647;
-            s.drawTopOffset = -2147483647 - 1;
-            s.drawPartX = -0.5f;
-            s.drawPartY = 1e-10f;
-            s.mouseDelay = -1;
-            s.autoRunDelay = 2147483647;
+            s.prefs.placement.drawLeftOffset = 2147483647;
+            s.prefs.placement.drawTopOffset = -2147483647 - 1;
+            s.prefs.placement.drawPartX = -0.5f;
+            s.prefs.placement.drawPartY = 1e-10f;
+            s.prefs.mouseDelay = -1;
+            s.prefs.autoRunDelay = 2147483647;
         });
         QTest::newRow("fraction of a screen") << modified([](Settings &s) {
             s.windowHeight = 8100;
@@ -310,11 +310,11 @@ private slots:
         row("empty line", {{1, ""}}, same);
         row("blank line", {{12, "    "}}, same);
         row("leading blanks", {{1, "   7 ' foreground red"}}, [](Settings &s) { s.foreRed = 7; });
-        row("text after the number", {{12, "250abc ' step size"}}, [](Settings &s) { s.stepSize = 250; });
-        row("text after an offset", {{21, "100abc ' offset"}}, [](Settings &s) { s.drawLeftOffset = 100; });
+        row("text after the number", {{12, "250abc ' step size"}}, [](Settings &s) { s.prefs.stepSize = 250; });
+        row("text after an offset", {{21, "100abc ' offset"}}, [](Settings &s) { s.prefs.placement.drawLeftOffset = 100; });
         row("quoted", {{1, "\"7\""}}, [](Settings &s) { s.foreRed = 7; });
         row("quoted comma", {{1, "\"7,5\" ' foreground red"}}, [](Settings &s) { s.foreRed = 7; });
-        row("quoted apostrophe", {{12, "\"  42 ' x\""}}, [](Settings &s) { s.stepSize = 42; });
+        row("quoted apostrophe", {{12, "\"  42 ' x\""}}, [](Settings &s) { s.prefs.stepSize = 42; });
         row("quoted blanks", {{1, "\"   \""}}, same);
         row("quoted empty", {{1, "\"\""}}, same);
 
@@ -325,7 +325,7 @@ private slots:
         row("small negative rounds to 0", {{1, "-0.4"}}, [](Settings &s) { s.foreRed = 0; });
         row("component beyond 16 bits", {{3, "40000"}}, same);
         row("infinite component", {{1, "1e999"}}, same);
-        row("random colors", {{7, "1"}}, [](Settings &s) { s.randomColors = 1; });
+        row("random colors", {{7, "1"}}, [](Settings &s) { s.prefs.randomColors = 1; });
         row("random colors beyond 16 bits", {{7, "40000"}}, same);
         row("frame colour", {{8, "8421504"}}, [](Settings &s) { s.frameBackColor = 8421504; });
         row("frame colour beyond 32 bits", {{8, "3e9"}}, same);
@@ -362,8 +362,8 @@ private slots:
         // Lines 12 to 15 have ranges.
         row("step size 0", {{12, "0"}}, same);
         row("step size -5", {{12, "-5"}}, same);
-        row("step size fraction", {{12, "0.25"}}, [](Settings &s) { s.stepSize = 0.25; });
-        row("turns half", {{13, "0.5"}}, [](Settings &s) { s.turns = 0.5f; });
+        row("step size fraction", {{12, "0.25"}}, [](Settings &s) { s.prefs.stepSize = 0.25; });
+        row("turns half", {{13, "0.5"}}, [](Settings &s) { s.prefs.turns = 0.5f; });
         row("turns 0", {{13, "0"}}, same);
         row("turns beyond single precision", {{13, "1e39"}}, same);
         row("turns below single precision", {{13, "1e-200"}}, same);
@@ -371,14 +371,14 @@ private slots:
         row("pen size 0", {{14, "0"}}, same);
         row("pen size rounding to 0", {{14, "0.5"}}, same);
         row("pen size negative", {{14, "-3"}}, same);
-        row("pen size rounds", {{14, "1.5"}}, [](Settings &s) { s.penSize = 2; });
-        row("pen size 32766", {{14, "32766"}}, [](Settings &s) { s.penSize = 32766; });
+        row("pen size rounds", {{14, "1.5"}}, [](Settings &s) { s.prefs.penSize = 2; });
+        row("pen size 32766", {{14, "32766"}}, [](Settings &s) { s.prefs.penSize = 32766; });
         row("mode 17", {{15, "17"}}, same);
-        row("mode 16", {{15, "16"}}, [](Settings &s) { s.drawMode = 16; });
+        row("mode 16", {{15, "16"}}, [](Settings &s) { s.prefs.drawMode = 16; });
         row("mode rounding to 17", {{15, "16.6"}}, same);
         row("mode rounding to 0", {{15, "0.5"}}, same);
-        row("mode rounding to 1", {{15, "0.6"}}, [](Settings &s) { s.drawMode = 1; });
-        row("mode half to even", {{15, "2.5"}}, [](Settings &s) { s.drawMode = 2; });
+        row("mode rounding to 1", {{15, "0.6"}}, [](Settings &s) { s.prefs.drawMode = 1; });
+        row("mode half to even", {{15, "2.5"}}, [](Settings &s) { s.prefs.drawMode = 2; });
 
         // Window geometry.
         row("height 0", {{16, "0"}}, [](Settings &s) { s.windowHeight = 16200; });
@@ -416,11 +416,11 @@ private slots:
         row("frame offset", {{20, "-200"}}, [](Settings &s) { s.frameRightOffset = -200; });
         row("frame offset beyond 16 bits", {{20, "40000"}}, same);
         row("draw left offset beyond 32 bits", {{21, "3e9"}}, same);
-        row("draw top offset", {{22, "-7.5"}}, [](Settings &s) { s.drawTopOffset = -8; });
-        row("draw part", {{23, ".5"}}, [](Settings &s) { s.drawPartX = 0.5f; });
+        row("draw top offset", {{22, "-7.5"}}, [](Settings &s) { s.prefs.placement.drawTopOffset = -8; });
+        row("draw part", {{23, ".5"}}, [](Settings &s) { s.prefs.placement.drawPartX = 0.5f; });
         row("draw part beyond single precision", {{24, "1e39"}}, same);
-        row("mouse delay", {{25, "0"}}, [](Settings &s) { s.mouseDelay = 0; });
-        row("auto run delay", {{26, "1500"}}, [](Settings &s) { s.autoRunDelay = 1500; });
+        row("mouse delay", {{25, "0"}}, [](Settings &s) { s.prefs.mouseDelay = 0; });
+        row("auto run delay", {{26, "1500"}}, [](Settings &s) { s.prefs.autoRunDelay = 1500; });
         row("auto run delay beyond 32 bits", {{26, "2147483648"}}, same);
         row("nothing after the 26th field", {{26, "0,7"}}, same);
     }
@@ -444,26 +444,26 @@ private slots:
             s.backRed = 255;
             s.backGreen = 0;
             s.backBlue = 0;
-            s.randomColors = 0;
+            s.prefs.randomColors = 0;
             s.frameBackColor = 0;
             s.frameForeColor = 0;
             s.autoClean = 65535;
             s.autoRedraw = "1";
             s.autoRedrawChecked = true;
-            s.turns = 100;
-            s.penSize = 1;
-            s.drawMode = 1;
+            s.prefs.turns = 100;
+            s.prefs.penSize = 1;
+            s.prefs.drawMode = 1;
             s.windowHeight = 13;
             s.windowTop = 7500;
             s.windowWidth = 1200;
             s.windowLeft = 9000;
             s.frameRightOffset = 1500;
-            s.drawLeftOffset = 0;
-            s.drawTopOffset = 50;
-            s.drawPartX = 50;
-            s.drawPartY = 1;
-            s.mouseDelay = 1;
-            s.autoRunDelay = 200;
+            s.prefs.placement.drawLeftOffset = 0;
+            s.prefs.placement.drawTopOffset = 50;
+            s.prefs.placement.drawPartX = 50;
+            s.prefs.placement.drawPartY = 1;
+            s.prefs.mouseDelay = 1;
+            s.prefs.autoRunDelay = 200;
         });
         QTest::newRow("comma on line 1") << defaultsWith({{1, "1,5 ' foreground red"}}) << shifted;
         Settings quotedShift = shifted;

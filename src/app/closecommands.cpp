@@ -1,13 +1,45 @@
 #include "closecommands.h"
 
+#include "drawingrun.h"
 #include "numbers.h"
+#include "settingstext.h"
 
 #include <cmath>
 #include <optional>
+#include <span>
 
 namespace closecommands {
 
 namespace {
+
+// A field of a hidden command and the setting it sets, with the rule of the
+// settings file's line for that setting.
+struct FieldSetting {
+    QLineEdit *ControlPanel::*field;
+    const char *setting;
+    // The delays take the number's magnitude.
+    bool magnitude = false;
+};
+
+constexpr FieldSetting settingFields[] = {
+    {&ControlPanel::Text2, "turns"},
+    {&ControlPanel::Text3, "penSize"},
+    {&ControlPanel::Text4, "drawMode"},
+    {&ControlPanel::Text5, "stepSize"},
+    {&ControlPanel::Text6, "frameRightOffset"},
+    {&ControlPanel::Text13, "mouseDelay", true},
+    {&ControlPanel::Text14, "autoRunDelay", true},
+    {&ControlPanel::Text7, "randomColors"},
+    {&ControlPanel::Text9, "drawLeftOffset"},
+    {&ControlPanel::Text10, "drawTopOffset"},
+};
+
+constexpr FieldSetting colourFields[] = {
+    {&ControlPanel::Text2, "foreRed"},   {&ControlPanel::Text5, "foreGreen"},
+    {&ControlPanel::Text6, "foreBlue"},  {&ControlPanel::Text3, "randomColors"},
+    {&ControlPanel::Text4, "backRed"},   {&ControlPanel::Text13, "backGreen"},
+    {&ControlPanel::Text14, "backBlue"},
+};
 
 // The number in a field, or nothing for an empty field.
 std::optional<double> valueOf(const QLineEdit *field)
@@ -18,73 +50,53 @@ std::optional<double> valueOf(const QLineEdit *field)
     return numbers::leadingNumber(text.toStdString());
 }
 
-template <typename T> void assign(T &target, std::optional<T> value)
+void takeFields(const ControlPanel &panel, std::span<const FieldSetting> fields, Settings &settings)
 {
-    if (value)
-        target = *value;
-}
-
-std::optional<int> component(const QLineEdit *field)
-{
-    const auto v = valueOf(field);
-    if (!v)
-        return std::nullopt;
-    const auto rounded = numbers::roundToInt16(*v);
-    if (!rounded || *rounded < 0)
-        return std::nullopt;
-    return int(*rounded);
+    for (const FieldSetting &f : fields)
+        if (const auto v = valueOf(panel.*f.field))
+            settingstext::applyNumber(settingstext::lineNamed(f.setting), f.magnitude ? std::fabs(*v) : *v,
+                                      settings, ScreenSize{});
 }
 
 } // namespace
 
 void settingsFromFields(const ControlPanel &panel, FormState &state, DrawingSurface &surface)
 {
-    // A value too small for single precision would give 0 turns, which the
-    // settings file could not carry back.
-    if (const auto v = valueOf(panel.Text2); v && *v > 0) {
-        if (const float turns = numbers::toSingle(*v); turns > 0 && std::isfinite(turns))
-            state.turns = turns;
-    }
-    if (const auto v = valueOf(panel.Text3); v && *v > 0 && *v < 32767) {
-        if (const auto width = numbers::roundToInt16(*v); width && *width >= 1)
-            surface.setDrawWidth(*width);
-    }
-    if (const auto v = valueOf(panel.Text4); v && *v > 0 && *v < 17) {
-        if (const auto mode = numbers::roundToInt16(*v); mode && *mode >= 1 && *mode <= 16)
-            surface.setDrawMode(*mode);
-    }
-    if (const auto v = valueOf(panel.Text5); v && *v > 0 && std::isfinite(*v))
-        state.stepSize = *v;
-    if (const auto v = valueOf(panel.Text6))
-        assign(state.frameRightOffset, numbers::roundToInt16(*v));
-    if (const auto v = valueOf(panel.Text13))
-        assign(state.mouseDelay, numbers::roundToInt32(std::fabs(*v)));
-    if (const auto v = valueOf(panel.Text14))
-        assign(state.autoRunDelay, numbers::roundToInt32(std::fabs(*v)));
-    if (const auto v = valueOf(panel.Text7))
-        assign(state.randomColors, numbers::roundToInt16(*v));
+    Settings settings;
+    settings.prefs = drawing::withCanvasPen(state.prefs, surface);
+    settings.frameRightOffset = state.frameRightOffset;
+    takeFields(panel, settingFields, settings);
+    state.prefs = settings.prefs;
+    state.frameRightOffset = settings.frameRightOffset;
+    surface.setDrawWidth(state.prefs.penSize);
+    surface.setDrawMode(state.prefs.drawMode);
+    // The line style is no setting of the file.
     if (const auto v = valueOf(panel.Text8); v && std::fabs(*v) < 7) {
         if (const auto style = numbers::roundToInt16(std::fabs(*v)); style && *style <= 6)
             surface.setDrawStyle(*style);
     }
-    if (const auto v = valueOf(panel.Text9))
-        assign(state.drawLeftOffset, numbers::roundToInt32(*v));
-    if (const auto v = valueOf(panel.Text10))
-        assign(state.drawTopOffset, numbers::roundToInt32(*v));
 }
 
 void coloursFromFields(const ControlPanel &panel, FormState &state, DrawingSurface &surface)
 {
-    assign(state.foreRed, component(panel.Text2));
-    assign(state.foreGreen, component(panel.Text5));
-    assign(state.foreBlue, component(panel.Text6));
-    if (const auto v = valueOf(panel.Text3))
-        assign(state.randomColors, numbers::roundToInt16(*v));
-    assign(state.backRed, component(panel.Text4));
-    assign(state.backGreen, component(panel.Text13));
-    assign(state.backBlue, component(panel.Text14));
-    state.foregroundColor = colors::rgb(state.foreRed, state.foreGreen, state.foreBlue);
-    state.backgroundColor = colors::rgb(state.backRed, state.backGreen, state.backBlue);
+    Settings settings;
+    settings.foreRed = state.foreRed;
+    settings.foreGreen = state.foreGreen;
+    settings.foreBlue = state.foreBlue;
+    settings.backRed = state.backRed;
+    settings.backGreen = state.backGreen;
+    settings.backBlue = state.backBlue;
+    settings.prefs = state.prefs;
+    takeFields(panel, colourFields, settings);
+    state.foreRed = settings.foreRed;
+    state.foreGreen = settings.foreGreen;
+    state.foreBlue = settings.foreBlue;
+    state.backRed = settings.backRed;
+    state.backGreen = settings.backGreen;
+    state.backBlue = settings.backBlue;
+    state.prefs.randomColors = settings.prefs.randomColors;
+    state.foregroundColor = settings.foregroundColor();
+    state.backgroundColor = settings.backgroundColor();
     surface.setBackColor(state.backgroundColor);
 }
 

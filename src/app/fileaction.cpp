@@ -1,6 +1,7 @@
 #include "fileaction.h"
 
 #include "filechoice.h"
+#include "fileformat.h"
 
 #include <QMimeData>
 #include <QUrl>
@@ -10,11 +11,11 @@ namespace fileaction {
 std::optional<Failure> byExtension(const QString &path, const Action &bitmap, const Action &parameters,
                                    Dialogs &dialogs)
 {
-    switch (filechoice::kindOf(path)) {
-    case filechoice::Kind::Bitmap: return bitmap(path);
-    case filechoice::Kind::Parameters: return parameters(path);
-    case filechoice::Kind::Other: break;
-    }
+    const auto format = fileformat::byExtension(path);
+    if (format == fileformat::Format::Bmp)
+        return bitmap(path);
+    if (format == fileformat::Format::Parameters)
+        return parameters(path);
     dialogs.message(filechoice::wrongExtensionMessage(path), Dialogs::Buttons::Ok);
     return std::nullopt;
 }

@@ -4,12 +4,9 @@
 #include "closecommands.h"
 #include "drawingrun.h"
 #include "fileaction.h"
-#include "filechoice.h"
-#include "headlessdrawing.h"
+#include "layout.h"
 #include "mousesizing.h"
 #include "numbers.h"
-#include "parameterfile.h"
-#include "printing.h"
 #include "qtdialogs.h"
 #include "settingsfile.h"
 #include "settingslocation.h"
@@ -18,7 +15,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDropEvent>
-#include <QPrinter>
 #include <QScreen>
 
 #include <cmath>
@@ -56,6 +52,7 @@ Form1::Form1(FormOptions options) : options_(std::move(options))
         ownDialogs_ = std::make_unique<QtDialogs>(this);
         dialogs_ = ownDialogs_.get();
     }
+    files_ = std::make_unique<FileCommands>(*Frame1, state_, surface_, *this, *dialogs_);
 
     escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape_->setEnabled(false);
@@ -109,8 +106,8 @@ void Form1::Form_Load()
     autoRunIdleCaption_ = "Auto Run";
     autoRunStopCaption_ = "Stop Draw";
 
-    surface_.setDrawWidth(1);
-    surface_.setDrawMode(13);
+    surface_.setDrawWidth(state_.prefs.penSize);
+    surface_.setDrawMode(state_.prefs.drawMode);
     random_.seed(static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch()) * 1000003u ^
                  static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(this)));
     surface_.setForeColor(colors::white);
@@ -154,7 +151,7 @@ void Form1::Form_Resize()
 
 void Form1::placePanel()
 {
-    const float left = static_cast<float>(windowWidth() - 2300 - state_.frameRightOffset);
+    const float left = static_cast<float>(windowWidth() - layout::panelStrip - state_.frameRightOffset);
     Frame1->move(toPixels(left), toPixels(ControlPanel::topTwips));
 }
 
@@ -304,29 +301,19 @@ Settings Form1::gatherSettings() const
 {
     Settings settings;
     settings.setColors(state_.foregroundColor, surface_.backColor());
-    settings.randomColors = state_.randomColors;
     settings.frameBackColor = Frame1->frameBackColor();
     settings.frameForeColor = Frame1->frameForeColor();
     settings.autoClean = state_.autoClean;
     settings.autoCleanChecked = Frame1->Check1->isChecked();
     settings.autoRedraw = state_.autoRedraw;
     settings.autoRedrawChecked = Frame1->Check2->isChecked();
-    settings.stepSize = state_.stepSize;
-    settings.turns = state_.turns;
-    settings.penSize = numbers::clampToInt16(surface_.drawWidth());
-    settings.drawMode = static_cast<std::int16_t>(surface_.drawMode());
+    settings.prefs = drawing::withCanvasPen(state_.prefs, surface_);
     const QRect frame = frameGeometry();
     settings.windowHeight = static_cast<float>(surface_.toTwips(frame.height()));
     settings.windowTop = static_cast<float>(surface_.toTwips(frame.y()));
     settings.windowWidth = static_cast<float>(surface_.toTwips(frame.width()));
     settings.windowLeft = static_cast<float>(surface_.toTwips(frame.x()));
     settings.frameRightOffset = state_.frameRightOffset;
-    settings.drawLeftOffset = state_.drawLeftOffset;
-    settings.drawTopOffset = state_.drawTopOffset;
-    settings.drawPartX = state_.drawPartX;
-    settings.drawPartY = state_.drawPartY;
-    settings.mouseDelay = state_.mouseDelay;
-    settings.autoRunDelay = state_.autoRunDelay;
     return settings;
 }
 
@@ -354,7 +341,6 @@ void Form1::applySettings(const Settings &settings)
     state_.backRed = settings.backRed;
     state_.backGreen = settings.backGreen;
     state_.backBlue = settings.backBlue;
-    state_.randomColors = settings.randomColors;
     Frame1->setFrameBackColor(settings.frameBackColor);
     Frame1->setFrameForeColor(settings.frameForeColor);
     // Unchecking runs the box's own handling, which sets autoClean to 0;
@@ -366,18 +352,11 @@ void Form1::applySettings(const Settings &settings)
         Frame1->Check2->setChecked(true);
         Frame1->Command16->setEnabled(true);
     }
-    state_.stepSize = settings.stepSize;
-    state_.turns = settings.turns;
-    surface_.setDrawWidth(settings.penSize);
-    surface_.setDrawMode(settings.drawMode);
+    state_.prefs = settings.prefs;
+    surface_.setDrawWidth(settings.prefs.penSize);
+    surface_.setDrawMode(settings.prefs.drawMode);
     state_.frameRightOffset = settings.frameRightOffset;
     setOuterGeometry(settings.windowLeft, settings.windowTop, settings.windowWidth, settings.windowHeight);
-    state_.drawLeftOffset = settings.drawLeftOffset;
-    state_.drawTopOffset = settings.drawTopOffset;
-    state_.drawPartX = settings.drawPartX;
-    state_.drawPartY = settings.drawPartY;
-    state_.mouseDelay = settings.mouseDelay;
-    state_.autoRunDelay = settings.autoRunDelay;
     placePanel();
 }
 
@@ -435,79 +414,20 @@ void Form1::Command2_Click()
     }
 }
 
-void Form1::clearProgressBar()
-{
-    drawing::clearProgressBar(surface_, panelLeft(), panelHeight(), state_.backgroundColor);
-}
-
-std::optional<Failure>
-Form1::chooseFileAndAct(FileDialogRequest::Mode mode,
-                        const std::function<std::optional<Failure>(const QString &)> &bitmap,
-                        const std::function<std::optional<Failure>(const QString &)> &parameters)
-{
-    const auto choice = dialogs_->chooseFile(filechoice::request(mode));
-    if (const auto *refused = std::get_if<Failure>(&choice))
-        return *refused;
-    const QString path = std::get<QString>(choice);
-    if (path.isEmpty())
-        return std::nullopt;
-    return fileaction::byExtension(path, bitmap, parameters, *dialogs_);
-}
-
 void Form1::Command4_Click()
 {
-    clearProgressBar();
-    const auto failure = chooseFileAndAct(
-        FileDialogRequest::Mode::Save, [this](const QString &path) { return surface_.saveImage(path); },
-        [this](const QString &path) {
-            parameterfile::FieldTexts texts;
-            for (int i = 0; i < ParameterTexts::Count; ++i)
-                texts[i] = Frame1->field(static_cast<ParameterTexts::Index>(i))->text();
-            return parameterfile::write(path, texts, state_.foregroundColor, state_.backgroundColor);
-        });
-    if (failure && !filechoice::isSilent(*failure))
-        dialogs_->message(filechoice::errorMessage("File save error : ", *failure), Dialogs::Buttons::Ok);
-}
-
-std::optional<Failure> Form1::readParameterFile(const QString &path)
-{
-    const parameterfile::Contents contents = parameterfile::read(path);
-    // What came before a failure stays applied.
-    for (std::size_t i = 0; i < contents.texts.size() && i < ParameterTexts::Count; ++i)
-        Frame1->setText(static_cast<ParameterTexts::Index>(i), contents.texts[i]);
-    if (contents.foreground)
-        state_.foregroundColor = *contents.foreground;
-    if (contents.background) {
-        state_.backgroundColor = *contents.background;
-        surface_.setBackColor(state_.backgroundColor);
-    }
-    return contents.failure;
+    files_->save();
 }
 
 void Form1::Command5_Click()
 {
-    load(std::nullopt);
+    files_->load(std::nullopt);
 }
 
 void Form1::openFile(const QString &path)
 {
     if (!ended_)
-        load(path);
-}
-
-void Form1::load(const std::optional<QString> &path)
-{
-    const bool autoRedraw = surface_.autoRedraw();
-    surface_.setAutoRedraw(false);
-    clearProgressBar();
-    const DialogResult<QString> name =
-        path ? DialogResult<QString>(*path)
-             : dialogs_->chooseFile(filechoice::request(FileDialogRequest::Mode::Open));
-    fileaction::load(
-        name, path ? fileaction::Source::Name : fileaction::Source::Dialog,
-        [this](const QString &file) { return surface_.loadPicture(file); },
-        [this](const QString &file) { return readParameterFile(file); }, *dialogs_);
-    surface_.setAutoRedraw(autoRedraw);
+        files_->load(path);
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent *event)
@@ -553,45 +473,10 @@ void Form1::Command7_Click()
 
 void Form1::Command16_Click()
 {
-    clearProgressBar();
-    Frame1->hide();
-    QPrinter printer;
-    std::optional<Failure> failure = dialogs_->choosePrinter(
-        printer, Dialogs::NoSelection | Dialogs::NoPageNumbers | Dialogs::PrinterCopies, "Select printer");
-    if (!failure)
-        failure = printing::printImage(printer, surface_.image());
-    Frame1->show();
-    if (failure && failure->number != failures::Cancelled && failure->number != 0)
-        dialogs_->message("Print error : " + failures::numberWithSign(failure->number) + " " +
-                              failure->description,
-                          Dialogs::Buttons::Ok);
+    files_->print();
 }
 
 void Form1::exportFigure()
 {
-    if (!state_.lastRecipe) {
-        dialogs_->message("There is nothing to export yet: draw a figure first.", Dialogs::Buttons::Ok);
-        return;
-    }
-    FileDialogRequest request;
-    request.mode = FileDialogRequest::Mode::Save;
-    request.title = "Export figure";
-    request.filter = "PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|Parameters (*.par)|*.par";
-    request.defaultExtension = "PNG";
-    request.confirmOverwrite = true;
-    const auto choice = dialogs_->chooseFile(request);
-    std::optional<Failure> failure;
-    if (const auto *refused = std::get_if<Failure>(&choice))
-        failure = *refused;
-    const QString path = failure ? QString() : std::get<QString>(choice);
-    const recipetext::FigureRecipe figure{*state_.lastRecipe, surface_.size(), surface_.twipsPerPixel(),
-                                          true};
-    if (!path.isEmpty()) {
-        if (headless::exportable(path))
-            failure = headless::exportFigure(path, figure);
-        else
-            dialogs_->message(filechoice::wrongExtensionMessage(path), Dialogs::Buttons::Ok);
-    }
-    if (failure && failure->number != failures::Cancelled)
-        dialogs_->message(filechoice::errorMessage("Export error : ", *failure), Dialogs::Buttons::Ok);
+    files_->exportFigure();
 }

@@ -5,6 +5,7 @@
 #include "dialogs.h"
 #include "drawinghost.h"
 #include "drawingsurface.h"
+#include "filecommands.h"
 #include "formstate.h"
 #include "randomsource.h"
 #include "settings.h"
@@ -113,16 +114,6 @@ private:
     Settings gatherSettings() const;
     void applySettings(const Settings &settings);
     void setOuterGeometry(float left, float top, float width, float height);
-    void clearProgressBar();
-    // Asks for a file name and hands it to the action its extension calls
-    // for; a name with another extension gets the wrong-extension message.
-    std::optional<Failure>
-    chooseFileAndAct(FileDialogRequest::Mode mode,
-                     const std::function<std::optional<Failure>(const QString &)> &bitmap,
-                     const std::function<std::optional<Failure>(const QString &)> &parameters);
-    std::optional<Failure> readParameterFile(const QString &path);
-    // Load with `path`, or with the name its dialog gives when there is none.
-    void load(const std::optional<QString> &path);
     // Lets the user pick `color` in the colour dialog; false when nothing was
     // picked (a failure other than cancelling shows `errorPrefix` and why).
     bool pickColor(colors::Color &color, const QString &title, const QString &errorPrefix);
@@ -133,6 +124,7 @@ private:
     RandomSource random_;
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs *dialogs_ = nullptr;
+    std::unique_ptr<FileCommands> files_;
     QShortcut *escape_ = nullptr;
     QShortcut *export_ = nullptr;
     QString autoRunIdleCaption_;

@@ -1,22 +1,22 @@
 #include "rendercommand.h"
 
-#include "drawingrun.h"
+#include "figureexport.h"
 #include "fileopen.h"
 #include "headlessdrawing.h"
-#include "outputformat.h"
 #include "parameterfile.h"
 #include "pngrecipe.h"
 #include "recipetext.h"
 #include "settingsfile.h"
 #include "settingstext.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QDateTime>
 #include <QFile>
 #include <QRegularExpression>
 
+#include <algorithm>
 #include <cerrno>
-#include <functional>
 
 namespace rendercommand {
 
@@ -71,73 +71,24 @@ QString fileFailure(const QString &what, const QString &path, const Failure &fai
     return QString("cannot %1 %2: %3 (error %4)").arg(what, path, failure.description).arg(failure.number);
 }
 
-// The settings lines the render options stand for, with what the settings
-// file's reader takes there.
+// The settings the render options stand for, by the names the settings
+// file's table gives them.
 struct SettingOption {
-    const char *name;
-    int line;
-    const char *range;
+    const char *option;
+    const char *setting;
 };
-constexpr SettingOption stepOption{"step", 12, "above 0"};
-constexpr SettingOption turnsOption{"turns", 13, "above 0"};
-constexpr SettingOption penOption{"pen", 14, "from 1 to 32766"};
-constexpr SettingOption modeOption{"mode", 15, "from 1 to 16"};
-
-// Settings that no line of the file can give, so that a line the reader
-// refuses or finds blank shows as one still holding them.
-Settings untaken()
-{
-    Settings s;
-    s.stepSize = -1;
-    s.turns = -1;
-    s.penSize = 0;
-    s.drawMode = 0;
-    return s;
-}
-
-bool taken(const Settings &read, int line)
-{
-    switch (line) {
-    case 12: return read.stepSize != -1;
-    case 13: return read.turns != -1;
-    case 14: return read.penSize != 0;
-    default: return read.drawMode != 0;
-    }
-}
-
-// The one settings line `value` stands for, read by the settings reader.
-std::optional<Settings> readOption(const SettingOption &option, const QString &value)
-{
-    std::string text;
-    for (int line = 1; line < option.line; ++line)
-        text += "\r\n";
-    text += value.toStdString() + "\r\n";
-    Settings read = untaken();
-    settingstext::read(text, read, ScreenSize{});
-    if (!taken(read, option.line))
-        return std::nullopt;
-    return read;
-}
-
-// Whether line `line` of a settings text holds anything before its comment.
-bool lineHasValue(const QByteArray &text, int line)
-{
-    const QList<QByteArray> lines = text.split('\n');
-    if (line > lines.size())
-        return false;
-    QByteArray field = lines[line - 1];
-    if (const qsizetype apostrophe = field.indexOf('\''); apostrophe >= 0)
-        field.truncate(apostrophe);
-    return !field.trimmed().isEmpty();
-}
-
-struct Request {
-    QString figure;
-    QString output;
-    std::optional<QSize> size;
-    std::optional<std::uint64_t> seed;
-    QString settingsPath;
+constexpr SettingOption settingOptions[] = {
+    {"step", "stepSize"},
+    {"turns", "turns"},
+    {"pen", "penSize"},
+    {"mode", "drawMode"},
 };
+
+QString rangeText(int line)
+{
+    const std::string_view range = settingstext::rangeOf(line);
+    return QString::fromUtf8(range.data(), qsizetype(range.size()));
+}
 
 std::optional<Refusal> parseSize(const QString &value, QSize &size)
 {
@@ -152,17 +103,16 @@ std::optional<Refusal> parseSize(const QString &value, QSize &size)
     return std::nullopt;
 }
 
-// The figure: a PNG's recipe, or a parameter file with or without one.
+// The figure: a PNG's recipe, or a parameter file with or without one. The
+// file is read once, so that a pipe works too.
 std::optional<Refusal> readFigure(const QString &path, recipetext::FigureRecipe &figure)
 {
     QFile file(path);
     errno = 0;
-    QByteArray start;
-    if (fileopen::open(file, QIODevice::ReadOnly))
-        start = file.peek(8);
-    if (pngrecipe::isPng(start)) {
-        file.close();
-        const pngrecipe::Reading reading = pngrecipe::read(path);
+    if (!fileopen::open(file, QIODevice::ReadOnly))
+        return Refusal{1, fileFailure("read", path, failures::fromFile(file, path, errno))};
+    if (pngrecipe::isPng(file.peek(8))) {
+        const pngrecipe::Reading reading = pngrecipe::read(file);
         if (!reading.text)
             return Refusal{1, QString("cannot take the recipe of %1: %2").arg(path, reading.error)};
         const recipetext::Reading recipe = recipetext::read(*reading.text);
@@ -171,70 +121,68 @@ std::optional<Refusal> readFigure(const QString &path, recipetext::FigureRecipe 
         figure = *recipe.figure;
         return std::nullopt;
     }
-    file.close();
+    QByteArray text = file.read(maximumRecipeFileBytes);
+    if (file.error() != QFileDevice::NoError)
+        return Refusal{1, fileFailure("read", path, failures::fromFile(file, path, errno))};
     // The program's own reader decides what a parameter file holds; the
     // recipe's settings, if any, follow its fourteen lines.
-    const parameterfile::Contents contents = parameterfile::read(path);
+    QBuffer buffer(&text);
+    buffer.open(QIODevice::ReadOnly);
+    const parameterfile::Contents contents = parameterfile::read(buffer, path);
     if (contents.failure)
         return Refusal{1, fileFailure("read", path, *contents.failure)};
+    const recipetext::Reading recipe = recipetext::read(text);
+    if (!recipe.figure)
+        return Refusal{1, QString("cannot take the recipe of %1: %2").arg(path, recipe.error)};
+    if (recipe.figure->hasSettings)
+        figure = *recipe.figure;
     for (int i = 0; i < ParameterTexts::Count; ++i)
         figure.recipe.typed.text[i] = contents.texts[i].toStdString();
     figure.recipe.penColor = *contents.foreground;
     figure.recipe.backColor = *contents.background;
-    if (fileopen::open(file, QIODevice::ReadOnly)) {
-        const recipetext::Reading recipe = recipetext::read(file.read(maximumRecipeFileBytes));
-        if (recipe.figure && recipe.figure->hasSettings) {
-            figure = *recipe.figure;
-            figure.recipe.typed = ParameterTexts{};
-            for (int i = 0; i < ParameterTexts::Count; ++i)
-                figure.recipe.typed.text[i] = contents.texts[i].toStdString();
-        } else if (!recipe.figure) {
-            return Refusal{1, QString("cannot take the recipe of %1: %2").arg(path, recipe.error)};
-        }
-    }
     return std::nullopt;
 }
 
-// Applies a settings file: the lines the drawing uses, each refused when
-// the reader refuses it.
-std::optional<Refusal> applySettingsFile(const QString &path, headless::Job &job)
+// Applies a settings file: the drawing preferences it holds, refused when
+// the reader refuses one of the lines the options stand for.
+std::optional<Refusal> applySettingsFile(const QString &path, DrawingPrefs &prefs)
 {
     QFile file(path);
     errno = 0;
     if (!fileopen::open(file, QIODevice::ReadOnly))
         return Refusal{1, fileFailure("read", path, failures::fromFile(file, path, errno))};
     const QByteArray text = file.read(settingsfile::maxReadBytes);
-    const std::string_view view(text.constData(), std::size_t(text.size()));
     Settings settings;
-    settingstext::read(view, settings, ScreenSize{});
-    Settings probe = untaken();
-    settingstext::read(view, probe, ScreenSize{});
-    for (const SettingOption &option : {stepOption, turnsOption, penOption, modeOption})
-        if (!taken(probe, option.line) && lineHasValue(text, option.line))
+    const std::vector<int> refused = settingstext::read(
+        std::string_view(text.constData(), std::size_t(text.size())), settings, ScreenSize{});
+    for (const SettingOption &option : settingOptions) {
+        const int line = settingstext::lineNamed(option.setting);
+        if (std::find(refused.begin(), refused.end(), line) != refused.end())
             return Refusal{2, QString("%1 line %2: the %3 must be %4")
                                   .arg(path)
-                                  .arg(option.line)
-                                  .arg(option.name, option.range)};
-    Recipe &r = job.recipe;
-    r.stepSize = settings.stepSize;
-    r.turns = settings.turns;
-    r.penSize = settings.penSize;
-    r.drawMode = settings.drawMode;
-    r.placement = {settings.drawLeftOffset, settings.drawTopOffset, settings.drawPartX, settings.drawPartY};
-    job.randomColors = settings.randomColors;
+                                  .arg(line)
+                                  .arg(option.option, rangeText(line))};
+    }
+    prefs = settings.prefs;
     return std::nullopt;
 }
 
-std::optional<Refusal> applyOption(const QCommandLineParser &parser, const SettingOption &option,
-                                   const std::function<void(const Settings &)> &apply)
+// Applies the render options that stand for settings, each read as its
+// settings line would be.
+std::optional<Refusal> applyOptions(const QCommandLineParser &parser, DrawingPrefs &prefs)
 {
-    if (!parser.isSet(option.name))
-        return std::nullopt;
-    const QString value = parser.value(option.name);
-    const auto read = readOption(option, value);
-    if (!read)
-        return Refusal{2, QString("bad %1 \"%2\": the %1 must be %3").arg(option.name, value, option.range)};
-    apply(*read);
+    Settings settings;
+    settings.prefs = prefs;
+    for (const SettingOption &option : settingOptions) {
+        if (!parser.isSet(option.option))
+            continue;
+        const int line = settingstext::lineNamed(option.setting);
+        const QString value = parser.value(option.option);
+        if (!settingstext::applyText(line, value.toStdString(), settings, ScreenSize{}))
+            return Refusal{
+                2, QString("bad %1 \"%2\": the %1 must be %3").arg(option.option, value, rangeText(line))};
+    }
+    prefs = settings.prefs;
     return std::nullopt;
 }
 
@@ -267,9 +215,9 @@ std::optional<Refusal> render(const QStringList &arguments, QTextStream &out)
         return Refusal{2, "--render FIGURE is missing"};
     if (output.isEmpty())
         return Refusal{2, "--output OUT is missing"};
-    const auto format = outputformat::byExtension(output);
-    if (!format)
-        return Refusal{2, outputformat::refusal(output)};
+    const auto format = fileformat::byExtension(output);
+    if (!format || !fileformat::isPicture(*format))
+        return Refusal{2, fileformat::pictureRefusal(output)};
 
     headless::Job job;
     if (parser.isSet("size"))
@@ -298,31 +246,23 @@ std::optional<Refusal> render(const QStringList &arguments, QTextStream &out)
     job.recipe.outerHeight = outer.height;
 
     if (parser.isSet("settings"))
-        if (const auto refused = applySettingsFile(parser.value("settings"), job))
+        if (const auto refused = applySettingsFile(parser.value("settings"), job.recipe.prefs))
             return refused;
-    Recipe &r = job.recipe;
-    const std::optional<Refusal> refusals[] = {
-        applyOption(parser, stepOption, [&r](const Settings &s) { r.stepSize = s.stepSize; }),
-        applyOption(parser, turnsOption, [&r](const Settings &s) { r.turns = s.turns; }),
-        applyOption(parser, penOption, [&r](const Settings &s) { r.penSize = s.penSize; }),
-        applyOption(parser, modeOption, [&r](const Settings &s) { r.drawMode = s.drawMode; }),
-    };
-    for (const auto &refused : refusals)
-        if (refused)
-            return refused;
-    if (const auto never = headless::refusal(r))
+    if (const auto refused = applyOptions(parser, job.recipe.prefs))
+        return refused;
+    if (const auto never = headless::refusal(job.recipe))
         return Refusal{2, *never};
     job.seed = seed ? *seed : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
 
-    const bool vector = *format == outputformat::Format::Svg;
     // A vector drawing needs the completed recipe, not the pixels.
-    DrawingSurface surface(vector ? QSize(1, 1) : job.size, job.twipsPerPixel);
+    const bool pixels = figureexport::needsPixels(*format);
     headless::Job drawn = job;
-    if (vector)
+    if (!pixels)
         drawn.size = QSize(1, 1);
+    DrawingSurface surface(drawn.size, job.twipsPerPixel);
     const Recipe kept = headless::draw(surface, drawn);
     const recipetext::FigureRecipe keptFigure{kept, job.size, job.twipsPerPixel, true};
-    if (const auto failure = headless::writePicture(*format, output, surface, keptFigure))
+    if (const auto failure = figureexport::write(*format, output, keptFigure, &surface))
         return Refusal{1, fileFailure("write", output, *failure)};
     return std::nullopt;
 }

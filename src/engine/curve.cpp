@@ -2,6 +2,7 @@
 
 #include "cpu.h"
 #include "curvevector.h"
+#include "layout.h"
 #include "numbers.h"
 
 #include <cmath>
@@ -123,7 +124,7 @@ void completeCurveParameters(CurveParameters &p, double outerWidth, double outer
         p.x.freqDivisor = 0.003;
     if (std::fabs(p.y.freqDivisor) < 0.003)
         p.y.freqDivisor = toSingle(0.003);
-    p.scaleX = scale(p.x.amplitude, outerWidth - 2000, drawPartX);
+    p.scaleX = scale(p.x.amplitude, outerWidth - layout::figureMargin, drawPartX);
     p.scaleY = scale(p.y.amplitude, outerHeight, drawPartY);
     p.allPowersOne = p.x.power1 == 1 && p.x.power2 == 1 && p.y.power1 == 1 && p.y.power2 == 1;
 }

@@ -33,14 +33,6 @@ struct CurvePointF {
     float y;
 };
 
-// Where and how large the figure is drawn.
-struct Placement {
-    std::int32_t drawLeftOffset = 50;
-    std::int32_t drawTopOffset = 50;
-    float drawPartX = 1;
-    float drawPartY = 1;
-};
-
 namespace curve {
 
 // Reads the twelve texts with their special forms ("/", "-", the decimal

@@ -2,6 +2,7 @@
 
 #include "counterwalk.h"
 #include "curve.h"
+#include "layout.h"
 #include "numbers.h"
 #include "pointsahead.h"
 
@@ -20,10 +21,18 @@ colors::Color randomColor(RandomSource &random)
     return colors::rgb(component[0], component[1], component[2]);
 }
 
+DrawingPrefs withCanvasPen(DrawingPrefs prefs, const Canvas &canvas)
+{
+    prefs.penSize = numbers::clampToInt16(canvas.drawWidth());
+    prefs.drawMode = static_cast<std::int16_t>(canvas.drawMode());
+    return prefs;
+}
+
 void clearProgressBar(Canvas &canvas, double panelLeft, double panelHeight, colors::Color color)
 {
-    const auto y = static_cast<float>(panelHeight + 80);
-    canvas.line(static_cast<float>(panelLeft), y, static_cast<float>(panelLeft + 2300), y, color);
+    const auto y = static_cast<float>(panelHeight + layout::progressBarBelowPanel);
+    canvas.line(static_cast<float>(panelLeft), y, static_cast<float>(panelLeft + layout::progressBarLength),
+                y, color);
 }
 
 } // namespace drawing
@@ -80,23 +89,23 @@ bool DrawingRun::drawOnce()
     const bool progressBar = host_.showsProgressBar();
     if (progressBar)
         drawing::clearProgressBar(canvas_, host_.panelLeft(), host_.panelHeight(), state_.backgroundColor);
+    const DrawingPrefs &prefs = state_.prefs;
     CurveParameters parameters = curve::readCurveParameters(host_.parameterTexts());
     host_.setDrawEnabled(false);
     if (state_.autoClean == 1)
         host_.clean();
-    curve::completeCurveParameters(parameters, host_.outerWidth(), host_.outerHeight(), state_.drawPartX,
-                                   state_.drawPartY, random_);
+    curve::completeCurveParameters(parameters, host_.outerWidth(), host_.outerHeight(),
+                                   prefs.placement.drawPartX, prefs.placement.drawPartY, random_);
 
-    const CounterWalk walk(counterEnd(state_.turns), counterStep(state_.stepSize),
-                           drawing::checkpointSpacing);
+    const CounterWalk walk(counterEnd(prefs.turns), counterStep(prefs.stepSize), drawing::checkpointSpacing);
     // A host that handles nothing between checkpoints cannot change the
     // placement during the drawing, so a long one is computed ahead,
     // starting while the colours are chosen.
     std::optional<PointsAhead> ahead;
     if (host_.idleBetweenCheckpoints() && walk.pointCount() > drawing::pointsAheadFrom)
-        ahead.emplace(parameters, walk, state_.drawLeftOffset, state_.drawTopOffset);
+        ahead.emplace(parameters, walk, prefs.placement.drawLeftOffset, prefs.placement.drawTopOffset);
 
-    const int r = state_.randomColors;
+    const int r = prefs.randomColors;
     if (r > 1) {
         lastRandomBackground_ = drawing::randomColor(random_);
         canvas_.setBackColor(lastRandomBackground_);
@@ -115,10 +124,11 @@ bool DrawingRun::drawOnce()
             if (newPenAtCheckpoints)
                 state_.foregroundColor = drawing::randomColor(random_);
             // With `turns` 0 the only checkpoint has no place on the bar.
-            if (progressBar && state_.turns != 0) {
-                const double barX = host_.panelLeft() + static_cast<double>(n) / 2950 / state_.turns + 10;
+            if (progressBar && prefs.turns != 0) {
+                const double barX = host_.panelLeft() + static_cast<double>(n) / 2950 / prefs.turns + 10;
                 if (std::isfinite(barX))
-                    canvas_.pset(static_cast<float>(barX), static_cast<float>(host_.panelHeight() + 80),
+                    canvas_.pset(static_cast<float>(barX),
+                                 static_cast<float>(host_.panelHeight() + layout::progressBarBelowPanel),
                                  state_.foregroundColor);
             }
             host_.processEvents();
@@ -137,8 +147,8 @@ bool DrawingRun::drawOnce()
             points = ahead->take(n, count);
         else
             curve::curvePoints(parameters, static_cast<std::int32_t>(n),
-                               static_cast<std::int32_t>(walk.step()), count, state_.drawLeftOffset,
-                               state_.drawTopOffset, batch.data());
+                               static_cast<std::int32_t>(walk.step()), count, prefs.placement.drawLeftOffset,
+                               prefs.placement.drawTopOffset, batch.data());
         canvas_.psetMany(points, count, state_.foregroundColor);
         n = next;
     }
@@ -150,13 +160,11 @@ void DrawingRun::keepRecipe(const CurveParameters &parameters, bool newPenAtChec
     Recipe kept;
     kept.typed = host_.parameterTexts();
     kept.parameters = parameters;
-    kept.stepSize = state_.stepSize;
-    kept.turns = state_.turns;
-    kept.penSize = canvas_.drawWidth();
-    kept.drawMode = canvas_.drawMode();
-    kept.placement = {state_.drawLeftOffset, state_.drawTopOffset, state_.drawPartX, state_.drawPartY};
+    kept.prefs = drawing::withCanvasPen(state_.prefs, canvas_);
+    // The colours the drawing took are kept as they are, not drawn again.
+    kept.prefs.randomColors = 0;
     kept.penColor = state_.foregroundColor;
-    kept.backColor = state_.randomColors > 1 ? lastRandomBackground_ : state_.backgroundColor;
+    kept.backColor = state_.prefs.randomColors > 1 ? lastRandomBackground_ : state_.backgroundColor;
     kept.outerWidth = host_.outerWidth();
     kept.outerHeight = host_.outerHeight();
     if (newPenAtCheckpoints) {
@@ -172,9 +180,9 @@ bool DrawingRun::pause()
 {
     // A stop ends the pause early: waiting on would only hold the button in
     // its "Stop Draw" state.
-    const auto round = pauseRound(state_.autoRunDelay);
+    const auto round = pauseRound(state_.prefs.autoRunDelay);
     bool yielded = checkpointSeen_;
-    for (std::int32_t i = 0; i < state_.autoRunDelay && state_.autoRunActive == 1; ++i) {
+    for (std::int32_t i = 0; i < state_.prefs.autoRunDelay && state_.autoRunActive == 1; ++i) {
         host_.wait(round);
         host_.processEvents();
         yielded = true;

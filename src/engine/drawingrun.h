@@ -53,6 +53,9 @@ inline constexpr std::uint64_t pointsAheadFrom = 1000000;
 // A colour of three uniform random components, drawn red, green, blue.
 colors::Color randomColor(RandomSource &random);
 
+// The preferences with the pen size and mode that `canvas` draws with.
+DrawingPrefs withCanvasPen(DrawingPrefs prefs, const Canvas &canvas);
+
 // Paints over the progress bar below the panel.
 void clearProgressBar(Canvas &canvas, double panelLeft, double panelHeight, colors::Color color);
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "colors.h"
+#include "drawingprefs.h"
 #include "recipe.h"
 
 #include <cstdint>
@@ -8,7 +9,7 @@
 #include <string>
 
 // The window-wide state that the handlers share. Values the user sees
-// (parameter texts, check boxes, pen properties, geometry) live in the
+// (parameter texts, check boxes, geometry) live in the
 // controls and the surface instead.
 struct FormState {
     std::int16_t drawingActive = 0;
@@ -26,18 +27,13 @@ struct FormState {
     int backGreen = 0;
     int backBlue = 0;
 
-    std::int16_t randomColors = 0;
     double autoClean = 1;
     std::string autoRedraw = "0";
-    double stepSize = 100;
-    float turns = 1;
     std::int16_t frameRightOffset = 0;
-    std::int32_t drawLeftOffset = 50;
-    std::int32_t drawTopOffset = 50;
-    float drawPartX = 1;
-    float drawPartY = 1;
-    std::int32_t mouseDelay = 200;
-    std::int32_t autoRunDelay = 0;
+    // The surface keeps the pen size and mode it draws with; the two here
+    // are taken from it whenever the preferences are read as a whole (see
+    // drawing::withCanvasPen).
+    DrawingPrefs prefs;
 
     // The recipe of the last drawing started; none before the first.
     std::optional<Recipe> lastRecipe;

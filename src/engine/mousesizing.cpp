@@ -1,5 +1,6 @@
 #include "mousesizing.h"
 
+#include "layout.h"
 #include "numbers.h"
 
 #include <algorithm>
@@ -7,20 +8,27 @@
 
 namespace mousesizing {
 
+namespace {
+
+// Marks the placement for a reset at the end of the drag.
+constexpr std::int32_t resetMark = -1;
+
+// The part of the window's height a dragged placement is measured against.
+constexpr double heightMargin = 300;
+
+} // namespace
+
 void resetPlacement(FormState &state)
 {
-    state.drawLeftOffset = 50;
-    state.drawTopOffset = 50;
-    state.drawPartX = 1;
-    state.drawPartY = 1;
+    state.prefs.placement = Placement{};
 }
 
 void mouseDown(FormState &state, float x, float y)
 {
     if (state.drawingActive != 0)
         return;
-    state.drawLeftOffset = numbers::clampToInt32(x);
-    state.drawTopOffset = numbers::clampToInt32(y);
+    state.prefs.placement.drawLeftOffset = numbers::clampToInt32(x);
+    state.prefs.placement.drawTopOffset = numbers::clampToInt32(y);
     state.sizingPressed = 1;
 }
 
@@ -37,41 +45,45 @@ void mouseMove(FormState &state, Canvas &canvas, DrawingHost &host, float x, flo
     if (state.sizingPressed != 1 || state.drawingActive != 0)
         return;
     const int mode = canvas.drawMode();
-    canvas.setDrawMode(6);
-    const auto fromX = static_cast<float>(state.drawLeftOffset);
-    const auto fromY = static_cast<float>(state.drawTopOffset);
+    canvas.setDrawMode(rasterop::Invert);
+    const auto fromX = static_cast<float>(state.prefs.placement.drawLeftOffset);
+    const auto fromY = static_cast<float>(state.prefs.placement.drawTopOffset);
     canvas.line(fromX, fromY, x, y, state.foregroundColor);
-    host.wait(rubberBandTime(state.mouseDelay));
+    host.wait(rubberBandTime(state.prefs.mouseDelay));
     canvas.line(fromX, fromY, x, y, state.foregroundColor);
     canvas.setDrawMode(mode);
 }
 
 void mouseUp(FormState &state, float x, float y, double outerWidth, double outerHeight)
 {
-    if (state.drawingActive == 0 && state.sizingPressed == 1 && state.drawLeftOffset >= 0) {
+    Placement &placement = state.prefs.placement;
+    if (state.drawingActive == 0 && state.sizingPressed == 1 && placement.drawLeftOffset >= 0) {
         state.sizingPressed = 0;
-        const double dx = std::fabs(state.drawLeftOffset - double(x));
-        const double dy = std::fabs(state.drawTopOffset - double(y));
-        const double spanX = outerWidth - 2300;
-        const double spanY = outerHeight - 300;
+        const double dx = std::fabs(placement.drawLeftOffset - double(x));
+        const double dy = std::fabs(placement.drawTopOffset - double(y));
+        const double spanX = outerWidth - layout::panelStrip;
+        const double spanY = outerHeight - heightMargin;
         // A window too small to measure a drag against resets like a click.
         if (dx <= 9 || dy <= 9 || spanX <= 0 || spanY <= 0) {
-            state.drawLeftOffset = -1;
+            placement.drawLeftOffset = resetMark;
         } else {
-            state.drawPartX = static_cast<float>(dx / spanX);
-            state.drawPartY = static_cast<float>(dy / spanY);
-            if (x < state.drawLeftOffset)
-                state.drawLeftOffset = numbers::clampToInt32(x);
-            if (y < state.drawTopOffset)
-                state.drawTopOffset = numbers::clampToInt32(y);
+            placement.drawPartX = static_cast<float>(dx / spanX);
+            placement.drawPartY = static_cast<float>(dy / spanY);
+            if (x < placement.drawLeftOffset)
+                placement.drawLeftOffset = numbers::clampToInt32(x);
+            if (y < placement.drawTopOffset)
+                placement.drawTopOffset = numbers::clampToInt32(y);
         }
     }
-    if (state.drawLeftOffset == -1) {
+    if (placement.drawLeftOffset == resetMark) {
         state.sizingPressed = 0;
         resetPlacement(state);
     }
 }
 
-void doubleClick(FormState &state) { state.drawLeftOffset = -1; }
+void doubleClick(FormState &state)
+{
+    state.prefs.placement.drawLeftOffset = resetMark;
+}
 
 } // namespace mousesizing

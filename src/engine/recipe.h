@@ -2,6 +2,7 @@
 
 #include "colors.h"
 #include "curve.h"
+#include "drawingprefs.h"
 #include "parametertexts.h"
 
 #include <cstdint>
@@ -26,11 +27,9 @@ struct Recipe {
     ParameterTexts typed;
     CurveParameters parameters;
 
-    double stepSize = 100;
-    float turns = 1;
-    int penSize = 1;
-    int drawMode = 13;
-    Placement placement;
+    // Step, turns, pen, mode and placement as the drawing used them. Its
+    // random colours are 0: the colours it took are kept below.
+    DrawingPrefs prefs;
     // The pen colour of the first point and the colour the drawing started on.
     colors::Color penColor = colors::white;
     colors::Color backColor = colors::black;

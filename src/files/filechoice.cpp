@@ -12,17 +12,10 @@ FileDialogRequest request(FileDialogRequest::Mode mode)
     return request;
 }
 
-Kind kindOf(const QString &path)
+QString wrongExtensionMessage(const QString &path)
 {
-    const QString ending = path.right(4).toUpper();
-    if (ending == ".BMP")
-        return Kind::Bitmap;
-    if (ending == ".PAR")
-        return Kind::Parameters;
-    return Kind::Other;
+    return "Wrong file extension: " + path.right(3);
 }
-
-QString wrongExtensionMessage(const QString &path) { return "Wrong file extension: " + path.right(3); }
 
 QString errorMessage(const QString &prefix, const Failure &failure)
 {

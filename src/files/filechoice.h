@@ -13,11 +13,6 @@ inline const QString filter = QStringLiteral("Pictures (*.bmp)|*.bmp|Parameters 
 // The dialog of Save ("Save picture") or Load ("Load picture").
 FileDialogRequest request(FileDialogRequest::Mode mode);
 
-enum class Kind { Bitmap, Parameters, Other };
-
-// By the name's last four characters, compared in upper case: ".BMP" or ".PAR".
-Kind kindOf(const QString &path);
-
 // "Wrong file extension: " and the last three characters of the name as given.
 QString wrongExtensionMessage(const QString &path);
 

@@ -275,10 +275,15 @@ Reading read(const QString &path)
     errno = 0;
     if (!fileopen::open(file, QIODevice::ReadOnly))
         return {std::nullopt, failures::fromFile(file, path, errno).description};
+    return read(file);
+}
+
+Reading read(QIODevice &device)
+{
     Context context(spng_ctx_new(0));
     if (!context)
         return {std::nullopt, failures::describe(failures::OutOfMemory)};
-    spng_set_png_stream(context.get(), readFromDevice, &file);
+    spng_set_png_stream(context.get(), readFromDevice, &device);
     return readFrom(context.get());
 }
 

@@ -4,6 +4,7 @@
 #include "pixelimage.h"
 
 #include <QByteArray>
+#include <QIODevice>
 #include <QString>
 
 #include <optional>
@@ -27,8 +28,10 @@ struct Reading {
     QString error;
 };
 
-// Reads the chunks before the pixels of the PNG at `path`, or of `bytes`.
+// Reads the chunks before the pixels of the PNG at `path`, from a device
+// open for reading, or of `bytes`.
 Reading read(const QString &path);
+Reading read(QIODevice &device);
 Reading readBytes(const QByteArray &bytes);
 
 // Whether the first bytes of a file are those of a PNG.

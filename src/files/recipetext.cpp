@@ -44,14 +44,14 @@ QByteArray settingLines(const FigureRecipe &figure)
         text += value;
         text += "\r\n";
     };
-    line("stepSize", number(r.stepSize));
-    line("turns", number(r.turns));
-    line("penSize", QByteArray::number(r.penSize));
-    line("drawMode", QByteArray::number(r.drawMode));
-    line("drawLeftOffset", QByteArray::number(r.placement.drawLeftOffset));
-    line("drawTopOffset", QByteArray::number(r.placement.drawTopOffset));
-    line("drawPartX", number(r.placement.drawPartX));
-    line("drawPartY", number(r.placement.drawPartY));
+    line("stepSize", number(r.prefs.stepSize));
+    line("turns", number(r.prefs.turns));
+    line("penSize", QByteArray::number(r.prefs.penSize));
+    line("drawMode", QByteArray::number(r.prefs.drawMode));
+    line("drawLeftOffset", QByteArray::number(r.prefs.placement.drawLeftOffset));
+    line("drawTopOffset", QByteArray::number(r.prefs.placement.drawTopOffset));
+    line("drawPartX", number(r.prefs.placement.drawPartX));
+    line("drawPartY", number(r.prefs.placement.drawPartY));
     line("windowWidth", number(r.outerWidth));
     line("windowHeight", number(r.outerHeight));
     line("canvas",
@@ -125,21 +125,22 @@ void applySetting(const QByteArray &line, FigureRecipe &figure)
     Recipe &r = figure.recipe;
     const double v = value(words, 1);
     if (name == "stepSize") {
-        r.stepSize = finiteOr(v, r.stepSize);
+        r.prefs.stepSize = finiteOr(v, r.prefs.stepSize);
     } else if (name == "turns") {
-        r.turns = static_cast<float>(finiteOr(v, r.turns));
+        r.prefs.turns = static_cast<float>(finiteOr(v, r.prefs.turns));
     } else if (name == "penSize") {
-        r.penSize = wholeWithin(v, 1, 32766, r.penSize);
+        r.prefs.penSize = wholeWithin(v, 1, 32766, r.prefs.penSize);
     } else if (name == "drawMode") {
-        r.drawMode = wholeWithin(v, 1, 16, r.drawMode);
+        r.prefs.drawMode = wholeWithin(v, 1, 16, r.prefs.drawMode);
     } else if (name == "drawLeftOffset") {
-        r.placement.drawLeftOffset = numbers::roundToInt32(v).value_or(r.placement.drawLeftOffset);
+        r.prefs.placement.drawLeftOffset =
+            numbers::roundToInt32(v).value_or(r.prefs.placement.drawLeftOffset);
     } else if (name == "drawTopOffset") {
-        r.placement.drawTopOffset = numbers::roundToInt32(v).value_or(r.placement.drawTopOffset);
+        r.prefs.placement.drawTopOffset = numbers::roundToInt32(v).value_or(r.prefs.placement.drawTopOffset);
     } else if (name == "drawPartX") {
-        r.placement.drawPartX = static_cast<float>(finiteOr(v, r.placement.drawPartX));
+        r.prefs.placement.drawPartX = static_cast<float>(finiteOr(v, r.prefs.placement.drawPartX));
     } else if (name == "drawPartY") {
-        r.placement.drawPartY = static_cast<float>(finiteOr(v, r.placement.drawPartY));
+        r.prefs.placement.drawPartY = static_cast<float>(finiteOr(v, r.prefs.placement.drawPartY));
     } else if (name == "windowWidth") {
         r.outerWidth = finiteOr(v, 0);
     } else if (name == "windowHeight") {

@@ -42,13 +42,14 @@ bool writeSvg(const Recipe &recipe, QSize canvas, double twipsPerPixel, const Si
                       width + "\" height=\"" + height + "\" viewBox=\"0 0 " + width + " " + height +
                       "\">\n<rect width=\"" + width + "\" height=\"" + height + "\" fill=\"" +
                       colorText(recipe.backColor) + "\"/>\n<path fill=\"none\" stroke=\"" +
-                      colorText(recipe.penColor) + "\" stroke-width=\"" + QByteArray::number(recipe.penSize) +
+                      colorText(recipe.penColor) + "\" stroke-width=\"" +
+                      QByteArray::number(recipe.prefs.penSize) +
                       "\" stroke-linecap=\"round\" stroke-linejoin=\"round\" d=\"";
 
     // The counter runs as in the drawing run; a step of 0 would repeat the
     // first point for ever, and is drawn as that point alone.
-    const std::int64_t end = DrawingRun::counterEnd(recipe.turns);
-    const std::int64_t step = DrawingRun::counterStep(recipe.stepSize);
+    const std::int64_t end = DrawingRun::counterEnd(recipe.prefs.turns);
+    const std::int64_t step = DrawingRun::counterStep(recipe.prefs.stepSize);
     constexpr std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
     constexpr std::int64_t highest = std::numeric_limits<std::int32_t>::max();
     const auto inRange = [&](std::int64_t n) {
@@ -69,7 +70,7 @@ bool writeSvg(const Recipe &recipe, QSize canvas, double twipsPerPixel, const Si
                 break;
         }
         curve::curvePoints(recipe.parameters, static_cast<std::int32_t>(n), static_cast<std::int32_t>(step),
-                           count, recipe.placement.drawLeftOffset, recipe.placement.drawTopOffset,
+                           count, recipe.prefs.placement.drawLeftOffset, recipe.prefs.placement.drawTopOffset,
                            batch.data());
         for (std::size_t i = 0; i < count; ++i) {
             const double x = batch[i].x * perPixel;

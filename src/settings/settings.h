@@ -1,14 +1,14 @@
 #pragma once
 
 #include "colors.h"
+#include "drawingprefs.h"
 
 #include <cstdint>
 #include <string>
 
-// The 26 preferences of "voludef.txt", in the order of the file's lines, with
-// the values the program starts with when there is no file. The window
-// geometry has no fixed default: the window puts its own geometry here before
-// the file is read.
+// The 26 preferences of "voludef.txt", with the values the program starts
+// with when there is no file. The window geometry has no fixed default: the
+// window puts its own geometry here before the file is read.
 struct Settings {
     // The colour components are plain ints: splitting a 32-bit colour for
     // writing can give a blue beyond the 16-bit range.
@@ -18,28 +18,19 @@ struct Settings {
     int backRed = 0;
     int backGreen = 0;
     int backBlue = 0;
-    std::int16_t randomColors = 0;
     colors::Color frameBackColor = colors::black;
     colors::Color frameForeColor = colors::yellow;
     double autoClean = 1;
     bool autoCleanChecked = true; // the "AutoClean" box
     std::string autoRedraw = "0";
     bool autoRedrawChecked = false; // the "AutoRedraw" box
-    double stepSize = 100;
-    float turns = 1;
-    std::int16_t penSize = 1;
-    std::int16_t drawMode = 13;
+    // Step, turns, pen, mode, placement, random colours and the delays.
+    DrawingPrefs prefs;
     float windowHeight = 0; // twips, like the other three
     float windowTop = 0;
     float windowWidth = 0;
     float windowLeft = 0;
     std::int16_t frameRightOffset = 0;
-    std::int32_t drawLeftOffset = 50;
-    std::int32_t drawTopOffset = 50;
-    float drawPartX = 1;
-    float drawPartY = 1;
-    std::int32_t mouseDelay = 200;
-    std::int32_t autoRunDelay = 0;
 
     // The pen and background colours that the components form; a component
     // above 255 counts as 255.

@@ -1,57 +1,23 @@
 #include "settingstext.h"
 
 #include "numbers.h"
+#include "settingrules.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <optional>
+#include <type_traits>
 
-namespace settingstext
-{
+namespace settingstext {
 
-namespace
-{
-
-constexpr std::array<std::string_view, lineCount> comments = {
-    " ' foreground red",
-    " ' foreground green",
-    " ' foreground blue",
-    " ' background red",
-    " ' background green",
-    " ' background blue",
-    " ' random colors",
-    " ' frame background color",
-    " ' frame foreground color",
-    " ' Auto clean (1=yes 0=no)",
-    " ' Auto redraw (1=yes 0=no - necessary for print/save)",
-    " ' step size (default: 100)",
-    " ' numbers of turns (default: 1)",
-    " ' pen size (1=default and recommended)",
-    " ' drawmode (1-16   13=default   See readme.txt for details)",
-    " ' height of program window (0=screen height)",
-    " ' offset from top of screen",
-    " ' width of program window (0=sized to screen height)",
-    " ' offset from left side of screen",
-    " ' frame offset from right side of the program window",
-    " ' offset from left side of program window",
-    " ' offset from top of program window",
-    " ' part of screen in x-direction used for drawing (1=recommended)",
-    " ' part of screen in y-direction used for drawing (1=recommended)",
-    " ' delay when mouse is used for determining size of drawings",
-    " ' delay between new drawings when auto run is running",
-};
-
-// The line of the panel's text colour, which cuts its comment differently.
-constexpr int frameForeColorLine = 9;
-
-// The window takes its geometry as 32-bit integers (pixels and twips alike),
-// so magnitudes from 2^31 up cannot be carried out. Neither can the largest
-// single below it: written with seven digits it reads back as 2^31.
-constexpr float geometryLimit = 2147483520.0f;
+namespace {
 
 // The extra width, in twips, of a window whose width line reads 0.
 constexpr float widthOverHeight = 2400.0f;
+
+// The line of the panel's text colour, which cuts its comment differently.
+constexpr int frameForeColorLine = 9;
 
 bool isBlank(char c)
 {
@@ -70,9 +36,8 @@ bool isBlank(std::string_view text)
 // field that begins with a double quote runs to the next double quote; any
 // other field runs to the next comma or line end. CR LF and a lone LF both end
 // a line, so an empty line is an empty field.
-class FieldReader
-{
-  public:
+class FieldReader {
+public:
     explicit FieldReader(std::string_view text) : text_(text) {}
 
     bool atEnd() const { return pos_ >= text_.size(); }
@@ -97,7 +62,7 @@ class FieldReader
         return field;
     }
 
-  private:
+private:
     std::size_t lineEndAt(std::size_t i) const
     {
         if (text_[i] == '\n')
@@ -135,242 +100,299 @@ std::string cutComment(std::string_view field, int line)
     return std::string(field.substr(0, apostrophe + 1));
 }
 
-// A window position or size in single precision, or nothing when the window
-// could not take it.
-std::optional<float> toGeometry(double value)
+// A setting of Settings, of its drawing preferences or of their placement.
+template <typename Owner, typename T> T &at(Settings &s, T Owner::*member)
 {
-    const float single = numbers::toSingle(value);
-    if (!(std::fabs(single) < geometryLimit))
-        return std::nullopt;
-    return single;
+    if constexpr (std::is_same_v<Owner, Settings>)
+        return s.*member;
+    else if constexpr (std::is_same_v<Owner, DrawingPrefs>)
+        return s.prefs.*member;
+    else
+        return s.prefs.placement.*member;
+}
+template <typename Owner, typename T> const T &at(const Settings &s, T Owner::*member)
+{
+    return at(const_cast<Settings &>(s), member);
 }
 
-// A single-precision value, or nothing when it is beyond that range.
-std::optional<float> toFiniteSingle(double value)
+// What a line does with its value, which is empty for a blank field or one
+// that is no finite number (an exponent beyond the double range). Returns
+// whether the value was taken.
+using Apply = bool (*)(Settings &, std::optional<double> value, ScreenSize);
+using Write = std::string (*)(const Settings &, ScreenSize);
+
+template <auto member, auto rule> bool take(Settings &s, std::optional<double> value, ScreenSize)
 {
-    const float single = numbers::toSingle(value);
-    if (!std::isfinite(single))
-        return std::nullopt;
-    return single;
+    const auto ruled = value ? rule(*value) : std::nullopt;
+    if (ruled)
+        at(s, member) = *ruled;
+    return ruled.has_value();
 }
 
-// Window height or width from lines 16 and 18: a magnitude of at least 1 is
-// the size itself, 0 is `zeroSize`, a fraction is that part of `screenSize`.
-// Negative sizes and negative fractions are refused: no window has them. So
-// is a fraction that leaves less than 1 twip, which the file could not hold:
-// written back, it would read as a fraction again.
-std::optional<float> windowSize(double v, float zeroSize, double screenSize)
+template <auto member> std::string doubleText(const Settings &s, ScreenSize)
 {
-    if (v < 0)
-        return std::nullopt;
-    if (v >= 1)
-        return toGeometry(v);
-    if (v == 0)
-        return toGeometry(zeroSize);
-    const auto size = toGeometry(screenSize * v);
-    if (size && *size < 1)
-        return std::nullopt;
-    return size;
+    return numbers::numberText(at(s, member), numbers::Precision::Double);
+}
+template <auto member> std::string singleText(const Settings &s, ScreenSize)
+{
+    return numbers::numberText(at(s, member), numbers::Precision::Single);
 }
 
-template <typename Target> void assign(Target &target, const std::optional<Target> &value)
+bool takeAutoClean(Settings &s, std::optional<double> value, ScreenSize)
 {
     if (value)
-        target = *value;
+        s.autoClean = *value;
+    // Unchecking the box runs its click behaviour, which sets 0.
+    if (s.autoClean == 0) {
+        s.autoCleanChecked = false;
+        s.autoClean = 0;
+    }
+    return value.has_value();
+}
+std::string autoCleanText(const Settings &s, ScreenSize)
+{
+    return numbers::numberText(s.autoCleanChecked ? 1 : 0, numbers::Precision::Double);
 }
 
-// A colour component: 16-bit like the other small integers, and never
-// negative, since a negative component forms no colour.
-void assignComponent(int &component, double v)
+bool takeAutoRedraw(Settings &s, std::optional<double> value, ScreenSize)
 {
-    const auto rounded = numbers::roundToInt16(v);
-    if (rounded && *rounded >= 0)
-        component = *rounded;
+    if (value)
+        s.autoRedraw = numbers::parameterText(*value);
+    if (numbers::leadingNumber(s.autoRedraw) == 1)
+        s.autoRedrawChecked = true;
+    return value.has_value();
+}
+std::string autoRedrawText(const Settings &s, ScreenSize)
+{
+    return numbers::numberText(s.autoRedrawChecked ? 1 : 0, numbers::Precision::Double);
 }
 
-// Applies line `line` with its cut field to `s`. Every value that is not
-// finite (an exponent beyond the double range) is refused like a blank
-// field; integers that do not fit are refused by the rounding itself.
-void apply(int line, std::string_view cut, Settings &s, ScreenSize screen)
+bool takeWindowHeight(Settings &s, std::optional<double> value, ScreenSize screen)
 {
+    const auto size = value
+                          ? settingrules::windowSize(*value, numbers::toSingle(screen.height), screen.height)
+                          : std::nullopt;
+    if (size)
+        s.windowHeight = *size;
+    return size.has_value();
+}
+std::string windowHeightText(const Settings &s, ScreenSize screen)
+{
+    // 0 stands for the screen's height.
+    if (s.windowHeight == numbers::toSingle(screen.height))
+        return "0";
+    return singleText<&Settings::windowHeight>(s, screen);
+}
+
+bool takeWindowWidth(Settings &s, std::optional<double> value, ScreenSize screen)
+{
+    const auto size = value ? settingrules::windowSize(*value, s.windowHeight + widthOverHeight, screen.width)
+                            : std::nullopt;
+    if (size)
+        s.windowWidth = *size;
+    return size.has_value();
+}
+std::string windowWidthText(const Settings &s, ScreenSize screen)
+{
+    // 0 stands for a width made from the height.
+    if (s.windowWidth == s.windowHeight + widthOverHeight)
+        return "0";
+    return singleText<&Settings::windowWidth>(s, screen);
+}
+
+struct Line {
+    std::string_view name;
+    std::string_view range;
+    Apply apply;
+    Write write;
+    std::string_view comment;
+};
+
+namespace rules = settingrules;
+
+// The file's lines in order.
+constexpr std::array<Line, lineCount> lines = {{
+    {"foreRed",
+     {},
+     take<&Settings::foreRed, rules::component>,
+     doubleText<&Settings::foreRed>,
+     " ' foreground red"},
+    {"foreGreen",
+     {},
+     take<&Settings::foreGreen, rules::component>,
+     doubleText<&Settings::foreGreen>,
+     " ' foreground green"},
+    {"foreBlue",
+     {},
+     take<&Settings::foreBlue, rules::component>,
+     doubleText<&Settings::foreBlue>,
+     " ' foreground blue"},
+    {"backRed",
+     {},
+     take<&Settings::backRed, rules::component>,
+     doubleText<&Settings::backRed>,
+     " ' background red"},
+    {"backGreen",
+     {},
+     take<&Settings::backGreen, rules::component>,
+     doubleText<&Settings::backGreen>,
+     " ' background green"},
+    {"backBlue",
+     {},
+     take<&Settings::backBlue, rules::component>,
+     doubleText<&Settings::backBlue>,
+     " ' background blue"},
+    {"randomColors",
+     {},
+     take<&DrawingPrefs::randomColors, rules::int16>,
+     doubleText<&DrawingPrefs::randomColors>,
+     " ' random colors"},
+    {"frameBackColor",
+     {},
+     take<&Settings::frameBackColor, rules::int32>,
+     doubleText<&Settings::frameBackColor>,
+     " ' frame background color"},
+    {"frameForeColor",
+     {},
+     take<&Settings::frameForeColor, rules::int32>,
+     doubleText<&Settings::frameForeColor>,
+     " ' frame foreground color"},
+    {"autoClean", {}, takeAutoClean, autoCleanText, " ' Auto clean (1=yes 0=no)"},
+    {"autoRedraw",
+     {},
+     takeAutoRedraw,
+     autoRedrawText,
+     " ' Auto redraw (1=yes 0=no - necessary for print/save)"},
+    {"stepSize", "above 0", take<&DrawingPrefs::stepSize, rules::stepSize>,
+     doubleText<&DrawingPrefs::stepSize>, " ' step size (default: 100)"},
+    {"turns", "above 0", take<&DrawingPrefs::turns, rules::turns>, singleText<&DrawingPrefs::turns>,
+     " ' numbers of turns (default: 1)"},
+    {"penSize", "from 1 to 32766", take<&DrawingPrefs::penSize, rules::penSize>,
+     doubleText<&DrawingPrefs::penSize>, " ' pen size (1=default and recommended)"},
+    {"drawMode", "from 1 to 16", take<&DrawingPrefs::drawMode, rules::drawMode>,
+     doubleText<&DrawingPrefs::drawMode>, " ' drawmode (1-16   13=default   See readme.txt for details)"},
+    {"windowHeight", {}, takeWindowHeight, windowHeightText, " ' height of program window (0=screen height)"},
+    {"windowTop",
+     {},
+     take<&Settings::windowTop, rules::geometry>,
+     singleText<&Settings::windowTop>,
+     " ' offset from top of screen"},
+    {"windowWidth",
+     {},
+     takeWindowWidth,
+     windowWidthText,
+     " ' width of program window (0=sized to screen height)"},
+    {"windowLeft",
+     {},
+     take<&Settings::windowLeft, rules::geometry>,
+     singleText<&Settings::windowLeft>,
+     " ' offset from left side of screen"},
+    {"frameRightOffset",
+     {},
+     take<&Settings::frameRightOffset, rules::int16>,
+     doubleText<&Settings::frameRightOffset>,
+     " ' frame offset from right side of the program window"},
+    {"drawLeftOffset",
+     {},
+     take<&Placement::drawLeftOffset, rules::int32>,
+     doubleText<&Placement::drawLeftOffset>,
+     " ' offset from left side of program window"},
+    {"drawTopOffset",
+     {},
+     take<&Placement::drawTopOffset, rules::int32>,
+     doubleText<&Placement::drawTopOffset>,
+     " ' offset from top of program window"},
+    {"drawPartX",
+     {},
+     take<&Placement::drawPartX, rules::single>,
+     singleText<&Placement::drawPartX>,
+     " ' part of screen in x-direction used for drawing (1=recommended)"},
+    {"drawPartY",
+     {},
+     take<&Placement::drawPartY, rules::single>,
+     singleText<&Placement::drawPartY>,
+     " ' part of screen in y-direction used for drawing (1=recommended)"},
+    {"mouseDelay",
+     {},
+     take<&DrawingPrefs::mouseDelay, rules::int32>,
+     doubleText<&DrawingPrefs::mouseDelay>,
+     " ' delay when mouse is used for determining size of drawings"},
+    {"autoRunDelay",
+     {},
+     take<&DrawingPrefs::autoRunDelay, rules::int32>,
+     doubleText<&DrawingPrefs::autoRunDelay>,
+     " ' delay between new drawings when auto run is running"},
+}};
+
+const Line *lineAt(int line)
+{
+    return line >= 1 && line <= lineCount ? &lines[std::size_t(line - 1)] : nullptr;
+}
+
+// Reads one field's value as line `line` does and applies it.
+bool applyField(int line, std::string_view field, Settings &settings, ScreenSize screen)
+{
+    const std::string cut = cutComment(field, line);
     const double v = numbers::leadingNumber(cut);
-    const bool take = !isBlank(cut) && std::isfinite(v);
-    switch (line) {
-    case 1:
-    case 2:
-    case 3:
-    case 4:
-    case 5:
-    case 6: {
-        int *const components[] = {&s.foreRed, &s.foreGreen, &s.foreBlue,
-                                   &s.backRed, &s.backGreen, &s.backBlue};
-        if (take)
-            assignComponent(*components[line - 1], v);
-        break;
-    }
-    case 7:
-        if (take)
-            assign(s.randomColors, numbers::roundToInt16(v));
-        break;
-    case 8:
-        if (take)
-            assign(s.frameBackColor, numbers::roundToInt32(v));
-        break;
-    case 9:
-        if (take)
-            assign(s.frameForeColor, numbers::roundToInt32(v));
-        break;
-    case 10:
-        if (take)
-            s.autoClean = v;
-        // Unchecking the box runs its click behaviour, which sets 0.
-        if (s.autoClean == 0) {
-            s.autoCleanChecked = false;
-            s.autoClean = 0;
-        }
-        break;
-    case 11:
-        if (take)
-            s.autoRedraw = numbers::parameterText(v);
-        if (numbers::leadingNumber(s.autoRedraw) == 1)
-            s.autoRedrawChecked = true;
-        break;
-    case 12:
-        if (take && v > 0)
-            s.stepSize = v;
-        break;
-    case 13:
-        // A value too small for single precision would give 0 turns, which
-        // the line refuses.
-        if (take && v > 0) {
-            const auto turns = toFiniteSingle(v);
-            if (turns && *turns > 0)
-                s.turns = *turns;
-        }
-        break;
-    case 14:
-        // 32767 itself is refused; a width that rounds to 0 would draw
-        // nothing.
-        if (take && v > 0 && v < 32767) {
-            const auto width = numbers::roundToInt16(v);
-            if (width && *width >= 1)
-                s.penSize = *width;
-        }
-        break;
-    case 15:
-        // Modes run from 1 to 16: values that round to 0 or 17 are refused.
-        if (take && v > 0 && v < 17) {
-            const auto mode = numbers::roundToInt16(v);
-            if (mode && *mode >= 1 && *mode <= 16)
-                s.drawMode = *mode;
-        }
-        break;
-    case 16:
-        if (take)
-            assign(s.windowHeight, windowSize(v, numbers::toSingle(screen.height), screen.height));
-        break;
-    case 17:
-        if (take)
-            assign(s.windowTop, toGeometry(v));
-        break;
-    case 18:
-        if (take)
-            assign(s.windowWidth, windowSize(v, s.windowHeight + widthOverHeight, screen.width));
-        break;
-    case 19:
-        if (take)
-            assign(s.windowLeft, toGeometry(v));
-        break;
-    case 20:
-        if (take)
-            assign(s.frameRightOffset, numbers::roundToInt16(v));
-        break;
-    case 21:
-        if (take)
-            assign(s.drawLeftOffset, numbers::roundToInt32(v));
-        break;
-    case 22:
-        if (take)
-            assign(s.drawTopOffset, numbers::roundToInt32(v));
-        break;
-    case 23:
-        if (take)
-            assign(s.drawPartX, toFiniteSingle(v));
-        break;
-    case 24:
-        if (take)
-            assign(s.drawPartY, toFiniteSingle(v));
-        break;
-    case 25:
-        if (take)
-            assign(s.mouseDelay, numbers::roundToInt32(v));
-        break;
-    case 26:
-        if (take)
-            assign(s.autoRunDelay, numbers::roundToInt32(v));
-        break;
-    default:
-        break;
-    }
+    const bool number = !isBlank(cut) && std::isfinite(v);
+    return lineAt(line)->apply(settings, number ? std::optional<double>(v) : std::nullopt, screen);
 }
 
-std::string doubleText(double value)
+// Whether a field holds anything before its comment.
+bool hasValue(std::string_view field)
 {
-    return numbers::numberText(value, numbers::Precision::Double);
-}
-std::string singleText(float value)
-{
-    return numbers::numberText(value, numbers::Precision::Single);
+    return !isBlank(field.substr(0, field.find('\'')));
 }
 
 } // namespace
 
-void read(std::string_view fileText, Settings &settings, ScreenSize screen)
+std::vector<int> read(std::string_view fileText, Settings &settings, ScreenSize screen)
 {
+    std::vector<int> refused;
     FieldReader fields(fileText);
-    for (int line = 1; line <= lineCount && !fields.atEnd(); ++line)
-        apply(line, cutComment(fields.next(), line), settings, screen);
+    for (int line = 1; line <= lineCount && !fields.atEnd(); ++line) {
+        const std::string_view field = fields.next();
+        if (!applyField(line, field, settings, screen) && hasValue(field))
+            refused.push_back(line);
+    }
+    return refused;
 }
 
-std::string write(const Settings &s, ScreenSize screen)
+std::string write(const Settings &settings, ScreenSize screen)
 {
-    const bool screenHeight = s.windowHeight == numbers::toSingle(screen.height);
-    const bool widthFromHeight = s.windowWidth == s.windowHeight + widthOverHeight;
-    const std::array<std::string, lineCount> values = {
-        doubleText(s.foreRed),
-        doubleText(s.foreGreen),
-        doubleText(s.foreBlue),
-        doubleText(s.backRed),
-        doubleText(s.backGreen),
-        doubleText(s.backBlue),
-        doubleText(s.randomColors),
-        doubleText(s.frameBackColor),
-        doubleText(s.frameForeColor),
-        doubleText(s.autoCleanChecked ? 1 : 0),
-        doubleText(s.autoRedrawChecked ? 1 : 0),
-        doubleText(s.stepSize),
-        singleText(s.turns),
-        doubleText(s.penSize),
-        doubleText(s.drawMode),
-        screenHeight ? std::string("0") : singleText(s.windowHeight),
-        singleText(s.windowTop),
-        widthFromHeight ? std::string("0") : singleText(s.windowWidth),
-        singleText(s.windowLeft),
-        doubleText(s.frameRightOffset),
-        doubleText(s.drawLeftOffset),
-        doubleText(s.drawTopOffset),
-        singleText(s.drawPartX),
-        singleText(s.drawPartY),
-        doubleText(s.mouseDelay),
-        doubleText(s.autoRunDelay),
-    };
     std::string text;
-    for (int i = 0; i < lineCount; ++i) {
-        text += values[i];
-        text += comments[i];
+    for (const Line &line : lines) {
+        text += line.write(settings, screen);
+        text += line.comment;
         text += "\r\n";
     }
     return text;
+}
+
+int lineNamed(std::string_view name)
+{
+    for (int line = 1; line <= lineCount; ++line)
+        if (lines[std::size_t(line - 1)].name == name)
+            return line;
+    return 0;
+}
+
+std::string_view rangeOf(int line)
+{
+    const Line *found = lineAt(line);
+    return found ? found->range : std::string_view();
+}
+
+bool applyText(int line, std::string_view text, Settings &settings, ScreenSize screen)
+{
+    return lineAt(line) && applyField(line, FieldReader(text).next(), settings, screen);
+}
+
+bool applyNumber(int line, double value, Settings &settings, ScreenSize screen)
+{
+    return lineAt(line) &&
+           lineAt(line)->apply(settings, std::isfinite(value) ? std::optional<double>(value) : std::nullopt,
+                               screen);
 }
 
 } // namespace settingstext

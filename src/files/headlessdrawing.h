@@ -3,9 +3,7 @@
 #include "colors.h"
 #include "drawinghost.h"
 #include "drawingsurface.h"
-#include "failure.h"
 #include "formstate.h"
-#include "outputformat.h"
 #include "parametertexts.h"
 #include "recipe.h"
 #include "recipetext.h"
@@ -53,12 +51,11 @@ private:
 namespace headless {
 
 // One figure to draw: the texts and colours in `recipe.typed`,
-// `recipe.penColor` and `recipe.backColor`, with the recipe's step, turns,
-// pen, mode and placement. A recipe's random pen draws its colours again
-// unless `randomColors` asks for colours of its own.
+// `recipe.penColor` and `recipe.backColor`, with the recipe's drawing
+// preferences. A recipe's random pen draws its colours again unless the
+// preferences' random colours ask for colours of their own.
 struct Job {
     Recipe recipe;
-    std::int16_t randomColors = 0;
     std::uint64_t seed = 0;
     QSize size{586, 466};
     double twipsPerPixel = 15;
@@ -79,25 +76,6 @@ std::optional<QString> refusal(const Recipe &recipe);
 // Draws the job on `surface`, which takes its size, and returns the recipe
 // the drawing kept.
 Recipe draw(DrawingSurface &surface, const Job &job);
-
-// Writes the drawn picture in `format`; a PNG carries `kept` as its recipe.
-// The vector drawing is made from the recipe alone.
-std::optional<Failure> writePicture(outputformat::Format format, const QString &path,
-                                    const DrawingSurface &surface, const recipetext::FigureRecipe &kept);
-
-// Exports a kept figure as the window's "Export figure" does: a parameter
-// file with the recipe, or the figure drawn again on a canvas of
-// `figure.canvas` in `format`.
-std::optional<Failure> exportParameters(const QString &path, const recipetext::FigureRecipe &figure);
-std::optional<Failure> exportPicture(outputformat::Format format, const QString &path,
-                                     const recipetext::FigureRecipe &figure);
-
-// Whether `path` names something a figure can be exported as: a parameter
-// file or one of the picture types.
-bool exportable(const QString &path);
-// Exports the figure as the extension of `path` asks (see exportable); a
-// recipe that could never finish drawing is refused with its reason.
-std::optional<Failure> exportFigure(const QString &path, const recipetext::FigureRecipe &figure);
 
 // The draw job that draws a kept recipe again, at its own canvas.
 Job jobFor(const recipetext::FigureRecipe &figure);

@@ -1,12 +1,8 @@
 #include "headlessdrawing.h"
 
 #include "drawingrun.h"
-#include "jpegfile.h"
 #include "numbers.h"
-#include "pngrecipe.h"
 #include "randomsource.h"
-#include "safesave.h"
-#include "svgwriter.h"
 
 #include <cmath>
 
@@ -31,17 +27,6 @@ void HeadlessHost::clean()
 
 namespace headless {
 
-namespace {
-
-constexpr int jpegQuality = 92;
-
-bool isParameterFile(const QString &path)
-{
-    return path.endsWith(".par", Qt::CaseInsensitive);
-}
-
-} // namespace
-
 OuterSize outerSize(const Recipe &recipe, QSize recordedCanvas, QSize canvas, double twipsPerPixel)
 {
     if (!(recipe.outerWidth > 0 && recipe.outerHeight > 0) || recordedCanvas.isEmpty())
@@ -54,9 +39,11 @@ OuterSize outerSize(const Recipe &recipe, QSize recordedCanvas, QSize canvas, do
 
 std::optional<QString> refusal(const Recipe &recipe)
 {
-    if (DrawingRun::counterStep(recipe.stepSize) == 0 && DrawingRun::counterEnd(recipe.turns) >= 0)
+    if (DrawingRun::counterStep(recipe.prefs.stepSize) == 0 &&
+        DrawingRun::counterEnd(recipe.prefs.turns) >= 0)
         return QStringLiteral("the step size %1 rounds to 0, so the drawing would never end")
-            .arg(QString::fromStdString(numbers::numberText(recipe.stepSize, numbers::Precision::Double)));
+            .arg(QString::fromStdString(
+                numbers::numberText(recipe.prefs.stepSize, numbers::Precision::Double)));
     return std::nullopt;
 }
 
@@ -68,23 +55,17 @@ Recipe draw(DrawingSurface &surface, const Job &job)
     surface.setTwipsPerPixel(job.twipsPerPixel);
     surface.resize(job.size);
     surface.setAutoRedraw(true);
-    surface.setDrawWidth(r.penSize);
-    surface.setDrawMode(r.drawMode);
+    surface.setDrawWidth(r.prefs.penSize);
+    surface.setDrawMode(r.prefs.drawMode);
     FormState state;
     state.foregroundColor = r.penColor;
     state.backgroundColor = r.backColor;
-    state.stepSize = r.stepSize;
-    state.turns = r.turns;
-    state.drawLeftOffset = r.placement.drawLeftOffset;
-    state.drawTopOffset = r.placement.drawTopOffset;
-    state.drawPartX = r.placement.drawPartX;
-    state.drawPartY = r.placement.drawPartY;
-    state.randomColors = job.randomColors;
+    state.prefs = r.prefs;
     RandomSource random(job.seed);
-    if (r.randomPen && job.randomColors == 0) {
+    if (r.randomPen && r.prefs.randomColors == 0) {
         // The pen's colours come again from where the drawing found the
         // generator: a new one at every checkpoint, nothing else random.
-        state.randomColors = 1;
+        state.prefs.randomColors = 1;
         random.seed(r.randomPen->seed);
         random.skip(r.randomPen->drawsBefore);
     }
@@ -96,20 +77,6 @@ Recipe draw(DrawingSurface &surface, const Job &job)
     return *state.lastRecipe;
 }
 
-std::optional<Failure> writePicture(outputformat::Format format, const QString &path,
-                                    const DrawingSurface &surface, const recipetext::FigureRecipe &kept)
-{
-    using outputformat::Format;
-    switch (format) {
-    case Format::Bmp: return surface.saveImage(path);
-    case Format::Png: return pngrecipe::write(path, surface.imagePixels(), recipetext::chunkText(kept));
-    case Format::Svg: return svgwriter::write(path, kept.recipe, kept.canvas, kept.twipsPerPixel);
-    case Format::Jpeg: break;
-    }
-    return jpegfile::write(path, surface.imagePixels(), jpegQuality,
-                           static_cast<int>(std::lround(surface.dotsPerInch())));
-}
-
 Job jobFor(const recipetext::FigureRecipe &figure)
 {
     Job job;
@@ -118,35 +85,6 @@ Job jobFor(const recipetext::FigureRecipe &figure)
     job.size = figure.canvas;
     job.twipsPerPixel = figure.twipsPerPixel;
     return job;
-}
-
-std::optional<Failure> exportParameters(const QString &path, const recipetext::FigureRecipe &figure)
-{
-    return safesave::writeFile(path, recipetext::parameterFile(figure));
-}
-
-std::optional<Failure> exportPicture(outputformat::Format format, const QString &path,
-                                     const recipetext::FigureRecipe &figure)
-{
-    if (format == outputformat::Format::Svg)
-        return svgwriter::write(path, figure.recipe, figure.canvas, figure.twipsPerPixel);
-    DrawingSurface surface(figure.canvas, figure.twipsPerPixel);
-    const Recipe kept = draw(surface, jobFor(figure));
-    return writePicture(format, path, surface, {kept, figure.canvas, figure.twipsPerPixel, true});
-}
-
-bool exportable(const QString &path)
-{
-    return isParameterFile(path) || outputformat::byExtension(path);
-}
-
-std::optional<Failure> exportFigure(const QString &path, const recipetext::FigureRecipe &figure)
-{
-    if (isParameterFile(path))
-        return exportParameters(path, figure);
-    if (const auto never = refusal(figure.recipe))
-        return Failure{0, *never};
-    return exportPicture(*outputformat::byExtension(path), path, figure);
 }
 
 } // namespace headless

@@ -1,15 +1,16 @@
-#include "outputformat.h"
+#include "fileformat.h"
 
 #include <QFileInfo>
 
 #include <array>
 #include <utility>
 
-namespace outputformat {
+namespace fileformat {
 
 std::optional<Format> byExtension(const QString &path)
 {
-    static const std::array<std::pair<const char *, Format>, 5> known = {{
+    static const std::array<std::pair<const char *, Format>, 6> known = {{
+        {".par", Format::Parameters},
         {".bmp", Format::Bmp},
         {".png", Format::Png},
         {".svg", Format::Svg},
@@ -22,7 +23,12 @@ std::optional<Format> byExtension(const QString &path)
     return std::nullopt;
 }
 
-QString refusal(const QString &path)
+bool isPicture(Format format)
+{
+    return format != Format::Parameters;
+}
+
+QString pictureRefusal(const QString &path)
 {
     const QString suffix = QFileInfo(path).suffix();
     const QString named =
@@ -31,4 +37,4 @@ QString refusal(const QString &path)
         .arg(path, named);
 }
 
-} // namespace outputformat
+} // namespace fileformat

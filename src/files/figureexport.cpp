@@ -1,0 +1,53 @@
+#include "figureexport.h"
+
+#include "headlessdrawing.h"
+#include "jpegfile.h"
+#include "pngrecipe.h"
+#include "safesave.h"
+#include "svgwriter.h"
+
+#include <cmath>
+
+namespace figureexport {
+
+namespace {
+
+constexpr int jpegQuality = 92;
+
+} // namespace
+
+bool needsPixels(fileformat::Format format)
+{
+    using fileformat::Format;
+    return format == Format::Bmp || format == Format::Png || format == Format::Jpeg;
+}
+
+std::optional<Failure> write(fileformat::Format format, const QString &path,
+                             const recipetext::FigureRecipe &kept, const DrawingSurface *surface)
+{
+    using fileformat::Format;
+    switch (format) {
+    case Format::Parameters: return safesave::writeFile(path, recipetext::parameterFile(kept));
+    case Format::Svg: return svgwriter::write(path, kept.recipe, kept.canvas, kept.twipsPerPixel);
+    case Format::Bmp: return surface->saveImage(path);
+    case Format::Png: return pngrecipe::write(path, surface->imagePixels(), recipetext::chunkText(kept));
+    case Format::Jpeg: break;
+    }
+    return jpegfile::write(path, surface->imagePixels(), jpegQuality,
+                           static_cast<int>(std::lround(surface->dotsPerInch())));
+}
+
+std::optional<Failure> exportFigure(const QString &path, const recipetext::FigureRecipe &figure)
+{
+    const fileformat::Format format = *fileformat::byExtension(path);
+    if (fileformat::isPicture(format))
+        if (const auto never = headless::refusal(figure.recipe))
+            return Failure{0, *never};
+    if (!needsPixels(format))
+        return write(format, path, figure, nullptr);
+    DrawingSurface surface(figure.canvas, figure.twipsPerPixel);
+    const Recipe kept = headless::draw(surface, headless::jobFor(figure));
+    return write(format, path, {kept, figure.canvas, figure.twipsPerPixel, true}, &surface);
+}
+
+} // namespace figureexport

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// Which kind of file a name asks for, by its extension in any case: the one
+// place that maps extensions to formats, for Save and Load, export and the
+// render command.
+namespace fileformat {
+
+enum class Format { Parameters, Bmp, Png, Svg, Jpeg };
+
+// .par, .bmp, .png, .svg, .jpg or .jpeg; nothing for any other name.
+std::optional<Format> byExtension(const QString &path);
+
+// Whether a format is a picture of the figure rather than its parameters.
+bool isPicture(Format format);
+
+// Why a name with another extension gets no picture.
+QString pictureRefusal(const QString &path);
+
+} // namespace fileformat
