@@ -7,8 +7,10 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -17,11 +19,14 @@ QColor toQColor(colors::Color color)
     return QColor::fromRgb(colors::toPixel(color));
 }
 
-// The number in a field's name ("Text13" has 13).
-int focusNumber(const QObject *field)
-{
-    return field->objectName().mid(4).toInt();
-}
+// The public member for each field's focus number.
+using FieldMember = QLineEdit *ControlPanel::*;
+const std::pair<FieldMember, int> publicFieldNames[] = {
+    {&ControlPanel::Text1, 1},   {&ControlPanel::Text2, 2},   {&ControlPanel::Text3, 3},
+    {&ControlPanel::Text4, 4},   {&ControlPanel::Text5, 5},   {&ControlPanel::Text6, 6},
+    {&ControlPanel::Text7, 7},   {&ControlPanel::Text8, 8},   {&ControlPanel::Text9, 9},
+    {&ControlPanel::Text10, 10}, {&ControlPanel::Text13, 13}, {&ControlPanel::Text14, 14},
+};
 
 } // namespace
 
@@ -56,18 +61,10 @@ ControlPanel::ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWi
         nudger->setFont(bold);
     }
 
-    Text1 = makeField("Text1", 120, 480, 732, 288);
-    Text2 = makeField("Text2", 120, 960, 732, 288);
-    Text5 = makeField("Text5", 120, 1440, 732, 288);
-    Text6 = makeField("Text6", 120, 1920, 732, 288);
-    Text7 = makeField("Text7", 120, 2400, 735, 285);
-    Text8 = makeField("Text8", 120, 2880, 735, 285);
-    Text3 = makeField("Text3", 1320, 480, 732, 288);
-    Text4 = makeField("Text4", 1320, 960, 732, 288);
-    Text13 = makeField("Text13", 1320, 1440, 732, 288);
-    Text14 = makeField("Text14", 1320, 1920, 732, 288);
-    Text9 = makeField("Text9", 1320, 2400, 735, 285);
-    Text10 = makeField("Text10", 1320, 2880, 735, 285);
+    for (const fieldtable::Field &entry : fieldtable::fields)
+        fields_[entry.index] = makeField(entry);
+    for (const auto &[member, focusNumber] : publicFieldNames)
+        this->*member = field(focusNumber);
 
     // A label's access key focuses the field that follows it.
     Label1->setBuddy(Text1);
@@ -96,9 +93,8 @@ ControlPanel::ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWi
     setToolTips();
     applyColours();
     Command1->setDefault(true);
-    for (int i = 0; i < ParameterTexts::Count; ++i)
-        connect(field(static_cast<ParameterTexts::Index>(i)), &QLineEdit::returnPressed, Command1,
-                &QPushButton::click);
+    for (QLineEdit *f : fields_)
+        connect(f, &QLineEdit::returnPressed, Command1, &QPushButton::click);
 
     connect(Label1, &ClickableLabel::doubleClicked, this, &ControlPanel::Label1_DblClick);
     connect(Label2, &ClickableLabel::doubleClicked, this, &ControlPanel::Label2_DblClick);
@@ -120,11 +116,11 @@ QRect ControlPanel::twipsRect(int left, int top, int width, int height) const
     return QRect(px(left), px(top), px(width), px(height));
 }
 
-QLineEdit *ControlPanel::makeField(const char *name, int left, int top, int width, int height)
+QLineEdit *ControlPanel::makeField(const fieldtable::Field &entry)
 {
     auto *field = new QLineEdit(this);
-    field->setObjectName(name);
-    field->setGeometry(twipsRect(left, top, width, height));
+    field->setObjectName(entry.name);
+    field->setGeometry(twipsRect(entry.left, entry.top, entry.width, entry.height));
     field->setTextMargins(0, 0, 0, 0);
     // A parameter text may be as long as the user likes.
     field->setMaxLength(std::numeric_limits<int>::max());
@@ -164,12 +160,19 @@ QCheckBox *ControlPanel::makeCheckBox(const char *name, const QString &caption, 
 
 void ControlPanel::setTabOrder()
 {
-    const QWidget *order[] = {Text1,    Text2,    Text5,    Text6,     Text7,    Text8,
-                              Text3,    Text4,    Text13,   Text14,    Text9,    Text10,
-                              Check1,   Check2,   Command3, Command16, Command6, Command4,
-                              Command7, Command5, Command1, Command17, Command2};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+    QWidget *previous = nullptr;
+    const auto next = [&previous](QWidget *widget) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    };
+    // The table lists the X column, then the Y column.
+    for (const fieldtable::Field &entry : fieldtable::fields)
+        next(field(entry.index));
+    for (QWidget *widget :
+         std::initializer_list<QWidget *>{Check1, Check2, Command3, Command16, Command6, Command4, Command7,
+                                          Command5, Command1, Command17, Command2})
+        next(widget);
 }
 
 void ControlPanel::setToolTips()
@@ -285,34 +288,28 @@ void ControlPanel::setFrameForeColor(colors::Color color)
 
 QLineEdit *ControlPanel::field(int focusNumber) const
 {
-    switch (focusNumber) {
-    case 1: return Text1;
-    case 2: return Text2;
-    case 3: return Text3;
-    case 4: return Text4;
-    case 5: return Text5;
-    case 6: return Text6;
-    case 7: return Text7;
-    case 8: return Text8;
-    case 9: return Text9;
-    case 10: return Text10;
-    case 13: return Text13;
-    case 14: return Text14;
-    default: return nullptr;
-    }
+    const fieldtable::Field *entry = fieldtable::byFocusNumber(focusNumber);
+    return entry ? fields_[entry->index] : nullptr;
 }
 
 QLineEdit *ControlPanel::field(ParameterTexts::Index index) const
 {
-    static constexpr int numbers[] = {1, 2, 3, 4, 5, 6, 13, 14, 7, 8, 9, 10};
-    return field(numbers[index]);
+    return fields_[index];
+}
+
+const fieldtable::Field *ControlPanel::entryOf(const QObject *object) const
+{
+    const auto it = std::find(fields_.begin(), fields_.end(), object);
+    if (it == fields_.end())
+        return nullptr;
+    return &fieldtable::byIndex(static_cast<ParameterTexts::Index>(it - fields_.begin()));
 }
 
 ParameterTexts ControlPanel::texts() const
 {
     ParameterTexts texts;
     for (int i = 0; i < ParameterTexts::Count; ++i)
-        texts.text[i] = field(static_cast<ParameterTexts::Index>(i))->text().toStdString();
+        texts.text[i] = fields_[i]->text().toStdString();
     return texts;
 }
 
@@ -332,10 +329,12 @@ bool ControlPanel::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    if (event->type() == QEvent::FocusIn)
-        focusedField_ = static_cast<std::int16_t>(focusNumber(watched));
-    else if (event->type() == QEvent::FocusOut)
-        focusedField_ = 0;
+    if (const fieldtable::Field *entry = entryOf(watched)) {
+        if (event->type() == QEvent::FocusIn)
+            focusedField_ = static_cast<std::int16_t>(entry->focusNumber);
+        else if (event->type() == QEvent::FocusOut)
+            focusedField_ = 0;
+    }
     return QFrame::eventFilter(watched, event);
 }
 

@@ -2,6 +2,7 @@
 
 #include "clickablelabel.h"
 #include "colors.h"
+#include "fieldtable.h"
 #include "parametertexts.h"
 
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <array>
 #include <cstdint>
 
 // The control panel on the right of the window: the twelve parameter fields
@@ -76,7 +78,7 @@ protected:
 
 private:
     QRect twipsRect(int left, int top, int width, int height) const;
-    QLineEdit *makeField(const char *name, int left, int top, int width, int height);
+    QLineEdit *makeField(const fieldtable::Field &entry);
     ClickableLabel *makeLabel(const char *name, const QString &caption, int left, int top, int width,
                               int height);
     QPushButton *makeButton(const char *name, const QString &caption, int left, int top, int width,
@@ -84,10 +86,14 @@ private:
     QCheckBox *makeCheckBox(const char *name, const QString &caption, int left, int top, int width,
                             int height);
     void empty(std::initializer_list<QLineEdit *> fields);
+    // The table entry of a parameter field, or nullptr for another object.
+    const fieldtable::Field *entryOf(const QObject *object) const;
     void setTabOrder();
     void setToolTips();
     void applyColours();
 
+    // The parameter fields by ParameterTexts::Index.
+    std::array<QLineEdit *, ParameterTexts::Count> fields_{};
     double twipsPerPixel_;
     std::int16_t &focusedField_;
     colors::Color frameBackColor_ = colors::black;
