@@ -19,6 +19,25 @@ QColor toQColor(colors::Color color)
     return QColor::fromRgb(colors::toPixel(color));
 }
 
+// The captions of the columns and rows. The signal empties the caption's
+// fields; Rot empties on a single click, the others on a double click.
+struct LineCaption {
+    ClickableLabel *ControlPanel::*label;
+    void (ClickableLabel::*signal)();
+    fieldtable::Line line;
+};
+
+const LineCaption lineCaptions[] = {
+    {&ControlPanel::Label1, &ClickableLabel::doubleClicked, fieldtable::Column::X},
+    {&ControlPanel::Label2, &ClickableLabel::doubleClicked, fieldtable::Column::Y},
+    {&ControlPanel::Label13, &ClickableLabel::doubleClicked, fieldtable::Amp},
+    {&ControlPanel::Label14, &ClickableLabel::doubleClicked, fieldtable::Freq},
+    {&ControlPanel::Label15, &ClickableLabel::doubleClicked, fieldtable::Pwr1},
+    {&ControlPanel::Label16, &ClickableLabel::doubleClicked, fieldtable::Pwr2},
+    {&ControlPanel::Label5, &ClickableLabel::clicked, fieldtable::Rot},
+    {&ControlPanel::Label6, &ClickableLabel::doubleClicked, fieldtable::Wst},
+};
+
 // The public member for each field's focus number.
 using FieldMember = QLineEdit *ControlPanel::*;
 const std::pair<FieldMember, int> publicFieldNames[] = {
@@ -66,15 +85,7 @@ ControlPanel::ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWi
     for (const auto &[member, focusNumber] : publicFieldNames)
         this->*member = field(focusNumber);
 
-    // A label's access key focuses the field that follows it.
-    Label1->setBuddy(Text1);
-    Label13->setBuddy(Text1);
-    Label14->setBuddy(Text2);
-    Label15->setBuddy(Text5);
-    Label16->setBuddy(Text6);
-    Label5->setBuddy(Text7);
-    Label6->setBuddy(Text8);
-    Label2->setBuddy(Text3);
+    wireLineCaptions();
 
     Check1 = makeCheckBox("Check1", "AutoClean", 120, 3420, 1092, 252);
     Check2 = makeCheckBox("Check2", "AutoRedraw", 120, 3840, 1212, 252);
@@ -96,14 +107,6 @@ ControlPanel::ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWi
     for (QLineEdit *f : fields_)
         connect(f, &QLineEdit::returnPressed, Command1, &QPushButton::click);
 
-    connect(Label1, &ClickableLabel::doubleClicked, this, &ControlPanel::Label1_DblClick);
-    connect(Label2, &ClickableLabel::doubleClicked, this, &ControlPanel::Label2_DblClick);
-    connect(Label13, &ClickableLabel::doubleClicked, this, &ControlPanel::Label13_DblClick);
-    connect(Label14, &ClickableLabel::doubleClicked, this, &ControlPanel::Label14_DblClick);
-    connect(Label15, &ClickableLabel::doubleClicked, this, &ControlPanel::Label15_DblClick);
-    connect(Label16, &ClickableLabel::doubleClicked, this, &ControlPanel::Label16_DblClick);
-    connect(Label5, &ClickableLabel::clicked, this, &ControlPanel::Label5_Click);
-    connect(Label6, &ClickableLabel::doubleClicked, this, &ControlPanel::Label6_DblClick);
     connect(Label3, &ClickableLabel::clicked, this, &ControlPanel::Label3_Click);
     connect(Label3, &ClickableLabel::doubleClicked, this, &ControlPanel::Label3_DblClick);
     connect(Label4, &ClickableLabel::clicked, this, &ControlPanel::Label4_Click);
@@ -338,43 +341,32 @@ bool ControlPanel::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
-void ControlPanel::empty(std::initializer_list<QLineEdit *> fields)
+// setText() rather than clear(): emptying also drops the field's undo history.
+void ControlPanel::empty(const fieldtable::Line &line)
 {
-    for (QLineEdit *f : fields)
-        f->setText(QString());
+    for (const fieldtable::Field &entry : fieldtable::fields)
+        if (fieldtable::onLine(entry, line))
+            fields_[entry.index]->setText(QString());
 }
 
-void ControlPanel::Label1_DblClick()
+void ControlPanel::emptyRow(int row)
 {
-    empty({Text1, Text2, Text5, Text6, Text7, Text8});
+    empty(static_cast<fieldtable::Row>(row));
 }
-void ControlPanel::Label2_DblClick()
+
+void ControlPanel::emptyColumn(Column column)
 {
-    empty({Text3, Text4, Text13, Text14, Text9, Text10});
+    empty(column);
 }
-void ControlPanel::Label13_DblClick()
+
+void ControlPanel::wireLineCaptions()
 {
-    empty({Text1, Text3});
-}
-void ControlPanel::Label14_DblClick()
-{
-    empty({Text2, Text4});
-}
-void ControlPanel::Label15_DblClick()
-{
-    empty({Text5, Text13});
-}
-void ControlPanel::Label16_DblClick()
-{
-    empty({Text6, Text14});
-}
-void ControlPanel::Label5_Click()
-{
-    empty({Text7, Text9});
-}
-void ControlPanel::Label6_DblClick()
-{
-    empty({Text8, Text10});
+    for (const LineCaption &caption : lineCaptions) {
+        ClickableLabel *label = this->*caption.label;
+        // The access key focuses the field that follows the caption.
+        label->setBuddy(field(fieldtable::firstOn(caption.line).index));
+        connect(label, caption.signal, this, [this, line = caption.line] { empty(line); });
+    }
 }
 
 void ControlPanel::nudgeFocusedField(double ampStep, double otherStep)

@@ -23,6 +23,8 @@
 class ControlPanel : public QFrame {
     Q_OBJECT
 public:
+    using Column = fieldtable::Column;
+
     // Sizes and positions are given in twips and placed at `twipsPerPixel`.
     // `focusedField` is the window's record of the focused field's number.
     ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWidget *parent = nullptr);
@@ -37,6 +39,10 @@ public:
     QLineEdit *field(ParameterTexts::Index index) const;
     ParameterTexts texts() const;
     void setText(ParameterTexts::Index index, const QString &text);
+
+    // Empties the fields of one row (Amp to Wst) or of one column.
+    void emptyRow(int row);
+    void emptyColumn(Column column);
 
     colors::Color frameBackColor() const { return frameBackColor_; }
     void setFrameBackColor(colors::Color color);
@@ -60,14 +66,15 @@ public:
     QPushButton *Command1, *Command2, *Command3, *Command4, *Command5, *Command6, *Command7, *Command16,
         *Command17;
 
-    void Label1_DblClick();
-    void Label2_DblClick();
-    void Label13_DblClick();
-    void Label14_DblClick();
-    void Label15_DblClick();
-    void Label16_DblClick();
-    void Label5_Click();
-    void Label6_DblClick();
+    // The captions' clicks: X and Y empty a column, the row captions a row.
+    void Label1_DblClick() { emptyColumn(Column::X); }
+    void Label2_DblClick() { emptyColumn(Column::Y); }
+    void Label13_DblClick() { emptyRow(fieldtable::Amp); }
+    void Label14_DblClick() { emptyRow(fieldtable::Freq); }
+    void Label15_DblClick() { emptyRow(fieldtable::Pwr1); }
+    void Label16_DblClick() { emptyRow(fieldtable::Pwr2); }
+    void Label5_Click() { emptyRow(fieldtable::Rot); }
+    void Label6_DblClick() { emptyRow(fieldtable::Wst); }
     void Label3_Click();
     void Label3_DblClick();
     void Label4_Click();
@@ -85,9 +92,11 @@ private:
                             int height);
     QCheckBox *makeCheckBox(const char *name, const QString &caption, int left, int top, int width,
                             int height);
-    void empty(std::initializer_list<QLineEdit *> fields);
     // The table entry of a parameter field, or nullptr for another object.
     const fieldtable::Field *entryOf(const QObject *object) const;
+    void empty(const fieldtable::Line &line);
+    // Gives the row and column captions their buddies and their clicks.
+    void wireLineCaptions();
     void setTabOrder();
     void setToolTips();
     void applyColours();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <variant>
 
 // The twelve parameter fields of the control panel: the parameter each holds,
 // the number the window records while it has the focus (the number in its
@@ -82,6 +83,22 @@ constexpr const Field *byFocusNumber(int focusNumber)
 constexpr const Field &byIndex(ParameterTexts::Index index)
 {
     return *std::find_if(fields.begin(), fields.end(), [index](const Field &f) { return f.index == index; });
+}
+
+// A row or a column of fields.
+using Line = std::variant<Row, Column>;
+
+constexpr bool onLine(const Field &field, const Line &line)
+{
+    if (const Row *row = std::get_if<Row>(&line))
+        return field.row == *row;
+    return field.column == std::get<Column>(line);
+}
+
+// The top field of a column, the X field of a row.
+constexpr const Field &firstOn(const Line &line)
+{
+    return *std::find_if(fields.begin(), fields.end(), [&line](const Field &f) { return onLine(f, line); });
 }
 
 // Every parameter and every focus number has one field.
