@@ -359,6 +359,13 @@ void ControlPanel::emptyColumn(Column column)
     empty(column);
 }
 
+void ControlPanel::emptyAllFields()
+{
+    static constexpr auto order = fieldtable::inFocusNumberOrder();
+    for (const fieldtable::Field &entry : order)
+        fields_[entry.index]->setText(QString());
+}
+
 void ControlPanel::wireLineCaptions()
 {
     for (const LineCaption &caption : lineCaptions) {

@@ -40,9 +40,11 @@ public:
     ParameterTexts texts() const;
     void setText(ParameterTexts::Index index, const QString &text);
 
-    // Empties the fields of one row (Amp to Wst) or of one column.
+    // Empties the fields of one row (Amp to Wst), of one column, or all
+    // twelve in the order Text1 to Text10, Text13, Text14.
     void emptyRow(int row);
     void emptyColumn(Column column);
+    void emptyAllFields();
 
     colors::Color frameBackColor() const { return frameBackColor_; }
     void setFrameBackColor(colors::Color color);

@@ -101,6 +101,15 @@ constexpr const Field &firstOn(const Line &line)
     return *std::find_if(fields.begin(), fields.end(), [&line](const Field &f) { return onLine(f, line); });
 }
 
+// Text1 to Text10, then Text13 and Text14.
+constexpr std::array<Field, ParameterTexts::Count> inFocusNumberOrder()
+{
+    std::array<Field, ParameterTexts::Count> sorted = fields;
+    std::sort(sorted.begin(), sorted.end(),
+              [](const Field &a, const Field &b) { return a.focusNumber < b.focusNumber; });
+    return sorted;
+}
+
 // Every parameter and every focus number has one field.
 constexpr bool consistent()
 {
