@@ -59,17 +59,17 @@ ControlPanel::ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWi
     small.setPointSizeF(7.5);
     setFont(small);
 
-    Label1 = makeLabel("Label1", "&X", 120, 240, 732, 192);
-    Label2 = makeLabel("Label2", "&Y", 1320, 240, 732, 192);
-    Label3 = makeLabel("Label3", "<", 840, 180, 255, 255);
-    Label4 = makeLabel("Label4", ">", 1080, 180, 255, 255);
-    Label13 = makeLabel("Label13", "&Amp", 840, 480, 492, 252);
-    Label14 = makeLabel("Label14", "Fre&q", 840, 960, 492, 252);
-    Label15 = makeLabel("Label15", "Pwr&1", 840, 1440, 492, 252);
-    Label16 = makeLabel("Label16", "Pwr&2", 840, 1920, 492, 252);
-    Label5 = makeLabel("Label5", "&Rot", 840, 2400, 495, 255);
-    Label6 = makeLabel("Label6", "&Wst", 840, 2880, 495, 315);
-    Label12 = makeLabel("Label12", QString(), 120, 4920, 732, 252);
+    Label1 = makeControl<ClickableLabel>("Label1", "&X", 120, 240, 732, 192);
+    Label2 = makeControl<ClickableLabel>("Label2", "&Y", 1320, 240, 732, 192);
+    Label3 = makeControl<ClickableLabel>("Label3", "<", 840, 180, 255, 255);
+    Label4 = makeControl<ClickableLabel>("Label4", ">", 1080, 180, 255, 255);
+    Label13 = makeControl<ClickableLabel>("Label13", "&Amp", 840, 480, 492, 252);
+    Label14 = makeControl<ClickableLabel>("Label14", "Fre&q", 840, 960, 492, 252);
+    Label15 = makeControl<ClickableLabel>("Label15", "Pwr&1", 840, 1440, 492, 252);
+    Label16 = makeControl<ClickableLabel>("Label16", "Pwr&2", 840, 1920, 492, 252);
+    Label5 = makeControl<ClickableLabel>("Label5", "&Rot", 840, 2400, 495, 255);
+    Label6 = makeControl<ClickableLabel>("Label6", "&Wst", 840, 2880, 495, 315);
+    Label12 = makeControl<ClickableLabel>("Label12", QString(), 120, 4920, 732, 252);
     Label12->hide();
     for (ClickableLabel *rowLabel : {Label13, Label14, Label15, Label16, Label5, Label6})
         rowLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -131,21 +131,20 @@ QLineEdit *ControlPanel::makeField(const fieldtable::Field &entry)
     return field;
 }
 
-ClickableLabel *ControlPanel::makeLabel(const char *name, const QString &caption, int left, int top,
-                                        int width, int height)
+template <typename Control>
+Control *ControlPanel::makeControl(const char *name, const QString &caption, int left, int top, int width,
+                                   int height)
 {
-    auto *label = new ClickableLabel(caption, this);
-    label->setObjectName(name);
-    label->setGeometry(twipsRect(left, top, width, height));
-    return label;
+    auto *control = new Control(caption, this);
+    control->setObjectName(name);
+    control->setGeometry(twipsRect(left, top, width, height));
+    return control;
 }
 
 QPushButton *ControlPanel::makeButton(const char *name, const QString &caption, int left, int top, int width,
                                       int height)
 {
-    auto *button = new QPushButton(caption, this);
-    button->setObjectName(name);
-    button->setGeometry(twipsRect(left, top, width, height));
+    auto *button = makeControl<QPushButton>(name, caption, left, top, width, height);
     button->setAutoDefault(false);
     return button;
 }
@@ -153,9 +152,7 @@ QPushButton *ControlPanel::makeButton(const char *name, const QString &caption, 
 QCheckBox *ControlPanel::makeCheckBox(const char *name, const QString &caption, int left, int top, int width,
                                       int height)
 {
-    auto *box = new QCheckBox(caption, this);
-    box->setObjectName(name);
-    box->setGeometry(twipsRect(left, top, width, height));
+    auto *box = makeControl<QCheckBox>(name, caption, left, top, width, height);
     box->setAutoFillBackground(true);
     box->setBackgroundRole(QPalette::Window);
     return box;
@@ -384,23 +381,6 @@ void ControlPanel::nudgeFocusedField(double ampStep, double otherStep)
     const double step = nudge::isAmpField(focusedField_) ? ampStep : otherStep;
     if (const auto text = nudge::stepped(target->text().toStdString(), step))
         target->setText(QString::fromStdString(*text));
-}
-
-void ControlPanel::Label3_Click()
-{
-    nudgeFocusedField(-0.1, -1);
-}
-void ControlPanel::Label3_DblClick()
-{
-    nudgeFocusedField(-0.9, -9);
-}
-void ControlPanel::Label4_Click()
-{
-    nudgeFocusedField(0.1, 1);
-}
-void ControlPanel::Label4_DblClick()
-{
-    nudgeFocusedField(0.9, 9);
 }
 
 void ControlPanel::setDrawEnabled(bool enabled)

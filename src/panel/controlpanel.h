@@ -68,7 +68,9 @@ public:
     QPushButton *Command1, *Command2, *Command3, *Command4, *Command5, *Command6, *Command7, *Command16,
         *Command17;
 
-    // The captions' clicks: X and Y empty a column, the row captions a row.
+    // The captions' clicks: X and Y empty a column, the row captions a row;
+    // "<" and ">" nudge the focused field by one step, or nine on a double
+    // click.
     void Label1_DblClick() { emptyColumn(Column::X); }
     void Label2_DblClick() { emptyColumn(Column::Y); }
     void Label13_DblClick() { emptyRow(fieldtable::Amp); }
@@ -77,10 +79,10 @@ public:
     void Label16_DblClick() { emptyRow(fieldtable::Pwr2); }
     void Label5_Click() { emptyRow(fieldtable::Rot); }
     void Label6_DblClick() { emptyRow(fieldtable::Wst); }
-    void Label3_Click();
-    void Label3_DblClick();
-    void Label4_Click();
-    void Label4_DblClick();
+    void Label3_Click() { nudgeFocusedField(-0.1, -1); }
+    void Label3_DblClick() { nudgeFocusedField(-0.9, -9); }
+    void Label4_Click() { nudgeFocusedField(0.1, 1); }
+    void Label4_DblClick() { nudgeFocusedField(0.9, 9); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -88,8 +90,9 @@ protected:
 private:
     QRect twipsRect(int left, int top, int width, int height) const;
     QLineEdit *makeField(const fieldtable::Field &entry);
-    ClickableLabel *makeLabel(const char *name, const QString &caption, int left, int top, int width,
-                              int height);
+    // A captioned control, named and placed.
+    template <typename Control>
+    Control *makeControl(const char *name, const QString &caption, int left, int top, int width, int height);
     QPushButton *makeButton(const char *name, const QString &caption, int left, int top, int width,
                             int height);
     QCheckBox *makeCheckBox(const char *name, const QString &caption, int left, int top, int width,
