@@ -272,6 +272,35 @@ private slots:
         QVERIFY(!focusName().startsWith("Text"));
     }
 
+    // The panel finds a field by the number in its name, by parameter and
+    // by member, and empties all fields in the order of those numbers.
+    void fieldLookups()
+    {
+        Form1 &form = *window_;
+        ControlPanel &panel = *form.Frame1;
+        for (int number = 0; number <= 15; ++number) {
+            const QString name = "Text" + QString::number(number);
+            QCOMPARE(panel.field(number), fieldNames.contains(name) ? field(form, name) : nullptr);
+        }
+        const QStringList byParameter = {"Text1",  "Text2",  "Text3", "Text4", "Text5", "Text6",
+                                         "Text13", "Text14", "Text7", "Text8", "Text9", "Text10"};
+        for (int i = 0; i < ParameterTexts::Count; ++i)
+            QCOMPARE(panel.field(static_cast<ParameterTexts::Index>(i)), field(form, byParameter[i]));
+
+        const QList<QLineEdit *> members = {panel.Text1, panel.Text2,  panel.Text3,  panel.Text4,
+                                            panel.Text5, panel.Text6,  panel.Text7,  panel.Text8,
+                                            panel.Text9, panel.Text10, panel.Text13, panel.Text14};
+        for (int i = 0; i < members.size(); ++i)
+            QCOMPARE(members[i], field(form, fieldNames[i]));
+
+        fillFields(form);
+        QStringList emptied;
+        for (const QString &name : fieldNames)
+            connect(field(form, name), &QLineEdit::textChanged, this, [&emptied, name] { emptied << name; });
+        panel.emptyAllFields();
+        QCOMPARE(emptied, fieldNames);
+    }
+
     void labelClicksEmptyFields_data()
     {
         QTest::addColumn<QString>("label");

@@ -100,11 +100,4 @@ void coloursFromFields(const ControlPanel &panel, FormState &state, DrawingSurfa
     surface.setBackColor(state.backgroundColor);
 }
 
-void emptyAllFields(ControlPanel &panel)
-{
-    for (QLineEdit *field : {panel.Text1, panel.Text2, panel.Text3, panel.Text4, panel.Text5, panel.Text6,
-                             panel.Text7, panel.Text8, panel.Text9, panel.Text10, panel.Text13, panel.Text14})
-        field->setText(QString());
-}
-
 } // namespace closecommands

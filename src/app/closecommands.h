@@ -17,7 +17,4 @@ void settingsFromFields(const ControlPanel &panel, FormState &state, DrawingSurf
 // surface to the new background colour.
 void coloursFromFields(const ControlPanel &panel, FormState &state, DrawingSurface &surface);
 
-// Empties all twelve fields in the order Text1 to Text10, Text13, Text14.
-void emptyAllFields(ControlPanel &panel);
-
 } // namespace closecommands

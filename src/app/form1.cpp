@@ -392,12 +392,12 @@ void Form1::Command2_Click()
     if (command == "!") {
         closecommands::settingsFromFields(*Frame1, state_, surface_);
         placePanel();
-        closecommands::emptyAllFields(*Frame1);
+        Frame1->emptyAllFields();
         return;
     }
     if (command == "col") {
         closecommands::coloursFromFields(*Frame1, state_, surface_);
-        closecommands::emptyAllFields(*Frame1);
+        Frame1->emptyAllFields();
         return;
     }
     switch (dialogs_->message("Do you wish to save settings?", Dialogs::Buttons::YesNoCancel,

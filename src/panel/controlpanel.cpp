@@ -7,8 +7,10 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace {
 
@@ -17,11 +19,33 @@ QColor toQColor(colors::Color color)
     return QColor::fromRgb(colors::toPixel(color));
 }
 
-// The number in a field's name ("Text13" has 13).
-int focusNumber(const QObject *field)
-{
-    return field->objectName().mid(4).toInt();
-}
+// The captions of the columns and rows. The signal empties the caption's
+// fields; Rot empties on a single click, the others on a double click.
+struct LineCaption {
+    ClickableLabel *ControlPanel::*label;
+    void (ClickableLabel::*signal)();
+    fieldtable::Line line;
+};
+
+const LineCaption lineCaptions[] = {
+    {&ControlPanel::Label1, &ClickableLabel::doubleClicked, fieldtable::Column::X},
+    {&ControlPanel::Label2, &ClickableLabel::doubleClicked, fieldtable::Column::Y},
+    {&ControlPanel::Label13, &ClickableLabel::doubleClicked, fieldtable::Amp},
+    {&ControlPanel::Label14, &ClickableLabel::doubleClicked, fieldtable::Freq},
+    {&ControlPanel::Label15, &ClickableLabel::doubleClicked, fieldtable::Pwr1},
+    {&ControlPanel::Label16, &ClickableLabel::doubleClicked, fieldtable::Pwr2},
+    {&ControlPanel::Label5, &ClickableLabel::clicked, fieldtable::Rot},
+    {&ControlPanel::Label6, &ClickableLabel::doubleClicked, fieldtable::Wst},
+};
+
+// The public member for each field's focus number.
+using FieldMember = QLineEdit *ControlPanel::*;
+const std::pair<FieldMember, int> publicFieldNames[] = {
+    {&ControlPanel::Text1, 1},   {&ControlPanel::Text2, 2},   {&ControlPanel::Text3, 3},
+    {&ControlPanel::Text4, 4},   {&ControlPanel::Text5, 5},   {&ControlPanel::Text6, 6},
+    {&ControlPanel::Text7, 7},   {&ControlPanel::Text8, 8},   {&ControlPanel::Text9, 9},
+    {&ControlPanel::Text10, 10}, {&ControlPanel::Text13, 13}, {&ControlPanel::Text14, 14},
+};
 
 } // namespace
 
@@ -35,17 +59,17 @@ ControlPanel::ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWi
     small.setPointSizeF(7.5);
     setFont(small);
 
-    Label1 = makeLabel("Label1", "&X", 120, 240, 732, 192);
-    Label2 = makeLabel("Label2", "&Y", 1320, 240, 732, 192);
-    Label3 = makeLabel("Label3", "<", 840, 180, 255, 255);
-    Label4 = makeLabel("Label4", ">", 1080, 180, 255, 255);
-    Label13 = makeLabel("Label13", "&Amp", 840, 480, 492, 252);
-    Label14 = makeLabel("Label14", "Fre&q", 840, 960, 492, 252);
-    Label15 = makeLabel("Label15", "Pwr&1", 840, 1440, 492, 252);
-    Label16 = makeLabel("Label16", "Pwr&2", 840, 1920, 492, 252);
-    Label5 = makeLabel("Label5", "&Rot", 840, 2400, 495, 255);
-    Label6 = makeLabel("Label6", "&Wst", 840, 2880, 495, 315);
-    Label12 = makeLabel("Label12", QString(), 120, 4920, 732, 252);
+    Label1 = makeControl<ClickableLabel>("Label1", "&X", 120, 240, 732, 192);
+    Label2 = makeControl<ClickableLabel>("Label2", "&Y", 1320, 240, 732, 192);
+    Label3 = makeControl<ClickableLabel>("Label3", "<", 840, 180, 255, 255);
+    Label4 = makeControl<ClickableLabel>("Label4", ">", 1080, 180, 255, 255);
+    Label13 = makeControl<ClickableLabel>("Label13", "&Amp", 840, 480, 492, 252);
+    Label14 = makeControl<ClickableLabel>("Label14", "Fre&q", 840, 960, 492, 252);
+    Label15 = makeControl<ClickableLabel>("Label15", "Pwr&1", 840, 1440, 492, 252);
+    Label16 = makeControl<ClickableLabel>("Label16", "Pwr&2", 840, 1920, 492, 252);
+    Label5 = makeControl<ClickableLabel>("Label5", "&Rot", 840, 2400, 495, 255);
+    Label6 = makeControl<ClickableLabel>("Label6", "&Wst", 840, 2880, 495, 315);
+    Label12 = makeControl<ClickableLabel>("Label12", QString(), 120, 4920, 732, 252);
     Label12->hide();
     for (ClickableLabel *rowLabel : {Label13, Label14, Label15, Label16, Label5, Label6})
         rowLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -56,28 +80,12 @@ ControlPanel::ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWi
         nudger->setFont(bold);
     }
 
-    Text1 = makeField("Text1", 120, 480, 732, 288);
-    Text2 = makeField("Text2", 120, 960, 732, 288);
-    Text5 = makeField("Text5", 120, 1440, 732, 288);
-    Text6 = makeField("Text6", 120, 1920, 732, 288);
-    Text7 = makeField("Text7", 120, 2400, 735, 285);
-    Text8 = makeField("Text8", 120, 2880, 735, 285);
-    Text3 = makeField("Text3", 1320, 480, 732, 288);
-    Text4 = makeField("Text4", 1320, 960, 732, 288);
-    Text13 = makeField("Text13", 1320, 1440, 732, 288);
-    Text14 = makeField("Text14", 1320, 1920, 732, 288);
-    Text9 = makeField("Text9", 1320, 2400, 735, 285);
-    Text10 = makeField("Text10", 1320, 2880, 735, 285);
+    for (const fieldtable::Field &entry : fieldtable::fields)
+        fields_[entry.index] = makeField(entry);
+    for (const auto &[member, focusNumber] : publicFieldNames)
+        this->*member = field(focusNumber);
 
-    // A label's access key focuses the field that follows it.
-    Label1->setBuddy(Text1);
-    Label13->setBuddy(Text1);
-    Label14->setBuddy(Text2);
-    Label15->setBuddy(Text5);
-    Label16->setBuddy(Text6);
-    Label5->setBuddy(Text7);
-    Label6->setBuddy(Text8);
-    Label2->setBuddy(Text3);
+    wireLineCaptions();
 
     Check1 = makeCheckBox("Check1", "AutoClean", 120, 3420, 1092, 252);
     Check2 = makeCheckBox("Check2", "AutoRedraw", 120, 3840, 1212, 252);
@@ -96,18 +104,9 @@ ControlPanel::ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWi
     setToolTips();
     applyColours();
     Command1->setDefault(true);
-    for (int i = 0; i < ParameterTexts::Count; ++i)
-        connect(field(static_cast<ParameterTexts::Index>(i)), &QLineEdit::returnPressed, Command1,
-                &QPushButton::click);
+    for (QLineEdit *f : fields_)
+        connect(f, &QLineEdit::returnPressed, Command1, &QPushButton::click);
 
-    connect(Label1, &ClickableLabel::doubleClicked, this, &ControlPanel::Label1_DblClick);
-    connect(Label2, &ClickableLabel::doubleClicked, this, &ControlPanel::Label2_DblClick);
-    connect(Label13, &ClickableLabel::doubleClicked, this, &ControlPanel::Label13_DblClick);
-    connect(Label14, &ClickableLabel::doubleClicked, this, &ControlPanel::Label14_DblClick);
-    connect(Label15, &ClickableLabel::doubleClicked, this, &ControlPanel::Label15_DblClick);
-    connect(Label16, &ClickableLabel::doubleClicked, this, &ControlPanel::Label16_DblClick);
-    connect(Label5, &ClickableLabel::clicked, this, &ControlPanel::Label5_Click);
-    connect(Label6, &ClickableLabel::doubleClicked, this, &ControlPanel::Label6_DblClick);
     connect(Label3, &ClickableLabel::clicked, this, &ControlPanel::Label3_Click);
     connect(Label3, &ClickableLabel::doubleClicked, this, &ControlPanel::Label3_DblClick);
     connect(Label4, &ClickableLabel::clicked, this, &ControlPanel::Label4_Click);
@@ -120,11 +119,11 @@ QRect ControlPanel::twipsRect(int left, int top, int width, int height) const
     return QRect(px(left), px(top), px(width), px(height));
 }
 
-QLineEdit *ControlPanel::makeField(const char *name, int left, int top, int width, int height)
+QLineEdit *ControlPanel::makeField(const fieldtable::Field &entry)
 {
     auto *field = new QLineEdit(this);
-    field->setObjectName(name);
-    field->setGeometry(twipsRect(left, top, width, height));
+    field->setObjectName(entry.name);
+    field->setGeometry(twipsRect(entry.left, entry.top, entry.width, entry.height));
     field->setTextMargins(0, 0, 0, 0);
     // A parameter text may be as long as the user likes.
     field->setMaxLength(std::numeric_limits<int>::max());
@@ -132,21 +131,20 @@ QLineEdit *ControlPanel::makeField(const char *name, int left, int top, int widt
     return field;
 }
 
-ClickableLabel *ControlPanel::makeLabel(const char *name, const QString &caption, int left, int top,
-                                        int width, int height)
+template <typename Control>
+Control *ControlPanel::makeControl(const char *name, const QString &caption, int left, int top, int width,
+                                   int height)
 {
-    auto *label = new ClickableLabel(caption, this);
-    label->setObjectName(name);
-    label->setGeometry(twipsRect(left, top, width, height));
-    return label;
+    auto *control = new Control(caption, this);
+    control->setObjectName(name);
+    control->setGeometry(twipsRect(left, top, width, height));
+    return control;
 }
 
 QPushButton *ControlPanel::makeButton(const char *name, const QString &caption, int left, int top, int width,
                                       int height)
 {
-    auto *button = new QPushButton(caption, this);
-    button->setObjectName(name);
-    button->setGeometry(twipsRect(left, top, width, height));
+    auto *button = makeControl<QPushButton>(name, caption, left, top, width, height);
     button->setAutoDefault(false);
     return button;
 }
@@ -154,9 +152,7 @@ QPushButton *ControlPanel::makeButton(const char *name, const QString &caption, 
 QCheckBox *ControlPanel::makeCheckBox(const char *name, const QString &caption, int left, int top, int width,
                                       int height)
 {
-    auto *box = new QCheckBox(caption, this);
-    box->setObjectName(name);
-    box->setGeometry(twipsRect(left, top, width, height));
+    auto *box = makeControl<QCheckBox>(name, caption, left, top, width, height);
     box->setAutoFillBackground(true);
     box->setBackgroundRole(QPalette::Window);
     return box;
@@ -164,12 +160,19 @@ QCheckBox *ControlPanel::makeCheckBox(const char *name, const QString &caption, 
 
 void ControlPanel::setTabOrder()
 {
-    const QWidget *order[] = {Text1,    Text2,    Text5,    Text6,     Text7,    Text8,
-                              Text3,    Text4,    Text13,   Text14,    Text9,    Text10,
-                              Check1,   Check2,   Command3, Command16, Command6, Command4,
-                              Command7, Command5, Command1, Command17, Command2};
-    for (std::size_t i = 1; i < std::size(order); ++i)
-        QWidget::setTabOrder(const_cast<QWidget *>(order[i - 1]), const_cast<QWidget *>(order[i]));
+    QWidget *previous = nullptr;
+    const auto next = [&previous](QWidget *widget) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    };
+    // The table lists the X column, then the Y column.
+    for (const fieldtable::Field &entry : fieldtable::fields)
+        next(field(entry.index));
+    for (QWidget *widget :
+         std::initializer_list<QWidget *>{Check1, Check2, Command3, Command16, Command6, Command4, Command7,
+                                          Command5, Command1, Command17, Command2})
+        next(widget);
 }
 
 void ControlPanel::setToolTips()
@@ -285,34 +288,28 @@ void ControlPanel::setFrameForeColor(colors::Color color)
 
 QLineEdit *ControlPanel::field(int focusNumber) const
 {
-    switch (focusNumber) {
-    case 1: return Text1;
-    case 2: return Text2;
-    case 3: return Text3;
-    case 4: return Text4;
-    case 5: return Text5;
-    case 6: return Text6;
-    case 7: return Text7;
-    case 8: return Text8;
-    case 9: return Text9;
-    case 10: return Text10;
-    case 13: return Text13;
-    case 14: return Text14;
-    default: return nullptr;
-    }
+    const fieldtable::Field *entry = fieldtable::byFocusNumber(focusNumber);
+    return entry ? fields_[entry->index] : nullptr;
 }
 
 QLineEdit *ControlPanel::field(ParameterTexts::Index index) const
 {
-    static constexpr int numbers[] = {1, 2, 3, 4, 5, 6, 13, 14, 7, 8, 9, 10};
-    return field(numbers[index]);
+    return fields_[index];
+}
+
+const fieldtable::Field *ControlPanel::entryOf(const QObject *object) const
+{
+    const auto it = std::find(fields_.begin(), fields_.end(), object);
+    if (it == fields_.end())
+        return nullptr;
+    return &fieldtable::byIndex(static_cast<ParameterTexts::Index>(it - fields_.begin()));
 }
 
 ParameterTexts ControlPanel::texts() const
 {
     ParameterTexts texts;
     for (int i = 0; i < ParameterTexts::Count; ++i)
-        texts.text[i] = field(static_cast<ParameterTexts::Index>(i))->text().toStdString();
+        texts.text[i] = fields_[i]->text().toStdString();
     return texts;
 }
 
@@ -332,50 +329,48 @@ bool ControlPanel::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    if (event->type() == QEvent::FocusIn)
-        focusedField_ = static_cast<std::int16_t>(focusNumber(watched));
-    else if (event->type() == QEvent::FocusOut)
-        focusedField_ = 0;
+    if (const fieldtable::Field *entry = entryOf(watched)) {
+        if (event->type() == QEvent::FocusIn)
+            focusedField_ = static_cast<std::int16_t>(entry->focusNumber);
+        else if (event->type() == QEvent::FocusOut)
+            focusedField_ = 0;
+    }
     return QFrame::eventFilter(watched, event);
 }
 
-void ControlPanel::empty(std::initializer_list<QLineEdit *> fields)
+// setText() rather than clear(): emptying also drops the field's undo history.
+void ControlPanel::empty(const fieldtable::Line &line)
 {
-    for (QLineEdit *f : fields)
-        f->setText(QString());
+    for (const fieldtable::Field &entry : fieldtable::fields)
+        if (fieldtable::onLine(entry, line))
+            fields_[entry.index]->setText(QString());
 }
 
-void ControlPanel::Label1_DblClick()
+void ControlPanel::emptyRow(int row)
 {
-    empty({Text1, Text2, Text5, Text6, Text7, Text8});
+    empty(static_cast<fieldtable::Row>(row));
 }
-void ControlPanel::Label2_DblClick()
+
+void ControlPanel::emptyColumn(Column column)
 {
-    empty({Text3, Text4, Text13, Text14, Text9, Text10});
+    empty(column);
 }
-void ControlPanel::Label13_DblClick()
+
+void ControlPanel::emptyAllFields()
 {
-    empty({Text1, Text3});
+    static constexpr auto order = fieldtable::inFocusNumberOrder();
+    for (const fieldtable::Field &entry : order)
+        fields_[entry.index]->setText(QString());
 }
-void ControlPanel::Label14_DblClick()
+
+void ControlPanel::wireLineCaptions()
 {
-    empty({Text2, Text4});
-}
-void ControlPanel::Label15_DblClick()
-{
-    empty({Text5, Text13});
-}
-void ControlPanel::Label16_DblClick()
-{
-    empty({Text6, Text14});
-}
-void ControlPanel::Label5_Click()
-{
-    empty({Text7, Text9});
-}
-void ControlPanel::Label6_DblClick()
-{
-    empty({Text8, Text10});
+    for (const LineCaption &caption : lineCaptions) {
+        ClickableLabel *label = this->*caption.label;
+        // The access key focuses the field that follows the caption.
+        label->setBuddy(field(fieldtable::firstOn(caption.line).index));
+        connect(label, caption.signal, this, [this, line = caption.line] { empty(line); });
+    }
 }
 
 void ControlPanel::nudgeFocusedField(double ampStep, double otherStep)
@@ -386,23 +381,6 @@ void ControlPanel::nudgeFocusedField(double ampStep, double otherStep)
     const double step = nudge::isAmpField(focusedField_) ? ampStep : otherStep;
     if (const auto text = nudge::stepped(target->text().toStdString(), step))
         target->setText(QString::fromStdString(*text));
-}
-
-void ControlPanel::Label3_Click()
-{
-    nudgeFocusedField(-0.1, -1);
-}
-void ControlPanel::Label3_DblClick()
-{
-    nudgeFocusedField(-0.9, -9);
-}
-void ControlPanel::Label4_Click()
-{
-    nudgeFocusedField(0.1, 1);
-}
-void ControlPanel::Label4_DblClick()
-{
-    nudgeFocusedField(0.9, 9);
 }
 
 void ControlPanel::setDrawEnabled(bool enabled)

@@ -2,6 +2,7 @@
 
 #include "clickablelabel.h"
 #include "colors.h"
+#include "fieldtable.h"
 #include "parametertexts.h"
 
 #include <QCheckBox>
@@ -10,6 +11,7 @@
 #include <QPointer>
 #include <QPushButton>
 
+#include <array>
 #include <cstdint>
 
 // The control panel on the right of the window: the twelve parameter fields
@@ -21,6 +23,8 @@
 class ControlPanel : public QFrame {
     Q_OBJECT
 public:
+    using Column = fieldtable::Column;
+
     // Sizes and positions are given in twips and placed at `twipsPerPixel`.
     // `focusedField` is the window's record of the focused field's number.
     ControlPanel(double twipsPerPixel, std::int16_t &focusedField, QWidget *parent = nullptr);
@@ -35,6 +39,12 @@ public:
     QLineEdit *field(ParameterTexts::Index index) const;
     ParameterTexts texts() const;
     void setText(ParameterTexts::Index index, const QString &text);
+
+    // Empties the fields of one row (Amp to Wst), of one column, or all
+    // twelve in the order Text1 to Text10, Text13, Text14.
+    void emptyRow(int row);
+    void emptyColumn(Column column);
+    void emptyAllFields();
 
     colors::Color frameBackColor() const { return frameBackColor_; }
     void setFrameBackColor(colors::Color color);
@@ -58,36 +68,46 @@ public:
     QPushButton *Command1, *Command2, *Command3, *Command4, *Command5, *Command6, *Command7, *Command16,
         *Command17;
 
-    void Label1_DblClick();
-    void Label2_DblClick();
-    void Label13_DblClick();
-    void Label14_DblClick();
-    void Label15_DblClick();
-    void Label16_DblClick();
-    void Label5_Click();
-    void Label6_DblClick();
-    void Label3_Click();
-    void Label3_DblClick();
-    void Label4_Click();
-    void Label4_DblClick();
+    // The captions' clicks: X and Y empty a column, the row captions a row;
+    // "<" and ">" nudge the focused field by one step, or nine on a double
+    // click.
+    void Label1_DblClick() { emptyColumn(Column::X); }
+    void Label2_DblClick() { emptyColumn(Column::Y); }
+    void Label13_DblClick() { emptyRow(fieldtable::Amp); }
+    void Label14_DblClick() { emptyRow(fieldtable::Freq); }
+    void Label15_DblClick() { emptyRow(fieldtable::Pwr1); }
+    void Label16_DblClick() { emptyRow(fieldtable::Pwr2); }
+    void Label5_Click() { emptyRow(fieldtable::Rot); }
+    void Label6_DblClick() { emptyRow(fieldtable::Wst); }
+    void Label3_Click() { nudgeFocusedField(-0.1, -1); }
+    void Label3_DblClick() { nudgeFocusedField(-0.9, -9); }
+    void Label4_Click() { nudgeFocusedField(0.1, 1); }
+    void Label4_DblClick() { nudgeFocusedField(0.9, 9); }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     QRect twipsRect(int left, int top, int width, int height) const;
-    QLineEdit *makeField(const char *name, int left, int top, int width, int height);
-    ClickableLabel *makeLabel(const char *name, const QString &caption, int left, int top, int width,
-                              int height);
+    QLineEdit *makeField(const fieldtable::Field &entry);
+    // A captioned control, named and placed.
+    template <typename Control>
+    Control *makeControl(const char *name, const QString &caption, int left, int top, int width, int height);
     QPushButton *makeButton(const char *name, const QString &caption, int left, int top, int width,
                             int height);
     QCheckBox *makeCheckBox(const char *name, const QString &caption, int left, int top, int width,
                             int height);
-    void empty(std::initializer_list<QLineEdit *> fields);
+    // The table entry of a parameter field, or nullptr for another object.
+    const fieldtable::Field *entryOf(const QObject *object) const;
+    void empty(const fieldtable::Line &line);
+    // Gives the row and column captions their buddies and their clicks.
+    void wireLineCaptions();
     void setTabOrder();
     void setToolTips();
     void applyColours();
 
+    // The parameter fields by ParameterTexts::Index.
+    std::array<QLineEdit *, ParameterTexts::Count> fields_{};
     double twipsPerPixel_;
     std::int16_t &focusedField_;
     colors::Color frameBackColor_ = colors::black;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "fieldtable.h"
+
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,7 +16,8 @@ std::optional<std::string> stepped(std::string_view text, double step);
 // The amplitude fields step by tenths, the others by ones.
 constexpr bool isAmpField(int focusNumber)
 {
-    return focusNumber == 1 || focusNumber == 3;
+    const fieldtable::Field *field = fieldtable::byFocusNumber(focusNumber);
+    return field && field->row == fieldtable::Amp;
 }
 
 } // namespace nudge
