@@ -139,8 +139,8 @@ private slots:
     void defaultsFormColours()
     {
         const Settings s;
-        QCOMPARE(s.foregroundColor(), colors::Color(16777215));
-        QCOMPARE(s.backgroundColor(), colors::Color(0));
+        QCOMPARE(s.foreground(), colors::Color(16777215));
+        QCOMPARE(s.background(), colors::Color(0));
         QCOMPARE(s.prefs.penSize, std::int16_t(1));
         QCOMPARE(s.prefs.drawMode, std::int16_t(13));
         QCOMPARE(s.prefs.stepSize, 100.0);
@@ -159,9 +159,9 @@ private slots:
         QCOMPARE(s.backRed, 200);
         QCOMPARE(s.backGreen, 100);
         QCOMPARE(s.backBlue, 0);
-        QCOMPARE(s.foregroundColor(), colors::rgb(18, 52, 86));
+        QCOMPARE(s.foreground(), colors::rgb(18, 52, 86));
         s.foreGreen = 300;
-        QCOMPARE(s.foregroundColor(), colors::rgb(18, 255, 86));
+        QCOMPARE(s.foreground(), colors::rgb(18, 255, 86));
     }
 
     void writeDefaultsMatchesGolden()

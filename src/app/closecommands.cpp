@@ -80,23 +80,13 @@ void settingsFromFields(const ControlPanel &panel, FormState &state, DrawingSurf
 void coloursFromFields(const ControlPanel &panel, FormState &state, DrawingSurface &surface)
 {
     Settings settings;
-    settings.foreRed = state.foreRed;
-    settings.foreGreen = state.foreGreen;
-    settings.foreBlue = state.foreBlue;
-    settings.backRed = state.backRed;
-    settings.backGreen = state.backGreen;
-    settings.backBlue = state.backBlue;
+    static_cast<colors::PenAndBackground &>(settings) = state;
     settings.prefs = state.prefs;
     takeFields(panel, colourFields, settings);
-    state.foreRed = settings.foreRed;
-    state.foreGreen = settings.foreGreen;
-    state.foreBlue = settings.foreBlue;
-    state.backRed = settings.backRed;
-    state.backGreen = settings.backGreen;
-    state.backBlue = settings.backBlue;
+    static_cast<colors::PenAndBackground &>(state) = settings;
     state.prefs.randomColors = settings.prefs.randomColors;
-    state.foregroundColor = settings.foregroundColor();
-    state.backgroundColor = settings.backgroundColor();
+    state.foregroundColor = state.foreground();
+    state.backgroundColor = state.background();
     surface.setBackColor(state.backgroundColor);
 }
 

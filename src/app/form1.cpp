@@ -120,8 +120,8 @@ void Form1::Form_Load()
     surface_.setAutoRedraw(true);
     loadSettings();
 
-    state_.foregroundColor = colors::rgb(state_.foreRed, state_.foreGreen, state_.foreBlue);
-    state_.backgroundColor = colors::rgb(state_.backRed, state_.backGreen, state_.backBlue);
+    state_.foregroundColor = state_.foreground();
+    state_.backgroundColor = state_.background();
     surface_.setBackColor(state_.backgroundColor);
 
     show();
@@ -322,12 +322,7 @@ void Form1::loadSettings()
     Settings settings = gatherSettings();
     // Before the file is read the components hold their initial values; the
     // two colours are formed from them only afterwards.
-    settings.foreRed = state_.foreRed;
-    settings.foreGreen = state_.foreGreen;
-    settings.foreBlue = state_.foreBlue;
-    settings.backRed = state_.backRed;
-    settings.backGreen = state_.backGreen;
-    settings.backBlue = state_.backBlue;
+    static_cast<colors::PenAndBackground &>(settings) = state_;
     const Settings before = settings;
     if (settingsfile::readFile(settingsPath(), settings, screenSize()) && !(settings == before))
         applySettings(settings);
@@ -335,12 +330,7 @@ void Form1::loadSettings()
 
 void Form1::applySettings(const Settings &settings)
 {
-    state_.foreRed = settings.foreRed;
-    state_.foreGreen = settings.foreGreen;
-    state_.foreBlue = settings.foreBlue;
-    state_.backRed = settings.backRed;
-    state_.backGreen = settings.backGreen;
-    state_.backBlue = settings.backBlue;
+    static_cast<colors::PenAndBackground &>(state_) = settings;
     Frame1->setFrameBackColor(settings.frameBackColor);
     Frame1->setFrameForeColor(settings.frameForeColor);
     // Unchecking runs the box's own handling, which sets autoClean to 0;

@@ -19,4 +19,16 @@ Components split(Color color)
             static_cast<int>(floorDiv(c, 65536))};
 }
 
+void PenAndBackground::setColors(Color foregroundColor, Color backgroundColor)
+{
+    const Components fore = split(foregroundColor);
+    const Components back = split(backgroundColor);
+    foreRed = fore.red;
+    foreGreen = fore.green;
+    foreBlue = fore.blue;
+    backRed = back.red;
+    backGreen = back.green;
+    backBlue = back.blue;
+}
+
 } // namespace colors

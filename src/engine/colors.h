@@ -29,6 +29,27 @@ struct Components {
 };
 Components split(Color color);
 
+// The six components the settings file keeps for the pen and the background,
+// which the "col" command sets one by one. Plain ints: splitting a 32-bit
+// colour for writing can give a blue beyond the 16-bit range.
+struct PenAndBackground {
+    int foreRed = 255;
+    int foreGreen = 255;
+    int foreBlue = 255;
+    int backRed = 0;
+    int backGreen = 0;
+    int backBlue = 0;
+
+    // The colours the components form; a component above 255 counts as 255.
+    Color foreground() const { return rgb(foreRed, foreGreen, foreBlue); }
+    Color background() const { return rgb(backRed, backGreen, backBlue); }
+
+    // Splits the two colours into their components.
+    void setColors(Color foregroundColor, Color backgroundColor);
+
+    bool operator==(const PenAndBackground &) const = default;
+};
+
 // The pixel value of a colour on a 32-bit image (0xffRRGGBB); only the low
 // 24 bits of the colour count.
 constexpr std::uint32_t toPixel(Color color)

@@ -11,7 +11,8 @@
 // The window-wide state that the handlers share. Values the user sees
 // (parameter texts, check boxes, geometry) live in the
 // controls and the surface instead.
-struct FormState {
+// The colour components are the ones the settings file keeps.
+struct FormState : colors::PenAndBackground {
     std::int16_t drawingActive = 0;
     std::int16_t stopRequested = 0;
     std::int16_t autoRunActive = 0;
@@ -20,12 +21,6 @@ struct FormState {
 
     colors::Color foregroundColor = 0;
     colors::Color backgroundColor = 0;
-    int foreRed = 255;
-    int foreGreen = 255;
-    int foreBlue = 255;
-    int backRed = 0;
-    int backGreen = 0;
-    int backBlue = 0;
 
     double autoClean = 1;
     std::string autoRedraw = "0";

@@ -103,7 +103,7 @@ std::string cutComment(std::string_view field, int line)
 // A setting of Settings, of its drawing preferences or of their placement.
 template <typename Owner, typename T> T &at(Settings &s, T Owner::*member)
 {
-    if constexpr (std::is_same_v<Owner, Settings>)
+    if constexpr (std::is_base_of_v<Owner, Settings>)
         return s.*member;
     else if constexpr (std::is_same_v<Owner, DrawingPrefs>)
         return s.prefs.*member;
