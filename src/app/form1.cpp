@@ -13,6 +13,7 @@
 #include "qtdialogs.h"
 #include "settingsfile.h"
 #include "settingslocation.h"
+#include "surfaceimages.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -505,7 +506,7 @@ void Form1::load(const std::optional<QString> &path)
              : dialogs_->chooseFile(filechoice::request(FileDialogRequest::Mode::Open));
     fileaction::load(
         name, path ? fileaction::Source::Name : fileaction::Source::Dialog,
-        [this](const QString &file) { return surface_.loadPicture(file); },
+        [this](const QString &file) { return surfaceimages::loadPicture(surface_, file); },
         [this](const QString &file) { return readParameterFile(file); }, *dialogs_);
     surface_.setAutoRedraw(autoRedraw);
 }
@@ -559,7 +560,7 @@ void Form1::Command16_Click()
     std::optional<Failure> failure = dialogs_->choosePrinter(
         printer, Dialogs::NoSelection | Dialogs::NoPageNumbers | Dialogs::PrinterCopies, "Select printer");
     if (!failure)
-        failure = printing::printImage(printer, surface_.image());
+        failure = printing::printImage(printer, surfaceimages::image(surface_));
     Frame1->show();
     if (failure && failure->number != failures::Cancelled && failure->number != 0)
         dialogs_->message("Print error : " + failures::numberWithSign(failure->number) + " " +

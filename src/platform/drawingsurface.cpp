@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -128,6 +129,27 @@ void DrawingSurface::resize(QSize pixels)
     }
 }
 
+void DrawingSurface::setDevicePixelRatio(double ratio, const Rescale &rescale)
+{
+    // A ratio beyond any screen's would only ask for giant images.
+    if (!(ratio > 0 && ratio <= 16) || ratio == ratio_)
+        return;
+    const double scale = ratio / ratio_;
+    ratio_ = ratio;
+    twipsPerDevicePixel_ = twipsPerPixel_ / ratio;
+    const QSize device = deviceSize();
+    for (PixelImage *image : {&screen_, &persistent_}) {
+        if (image == &persistent_ && oneImage_)
+            break;
+        const QSize scaled = scaledSize(image->size(), scale).expandedTo(device);
+        if (blank_)
+            *image = PixelImage(scaled);
+        else
+            *image = rescale(*image, scaled);
+    }
+    changed(QRect(QPoint(0, 0), screen_.size()));
+}
+
 void DrawingSurface::setOneImage(bool one)
 {
     if (one == oneImage_)
@@ -168,21 +190,27 @@ void DrawingSurface::paintBackground(bool persistentToo)
     changed(QRect(QPoint(0, 0), screen_.size()));
 }
 
-PixelRows DrawingSurface::screenPixels() const
+const PixelImage &DrawingSurface::screen() const
 {
     settle();
-    return screen_.rows();
+    return screen_;
 }
 
-PixelRows DrawingSurface::imagePixels() const
+const PixelImage &DrawingSurface::persistent() const
 {
     settle();
-    return (oneImage_ ? screen_ : persistent_).rows().corner(deviceSize());
+    return oneImage_ ? screen_ : persistent_;
 }
 
 void DrawingSurface::setBackColor(colors::Color color)
 {
     backColor_ = color;
+    paintBackground(true);
+}
+
+void DrawingSurface::setPicture(PixelImage picture)
+{
+    picture_ = std::move(picture);
     paintBackground(true);
 }
 
