@@ -77,6 +77,13 @@ double penOffset(int width)
 
 } // namespace
 
+template <typename Operation> void DrawingSurface::forEachImage(bool persistentToo, Operation operation) const
+{
+    operation(screen_);
+    if (persistentToo && !oneImage_)
+        operation(persistent_);
+}
+
 DrawingSurface::DrawingSurface(QSize pixels, double twipsPerPixel)
     : twipsPerPixel_(twipsPerPixel), twipsPerDevicePixel_(twipsPerPixel)
 {
@@ -117,16 +124,14 @@ void DrawingSurface::resize(QSize pixels)
     if (screen_.width() >= device.width() && screen_.height() >= device.height())
         return;
     const QSize grown = device.expandedTo(screen_.size());
-    for (PixelImage *image : {&screen_, &persistent_}) {
-        if (image == &persistent_ && oneImage_)
-            break;
+    forEachImage(true, [&](PixelImage &image) {
         PixelImage larger(grown);
         if (!blank_) {
             fill(larger);
-            larger.copyCorner(image->rows());
+            larger.copyCorner(image.rows());
         }
-        *image = larger;
-    }
+        image = larger;
+    });
 }
 
 void DrawingSurface::setDevicePixelRatio(double ratio, const Rescale &rescale)
@@ -138,15 +143,10 @@ void DrawingSurface::setDevicePixelRatio(double ratio, const Rescale &rescale)
     ratio_ = ratio;
     twipsPerDevicePixel_ = twipsPerPixel_ / ratio;
     const QSize device = deviceSize();
-    for (PixelImage *image : {&screen_, &persistent_}) {
-        if (image == &persistent_ && oneImage_)
-            break;
-        const QSize scaled = scaledSize(image->size(), scale).expandedTo(device);
-        if (blank_)
-            *image = PixelImage(scaled);
-        else
-            *image = rescale(*image, scaled);
-    }
+    forEachImage(true, [&](PixelImage &image) {
+        const QSize scaled = scaledSize(image.size(), scale).expandedTo(device);
+        image = blank_ ? PixelImage(scaled) : rescale(image, scaled);
+    });
     changed(QRect(QPoint(0, 0), screen_.size()));
 }
 
@@ -174,9 +174,7 @@ void DrawingSurface::settle() const
     if (!blank_)
         return;
     blank_ = false;
-    fill(screen_);
-    if (!oneImage_)
-        fill(persistent_);
+    forEachImage(true, [this](PixelImage &image) { fill(image); });
 }
 
 // Every image that is cleared holds just the background until drawn on, and
@@ -259,11 +257,9 @@ void DrawingSurface::applyDot(int cx, int cy, int width, std::uint32_t pen, QRec
     const int bottom = std::min(screen_.height() - 1, cy + (width - 1) / 2);
     if (left > right || top > bottom)
         return;
-    for (PixelImage *image : {&screen_, &persistent_}) {
-        if (image == &persistent_ && !drawsPersistent())
-            break;
+    forEachImage(autoRedraw_, [&](PixelImage &image) {
         for (int y = top; y <= bottom; ++y) {
-            std::uint32_t *row = image->row(y);
+            std::uint32_t *row = image.row(y);
             for (int x = left; x <= right; ++x) {
                 const double dx = x + offset - cx;
                 const double dy = y + offset - cy;
@@ -271,7 +267,7 @@ void DrawingSurface::applyDot(int cx, int cy, int width, std::uint32_t pen, QRec
                     row[x] = rasterop::combine(drawMode_, pen, row[x]);
             }
         }
-    }
+    });
     dirty |= QRect(QPoint(left, top), QPoint(right, bottom));
 }
 
@@ -284,8 +280,11 @@ void DrawingSurface::pset(float x, float y, colors::Color color)
 template <typename Combine>
 void DrawingSurface::plotPixels(const CurvePointF *points, std::size_t count, Combine combine)
 {
-    std::uint32_t *screen = screen_.bits();
-    std::uint32_t *persistent = drawsPersistent() ? persistent_.bits() : nullptr;
+    // Both images are set in one pass over the points, the hot path of a
+    // figure drawn point by point; the screen image comes first.
+    std::uint32_t *screen = nullptr;
+    std::uint32_t *persistent = nullptr;
+    forEachImage(autoRedraw_, [&](PixelImage &image) { (screen ? persistent : screen) = image.bits(); });
     const qsizetype stride = screen_.stride();
     const double twips = twipsPerDevicePixel_;
     const int widthPixels = screen_.width();
@@ -411,11 +410,9 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
         const double dy = by - ay;
         const double lengthSquared = dx * dx + dy * dy;
         const double major = std::max(std::abs(dx), std::abs(dy));
-        for (PixelImage *image : {&screen_, &persistent_}) {
-            if (image == &persistent_ && !drawsPersistent())
-                break;
+        forEachImage(autoRedraw_, [&](PixelImage &image) {
             for (int y = top; y <= bottom; ++y) {
-                std::uint32_t *row = image->row(y);
+                std::uint32_t *row = image.row(y);
                 const double py = y + offset;
                 for (int x = left; x <= right; ++x) {
                     const double px = x + offset;
@@ -433,7 +430,7 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
                     row[x] = rasterop::combine(drawMode_, pen, row[x]);
                 }
             }
-        }
+        });
         changed(QRect(QPoint(left, top), QPoint(right, bottom)));
         return;
     }
@@ -454,12 +451,10 @@ void DrawingSurface::line(float x1, float y1, float x2, float y2, colors::Color 
     for (;;) {
         const bool on = pattern.empty() || run % 2 == 0;
         if (on) {
-            for (PixelImage *image : {&screen_, &persistent_}) {
-                if (image == &persistent_ && !drawsPersistent())
-                    break;
-                std::uint32_t *row = image->row(y);
+            forEachImage(autoRedraw_, [&](PixelImage &image) {
+                std::uint32_t *row = image.row(y);
                 row[x] = rasterop::combine(drawMode_, pen, row[x]);
-            }
+            });
             dirty |= QRect(x, y, 1, 1);
         }
         if (!pattern.empty() && --leftInRun == 0) {

@@ -107,10 +107,14 @@ public:
 private:
     template <typename Combine>
     void plotPixels(const CurvePointF *points, std::size_t count, Combine combine);
+    // Applies `operation` to the screen image and, where the surface keeps
+    // one of its own and `persistentToo`, to the persistent image: drawing
+    // passes whether AutoRedraw is on, keeping the images in step passes
+    // true. Const, as settling a blank surface writes the (mutable) images.
+    template <typename Operation> void forEachImage(bool persistentToo, Operation operation) const;
     static QSize scaledSize(QSize pixels, double ratio);
     void fill(PixelImage &image) const;
     void settle() const;
-    bool drawsPersistent() const { return autoRedraw_ && !oneImage_; }
     void paintBackground(bool persistentToo);
     void applyDot(int cx, int cy, int width, std::uint32_t pen, QRect &dirty);
     void changed(const QRect &rect);
