@@ -116,7 +116,6 @@ private:
     void fill(PixelImage &image) const;
     void settle() const;
     void paintBackground(bool persistentToo);
-    void applyDot(int cx, int cy, int width, std::uint32_t pen, QRect &dirty);
     void changed(const QRect &rect);
 
     double twipsPerPixel_;
