@@ -3,6 +3,7 @@
 // and leaves the surface as it was.
 #include "drawingsurface.h"
 #include "failure.h"
+#include "surfaceimages.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -34,19 +35,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
     DrawingSurface surface(QSize(40, 30));
-    const QImage before = surface.screenImage();
-    const auto failure = surface.loadPictureData(bytes);
+    const QImage before = surfaceimages::screenImage(surface);
+    const auto failure = surfaceimages::loadPictureData(surface, bytes);
     check(surface.size() == QSize(40, 30));
     if (failure) {
         check(failure->number == failures::InvalidPicture);
-        check(surface.picture().isNull());
-        check(surface.screenImage() == before);
+        check(surfaceimages::picture(surface).isNull());
+        check(surfaceimages::screenImage(surface) == before);
         return 0;
     }
-    const QImage &picture = surface.picture();
+    const QImage &picture = surfaceimages::picture(surface);
     check(!picture.isNull() && picture.format() == QImage::Format_RGB32);
-    check(surface.screenImage().size() == before.size());
+    check(surfaceimages::screenImage(surface).size() == before.size());
     // The picture's top left pixel shows in the top left corner.
-    check(surface.screenImage().pixel(0, 0) == picture.pixel(0, 0));
+    check(surfaceimages::screenImage(surface).pixel(0, 0) == picture.pixel(0, 0));
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "form1.h"
 #include "scripteddialogs.h"
+#include "surfaceimages.h"
 
 #include <QBuffer>
 #include <QCheckBox>
@@ -600,11 +601,11 @@ void TestFileFaults::loadBitmapFaults()
     form.Frame1->Check2->setChecked(true);
     dialogs.queueFile(good);
     click(form.Frame1->Command5);
-    QCOMPARE(form.surface().picture(), first);
+    QCOMPARE(surfaceimages::picture(form.surface()), first);
     markFields(form);
     form.state().foregroundColor = colors::rgb(1, 2, 3);
     form.state().backgroundColor = colors::rgb(4, 5, 6);
-    const QImage shown = form.surface().screenImage().copy();
+    const QImage shown = surfaceimages::screenImage(form.surface()).copy();
     dialogs.queueFile(bad);
     dialogs.queueMessage(Dialogs::Answer::Ok);
 
@@ -613,7 +614,7 @@ void TestFileFaults::loadBitmapFaults()
     QCOMPARE(dialogs.calls(), (QStringList{"chooseFile", "chooseFile", "message"}));
     QCOMPARE(dialogs.messages()[0].text, "File load error :  481 " + failures::describe(481));
     QCOMPARE(dialogs.messages()[0].caption, QString());
-    QCOMPARE(form.surface().picture(), first);
+    QCOMPARE(surfaceimages::picture(form.surface()), first);
     for (const char *name : fileOrder)
         QCOMPARE(field(form, name)->text(), QStringLiteral("keep ") + name);
     QCOMPARE(form.state().foregroundColor, colors::rgb(1, 2, 3));
@@ -621,7 +622,7 @@ void TestFileFaults::loadBitmapFaults()
     QVERIFY(form.surface().autoRedraw());
     // Only the progress bar's clearing line touched the screen.
     const QRect canvasPart(0, 0, form.Frame1->x(), form.height());
-    QCOMPARE(form.surface().screenImage().copy(canvasPart), shown.copy(canvasPart));
+    QCOMPARE(surfaceimages::screenImage(form.surface()).copy(canvasPart), shown.copy(canvasPart));
     QVERIFY(dialogs.unexpectedCalls().isEmpty());
 }
 
@@ -792,7 +793,7 @@ void TestFileFaults::loadFromPipe()
              "File load error : " + failures::numberWithSign(error) + " " + failures::describe(error));
     for (const char *field : fileOrder)
         QCOMPARE(::field(form, field)->text(), QStringLiteral("keep ") + field);
-    QVERIFY(form.surface().picture().isNull());
+    QVERIFY(surfaceimages::picture(form.surface()).isNull());
     QVERIFY(dialogs.unexpectedCalls().isEmpty());
 }
 
@@ -876,7 +877,7 @@ void TestFileFaults::loadEndlessOrHugeFile()
              "File load error : " + failures::numberWithSign(error) + " " + failures::describe(error));
     for (const char *field : fileOrder)
         QCOMPARE(::field(form, field)->text(), QStringLiteral("keep ") + field);
-    QVERIFY(form.surface().picture().isNull());
+    QVERIFY(surfaceimages::picture(form.surface()).isNull());
     QVERIFY(dialogs.unexpectedCalls().isEmpty());
 }
 

@@ -4,6 +4,7 @@
 
 #include "formfixture.h"
 #include "imagecheck.h"
+#include "surfaceimages.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -118,11 +119,11 @@ private slots:
     {
         Form1 &form = *window_;
         const QRect open = openCanvas(form);
-        QCOMPARE(count(form.surface().screenImage(), white, open), 0);
+        QCOMPARE(count(surfaceimages::screenImage(form.surface()), white, open), 0);
 
         click(form.Frame1->Command1);
 
-        const QImage &shown = form.surface().screenImage();
+        const QImage &shown = surfaceimages::screenImage(form.surface());
         const int figurePixels = count(shown, white, open);
         QVERIFY2(figurePixels > 2000, qPrintable(QString::number(figurePixels)));
         // Everything lit is either white or the black background.
@@ -151,7 +152,7 @@ private slots:
 
         // With AutoRedraw off nothing reached the persistent image.
         QVERIFY(!form.surface().autoRedraw());
-        QCOMPARE(count(form.surface().image(), white), 0);
+        QCOMPARE(count(surfaceimages::image(form.surface()), white), 0);
     }
 
     void drawDisablesItselfWhileRunning()
@@ -185,16 +186,16 @@ private slots:
     {
         Form1 &form = *window_;
         click(form.Frame1->Command1);
-        const QImage first = form.surface().screenImage().copy();
+        const QImage first = surfaceimages::screenImage(form.surface()).copy();
         // AutoClean erases the first drawing before the second.
         form.state().prefs.placement.drawLeftOffset = 2000;
         click(form.Frame1->Command1);
         const QRect leftStrip(0, 0, 2000 / 15, form.canvas->height() - 1);
         QVERIFY(count(first, white, leftStrip) > 0);
-        QCOMPARE(count(form.surface().screenImage(), white, leftStrip), 0);
+        QCOMPARE(count(surfaceimages::screenImage(form.surface()), white, leftStrip), 0);
         form.state().prefs.placement.drawLeftOffset = 50;
         click(form.Frame1->Command1);
-        QCOMPARE(form.surface().screenImage(), first);
+        QCOMPARE(surfaceimages::screenImage(form.surface()), first);
     }
 
     void stopEndsRun_data()
@@ -227,7 +228,7 @@ private slots:
 
         checkRunOver(form);
         // Part of the figure was drawn before the stop.
-        QVERIFY(count(form.surface().screenImage(), white, openCanvas(form)) > 0);
+        QVERIFY(count(surfaceimages::screenImage(form.surface()), white, openCanvas(form)) > 0);
         // A stop of a plain drawing does not empty any field.
         QCOMPARE(form.Frame1->Text1->text(), QStringLiteral("0.6"));
     }
@@ -263,7 +264,7 @@ private slots:
                 return;
             ++drawingsStarted;
             if (drawingsStarted > 1)
-                finished << form.surface().screenImage().copy();
+                finished << surfaceimages::screenImage(form.surface()).copy();
             if (drawingsStarted == 3) {
                 QCOMPARE(form.Frame1->Command17->text(), QStringLiteral("Stop Draw"));
                 QCOMPARE(form.state().autoRunActive, std::int16_t(1));
@@ -293,13 +294,13 @@ private slots:
         click(form.Frame1->Command1);
         const int barStart = barColumn(form, 0);
         const int barEnd = barColumn(form, 6280000);
-        QCOMPARE(form.surface().screenImage().pixel(barEnd, barY), white.rgb());
+        QCOMPARE(surfaceimages::screenImage(form.surface()).pixel(barEnd, barY), white.rgb());
 
         // A second drawing, stopped at its first yield, shows only the bar's
         // first point: the old bar was erased before it.
         duringRun(form, 0, [&] { click(form.Frame1->Command17); });
         click(form.Frame1->Command1);
-        const QImage &shown = form.surface().screenImage();
+        const QImage &shown = surfaceimages::screenImage(form.surface());
         QCOMPARE(shown.pixel(barStart, barY), white.rgb());
         QCOMPARE(count(shown, white, QRect(barStart + 1, barY, barEnd - barStart + 20, 1)), 0);
         // Without AutoClean the first figure stays.
@@ -312,16 +313,17 @@ private slots:
         clickCheckBox(form.Frame1->Check1);
         QVERIFY(form.Frame1->Command3->isEnabled());
         click(form.Frame1->Command1);
-        const int fullFigure = count(form.surface().screenImage(), white, openCanvas(form));
+        const int fullFigure = count(surfaceimages::screenImage(form.surface()), white, openCanvas(form));
         click(form.Frame1->Command3);
-        QCOMPARE(count(form.surface().screenImage(), white, openCanvas(form)), 0);
+        QCOMPARE(count(surfaceimages::screenImage(form.surface()), white, openCanvas(form)), 0);
 
         // Clean is pressed once the bar has passed the middle of the drawing.
         bool cleaned = false;
         QTimer watch;
         connect(&watch, &QTimer::timeout, [&] {
             if (!cleaned &&
-                form.surface().screenImage().pixel(barColumn(form, 3140000), barY) == white.rgb()) {
+                surfaceimages::screenImage(form.surface()).pixel(barColumn(form, 3140000), barY) ==
+                    white.rgb()) {
                 cleaned = true;
                 QCOMPARE(form.state().drawingActive, std::int16_t(1));
                 click(form.Frame1->Command3);
@@ -332,7 +334,7 @@ private slots:
         watch.stop();
 
         QVERIFY(cleaned);
-        const QImage &shown = form.surface().screenImage();
+        const QImage &shown = surfaceimages::screenImage(form.surface());
         QCOMPARE(shown.pixel(barColumn(form, 1000000), barY), black.rgb());
         QCOMPARE(shown.pixel(barColumn(form, 6280000), barY), white.rgb());
         const int rest = count(shown, white, openCanvas(form));
@@ -354,13 +356,13 @@ private slots:
         QVERIFY(!form.surface().autoRedraw());
         QVERIFY(!print->isEnabled());
         const QRect open = openCanvas(form);
-        QVERIFY(count(form.surface().image(), white, open) > 2000);
-        QVERIFY(count(form.surface().screenImage(), white, open) > 2000);
+        QVERIFY(count(surfaceimages::image(form.surface()), white, open) > 2000);
+        QVERIFY(count(surfaceimages::screenImage(form.surface()), white, open) > 2000);
 
         click(form.Frame1->Command3);
 
-        VERIFY_FILLED(form.surface().image(), black);
-        const QImage shown = form.surface().screenImage();
+        VERIFY_FILLED(surfaceimages::image(form.surface()), black);
+        const QImage shown = surfaceimages::screenImage(form.surface());
         VERIFY_AREA(shown, open, black);
         QTRY_VERIFY(onScreen(form).copy(open) == shown.copy(open));
         QVERIFY(!autoRedraw->isChecked());
@@ -397,10 +399,10 @@ private slots:
         // With AutoClean off a second drawing adds to the first.
         clickCheckBox(box);
         click(form.Frame1->Command1);
-        const int once = count(form.surface().screenImage(), white, openCanvas(form));
+        const int once = count(surfaceimages::screenImage(form.surface()), white, openCanvas(form));
         form.state().prefs.placement.drawLeftOffset = 3000;
         click(form.Frame1->Command1);
-        QVERIFY(count(form.surface().screenImage(), white, openCanvas(form)) > once);
+        QVERIFY(count(surfaceimages::screenImage(form.surface()), white, openCanvas(form)) > once);
     }
 
     void check2FlipsAutoRedrawEvenWhenApart()
@@ -552,7 +554,7 @@ private slots:
         Form1 &form = *window_;
         click(form.Frame1->Command1);
         form.state().prefs.mouseDelay = 0;
-        const QImage before = form.surface().screenImage().copy();
+        const QImage before = surfaceimages::screenImage(form.surface()).copy();
 
         // The line shows while the canvas repaints during the move.
         const QPoint from(40, 60);
@@ -570,7 +572,7 @@ private slots:
         } watch;
         watch.onPaint = [&] {
             ++paints;
-            if (form.surface().screenImage() != before)
+            if (surfaceimages::screenImage(form.surface()) != before)
                 lineShown = true;
         };
 
@@ -580,9 +582,9 @@ private slots:
         form.canvas->removeEventFilter(&watch);
         QVERIFY(paints > 0);
         QVERIFY(lineShown);
-        QCOMPARE(form.surface().screenImage(), before);
+        QCOMPARE(surfaceimages::screenImage(form.surface()), before);
         QTest::mouseRelease(form.canvas, Qt::LeftButton, {}, to);
-        QCOMPARE(form.surface().screenImage(), before);
+        QCOMPARE(surfaceimages::screenImage(form.surface()), before);
         QCOMPARE(form.surface().drawMode(), 13);
         const QRect open = openCanvas(form);
         QTRY_VERIFY(onScreen(form).copy(open) == before.copy(open));
@@ -593,7 +595,7 @@ private slots:
         QTest::mouseMove(form.canvas, from);
         form.canvas->removeEventFilter(&watch);
         QVERIFY(!lineShown);
-        QCOMPARE(form.surface().screenImage(), before);
+        QCOMPARE(surfaceimages::screenImage(form.surface()), before);
     }
 
     void panelPressesDoNotSize()
@@ -633,9 +635,9 @@ private slots:
         QCOMPARE(ending.count(), 1);
         QVERIFY(!form->isVisible());
         // Nothing more happens after the end, not even a new drawing.
-        const QImage after = form->surface().screenImage().copy();
+        const QImage after = surfaceimages::screenImage(form->surface()).copy();
         form->Command1_Click();
-        QCOMPARE(form->surface().screenImage(), after);
+        QCOMPARE(surfaceimages::screenImage(form->surface()), after);
 
         fixture_->window.reset();
         QVERIFY(form.isNull());

@@ -1,5 +1,6 @@
 #include "formfixture.h"
 #include "imagecheck.h"
+#include "surfaceimages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -112,7 +113,7 @@ private slots:
         setChecked(form.Frame1->Check2, true);
         QVERIFY(form.surface().autoRedraw());
         drawFigure(form);
-        QVERIFY2(countNot(form.surface().image(), Qt::black, panelArea(form)) > 0,
+        QVERIFY2(countNot(surfaceimages::image(form.surface()), Qt::black, panelArea(form)) > 0,
                  "no progress mark below the panel");
         const QString path = fixture.dir.filePath(name);
         fixture.dialogs.queueFile(path);
@@ -125,7 +126,7 @@ private slots:
         QVERIFY2(countNot(saved, Qt::black) > 100, "the drawing is missing from the saved picture");
         // The picture is the whole client area as it is shown, the progress mark
         // below the panel having been cleared first.
-        COMPARE_IMAGES(saved, form.surface().image());
+        COMPARE_IMAGES(saved, surfaceimages::image(form.surface()));
         COMPARE_IMAGES(saved, shown(form));
         VERIFY_AREA(saved, panelArea(form), Qt::black);
         QCOMPARE(fixture.dialogs.calls(), QStringList{"chooseFile"});
@@ -224,7 +225,7 @@ private slots:
 
         checkAsked(fixture.dialogs, "chooseFile", message);
         QCOMPARE(fieldTexts(form), fieldNames);
-        QCOMPARE(form.surface().picture(), QImage());
+        QCOMPARE(surfaceimages::picture(form.surface()), QImage());
         VERIFY_FILLED(shown(form), Qt::black);
         if (!content.isNull())
             QCOMPARE(readBytes(path), content);
@@ -289,7 +290,7 @@ private slots:
         click(form.Frame1->Command5);
 
         QCOMPARE(fixture.dialogs.calls(), QStringList{"chooseFile"});
-        COMPARE_IMAGES(form.surface().picture().convertToFormat(QImage::Format_RGB32), picture);
+        COMPARE_IMAGES(surfaceimages::picture(form.surface()).convertToFormat(QImage::Format_RGB32), picture);
         QCOMPARE(fieldTexts(form), fieldNames);
         QImage expected = filled(form.size(), Qt::black);
         QPainter(&expected).drawImage(0, 0, picture);
@@ -360,7 +361,7 @@ private slots:
         // What is drawn next reaches the persistent image exactly when the box
         // is checked.
         drawFigure(form);
-        const QImage image = form.surface().image();
+        const QImage image = surfaceimages::image(form.surface());
         QCOMPARE(countNot(image, image.pixelColor(form.width() - 1, 0)) > 100, checked);
     }
 
@@ -402,7 +403,7 @@ private slots:
                         {{"backgroundColor", picked}, {"backColor", picked}, {"foregroundColor", 16777215}});
         // The drawing is gone, persistent image included.
         VERIFY_FILLED(shown(form), QColor(0x12, 0x34, 0x56));
-        VERIFY_FILLED(form.surface().image(), QColor(0x12, 0x34, 0x56));
+        VERIFY_FILLED(surfaceimages::image(form.surface()), QColor(0x12, 0x34, 0x56));
         QCOMPARE(form.state().drawingActive, std::int16_t(0));
 
         // The dialog starts from the current colour.
@@ -523,8 +524,8 @@ private slots:
         } else {
             QCOMPARE(readBytes(pdf).left(5), QByteArray("%PDF-"));
             // The progress mark was cleared from the printed image first.
-            VERIFY_AREA(form.surface().image(), panelArea(form), Qt::black);
-            QVERIFY(countNot(form.surface().image(), Qt::black, figureArea(form)) > 100);
+            VERIFY_AREA(surfaceimages::image(form.surface()), panelArea(form), Qt::black);
+            QVERIFY(countNot(surfaceimages::image(form.surface()), Qt::black, figureArea(form)) > 100);
         }
     }
 

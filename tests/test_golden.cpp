@@ -1,6 +1,7 @@
 #include "headlessdrawing.h"
 #include "imagecheck.h"
 #include "rasterop.h"
+#include "surfaceimages.h"
 
 #include <QDir>
 #include <QTest>
@@ -82,7 +83,7 @@ private slots:
         job.size = size;
         DrawingSurface surface;
         headless::draw(surface, job);
-        const QImage picture = surface.image();
+        const QImage picture = surfaceimages::image(surface);
 
         if (const QString folder = qEnvironmentVariable("VOLUTRA_GOLDEN_WRITE"); !folder.isEmpty())
             QVERIFY(picture.save(QDir(folder).filePath(name + ".png"), "PNG"));

@@ -1,6 +1,7 @@
 #include "formfixture.h"
 #include "imagecheck.h"
 #include "paintrecorder.h"
+#include "surfaceimages.h"
 
 #include <QApplication>
 #include <QPaintEvent>
@@ -53,8 +54,8 @@ private slots:
         // What the window shows: the surface's pixels as they are.
         const QImage shown = form.canvas->grab().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shown.size(), form.canvas->size() * 2);
-        COMPARE_IMAGES(shown, form.surface().screenImage().copy(QRect(QPoint(), shown.size())));
-        COMPARE_IMAGES(form.surface().image(), shown);
+        COMPARE_IMAGES(shown, surfaceimages::screenImage(form.surface()).copy(QRect(QPoint(), shown.size())));
+        COMPARE_IMAGES(surfaceimages::image(form.surface()), shown);
 
         const QImage figure = shown.copy(0, 0, 2 * form.Frame1->x(), 2 * 400);
         const int lit = imagecheck::countNot(figure, Qt::black);

@@ -4,6 +4,7 @@
 #include "failure.h"
 #include "imagecheck.h"
 #include "paintrecorder.h"
+#include "surfaceimages.h"
 #include "testfiles.h"
 
 #include <QDataStream>
@@ -56,13 +57,13 @@ void put(QImage &image, int x, int y, Color color)
 // What the window shows of the client area.
 QImage screen(const DrawingSurface &surface)
 {
-    return surface.screenImage().copy(QRect(QPoint(0, 0), surface.size()));
+    return surfaceimages::screenImage(surface).copy(QRect(QPoint(0, 0), surface.size()));
 }
 
 // The whole screen image of the client area, in device pixels.
 QImage deviceScreen(const DrawingSurface &surface)
 {
-    return surface.screenImage().copy(QRect(QPoint(0, 0), surface.deviceSize()));
+    return surfaceimages::screenImage(surface).copy(QRect(QPoint(0, 0), surface.deviceSize()));
 }
 
 std::vector<QPoint> differences(const QImage &a, const QImage &b)
@@ -98,7 +99,7 @@ QImage pattern(QSize size)
 void paintBusyBackground(DrawingSurface &surface)
 {
     surface.setAutoRedraw(true);
-    surface.setPicture(pattern(surface.size()));
+    surfaceimages::setPicture(surface, pattern(surface.size()));
     surface.setDrawWidth(3);
     surface.line(tw(2), tw(3), tw(70), tw(45), colors::rgb(200, 40, 90));
     surface.setDrawWidth(1);
@@ -271,13 +272,13 @@ private slots:
         QImage want = filled(QSize(16, 8), surface);
         put(want, 3, 2, expected);
         COMPARE_IMAGES(screen(canvas), want);
-        COMPARE_IMAGES(canvas.image(), want);
+        COMPARE_IMAGES(surfaceimages::image(canvas), want);
 
         canvas.line(tw(2), tw(5), tw(12), tw(5), pen);
         for (int x = 2; x <= 12; ++x)
             put(want, x, 5, expected);
         COMPARE_IMAGES(screen(canvas), want);
-        COMPARE_IMAGES(canvas.image(), want);
+        COMPARE_IMAGES(surfaceimages::image(canvas), want);
     }
 
     void invalidPenValuesAreIgnored()
@@ -320,17 +321,17 @@ private slots:
         DrawingSurface canvas(QSize(80, 50));
         paintBusyBackground(canvas);
         const QImage screenBefore = screen(canvas);
-        const QImage imageBefore = canvas.image();
+        const QImage imageBefore = surfaceimages::image(canvas);
 
         canvas.setDrawMode(mode);
         canvas.setDrawWidth(width);
         const Color pen = colors::rgb(60, 150, 225);
         canvas.line(tw(segment.x1()), tw(segment.y1()), tw(segment.x2()), tw(segment.y2()), pen);
         QVERIFY(!differences(screen(canvas), screenBefore).empty());
-        QVERIFY(!differences(canvas.image(), imageBefore).empty());
+        QVERIFY(!differences(surfaceimages::image(canvas), imageBefore).empty());
         canvas.line(tw(segment.x1()), tw(segment.y1()), tw(segment.x2()), tw(segment.y2()), pen);
         COMPARE_IMAGES(screen(canvas), screenBefore);
-        COMPARE_IMAGES(canvas.image(), imageBefore);
+        COMPARE_IMAGES(surfaceimages::image(canvas), imageBefore);
     }
 
     void twipsLandOnPixels_data()
@@ -398,7 +399,7 @@ private slots:
                 put(want, px, py, colors::yellow);
         const auto drawn = [&](auto draw) {
             DrawingSurface canvas(QSize(40, 30));
-            canvas.setDevicePixelRatio(ratio);
+            surfaceimages::setDevicePixelRatio(canvas, ratio);
             draw(canvas);
             return deviceScreen(canvas);
         };
@@ -431,7 +432,7 @@ private slots:
         QFETCH(int, width);
         QFETCH(int, devicePixels);
         DrawingSurface canvas(QSize(40, 40));
-        canvas.setDevicePixelRatio(ratio);
+        surfaceimages::setDevicePixelRatio(canvas, ratio);
         canvas.setDrawWidth(width);
         QCOMPARE(canvas.drawWidth(), width);
         QCOMPARE(canvas.penPixels(), devicePixels);
@@ -443,7 +444,7 @@ private slots:
         QVERIFY2(dot.contains(QPoint(at, at)), "the dot misses its point");
 
         DrawingSurface line(QSize(60, 40));
-        line.setDevicePixelRatio(ratio);
+        surfaceimages::setDevicePixelRatio(line, ratio);
         line.setDrawWidth(width);
         line.line(tw(10), tw(20), tw(50), tw(20), colors::white);
         QCOMPARE(imagecheck::count(deviceScreen(line), Qt::white, QRect(60, 0, 1, 80)), devicePixels);
@@ -457,7 +458,7 @@ private slots:
             plain.setDrawStyle(style);
             plain.line(tw(0), tw(1), tw(99), tw(1), colors::white);
             DrawingSurface dense(QSize(100, 3));
-            dense.setDevicePixelRatio(2);
+            surfaceimages::setDevicePixelRatio(dense, 2);
             dense.setDrawStyle(style);
             dense.line(tw(0), tw(1), tw(99), tw(1), colors::white);
             const QImage row = screen(plain);
@@ -473,22 +474,22 @@ private slots:
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("drawing.bmp"));
         DrawingSurface canvas(QSize(37, 23));
-        canvas.setDevicePixelRatio(2);
+        surfaceimages::setDevicePixelRatio(canvas, 2);
         canvas.setAutoRedraw(true);
         canvas.setBackColor(colors::rgb(0, 0, 90));
         canvas.setDrawWidth(3);
         canvas.line(tw(1), tw(2), tw(33), tw(20), colors::rgb(250, 1, 128));
         canvas.setDrawWidth(1);
         canvas.pset(532.5f, 7.5f, colors::white);
-        QCOMPARE(canvas.image().size(), QSize(74, 46));
-        QCOMPARE(canvas.image().devicePixelRatio(), 2.0);
+        QCOMPARE(surfaceimages::image(canvas).size(), QSize(74, 46));
+        QCOMPARE(surfaceimages::image(canvas).devicePixelRatio(), 2.0);
         QVERIFY(!canvas.saveImage(path));
         QImage saved;
         QVERIFY(saved.load(path, "BMP"));
         // A device pixel is 7.5 twips: 192 dots an inch.
         QCOMPARE(saved.dotsPerMeterX(), 7559);
         QCOMPARE(saved.dotsPerMeterY(), 7559);
-        COMPARE_IMAGES(saved.convertToFormat(QImage::Format_RGB32), canvas.image());
+        COMPARE_IMAGES(saved.convertToFormat(QImage::Format_RGB32), surfaceimages::image(canvas));
         // The point's dot is one client-area pixel: two device pixels each way.
         QCOMPARE(saved.pixel(70, 0), colors::toPixel(colors::white));
         QCOMPARE(saved.pixel(71, 1), colors::toPixel(colors::white));
@@ -501,16 +502,16 @@ private slots:
     {
         DrawingSurface canvas(QSize(30, 20));
         paintBusyBackground(canvas);
-        const QImage before = canvas.image();
-        canvas.setDevicePixelRatio(2);
+        const QImage before = surfaceimages::image(canvas);
+        surfaceimages::setDevicePixelRatio(canvas, 2);
         QCOMPARE(canvas.size(), QSize(30, 20));
         QCOMPARE(canvas.deviceSize(), QSize(60, 40));
         const QImage doubled = before.scaled(60, 40);
-        COMPARE_IMAGES(canvas.image(), doubled);
+        COMPARE_IMAGES(surfaceimages::image(canvas), doubled);
         COMPARE_IMAGES(deviceScreen(canvas), doubled);
-        canvas.setDevicePixelRatio(0);
-        canvas.setDevicePixelRatio(std::numeric_limits<double>::quiet_NaN());
-        canvas.setDevicePixelRatio(1e6);
+        surfaceimages::setDevicePixelRatio(canvas, 0);
+        surfaceimages::setDevicePixelRatio(canvas, std::numeric_limits<double>::quiet_NaN());
+        surfaceimages::setDevicePixelRatio(canvas, 1e6);
         QCOMPARE(canvas.devicePixelRatio(), 2.0);
     }
 
@@ -524,14 +525,14 @@ private slots:
         {
             DrawingSurface canvas(QSize(20, 10));
             canvas.setBackColor(colors::rgb(0, 0, 90));
-            kept = canvas.screenImage();
-            QCOMPARE(canvas.screenImage().constBits(), kept.constBits());
+            kept = surfaceimages::screenImage(canvas);
+            QCOMPARE(surfaceimages::screenImage(canvas).constBits(), kept.constBits());
             canvas.pset(tw(3), tw(4), colors::white);
             canvas.line(tw(0), tw(0), tw(19), tw(9), colors::yellow);
-            QCOMPARE(canvas.screenImage().pixel(3, 4), colors::toPixel(colors::white));
-            QImage written = canvas.screenImage();
+            QCOMPARE(surfaceimages::screenImage(canvas).pixel(3, 4), colors::toPixel(colors::white));
+            QImage written = surfaceimages::screenImage(canvas);
             written.setPixel(0, 0, 0xff123456u);
-            QCOMPARE(canvas.screenImage().pixel(0, 0), colors::toPixel(colors::yellow));
+            QCOMPARE(surfaceimages::screenImage(canvas).pixel(0, 0), colors::toPixel(colors::yellow));
         }
         VERIFY_FILLED(kept, QColor(0, 0, 90));
     }
@@ -554,18 +555,18 @@ private slots:
         one.setOneImage(true);
         QVERIFY(one.oneImage());
         draw(one);
-        COMPARE_IMAGES(one.image(), two.image());
-        COMPARE_IMAGES(deviceScreen(one), two.image());
-        QCOMPARE(one.image().constBits(), one.screenImage().constBits());
+        COMPARE_IMAGES(surfaceimages::image(one), surfaceimages::image(two));
+        COMPARE_IMAGES(deviceScreen(one), surfaceimages::image(two));
+        QCOMPARE(surfaceimages::image(one).constBits(), surfaceimages::screenImage(one).constBits());
 
         one.cls();
-        VERIFY_FILLED(one.image(), QColor(0, 0, 90));
+        VERIFY_FILLED(surfaceimages::image(one), QColor(0, 0, 90));
 
         one.pset(tw(1), tw(1), colors::white);
-        const QImage kept = one.image();
+        const QImage kept = surfaceimages::image(one);
         one.setOneImage(false);
         one.pset(tw(2), tw(2), colors::white);
-        COMPARE_IMAGES(one.image(), kept);
+        COMPARE_IMAGES(surfaceimages::image(one), kept);
     }
 
     void conversions()
@@ -646,12 +647,12 @@ private slots:
 
         canvas.line(x1, y1, x2, y2, colors::white);
         COMPARE_IMAGES(screen(canvas), before);
-        COMPARE_IMAGES(canvas.image(), before);
+        COMPARE_IMAGES(surfaceimages::image(canvas), before);
         QVERIFY2(timer.elapsed() < 2000, qPrintable(QStringLiteral("took %1 ms").arg(timer.elapsed())));
 
         // The surface still draws afterwards.
         canvas.pset(tw(5), tw(6), colors::white);
-        QCOMPARE(canvas.image().pixel(5, 6), colors::toPixel(colors::white));
+        QCOMPARE(surfaceimages::image(canvas).pixel(5, 6), colors::toPixel(colors::white));
     }
 
     void visiblePointsOfManyAreSet()
@@ -778,7 +779,7 @@ private slots:
         canvas.pset(tw(10), tw(10), colors::white);
         QVERIFY2(timer.elapsed() < 1000, qPrintable(QStringLiteral("pset took %1 ms").arg(timer.elapsed())));
         VERIFY_FILLED(screen(canvas), Qt::white);
-        VERIFY_FILLED(canvas.image(), Qt::white);
+        VERIFY_FILLED(surfaceimages::image(canvas), Qt::white);
 
         canvas.setDrawMode(6);
         timer.restart();
@@ -863,7 +864,7 @@ private slots:
         VERIFY_AREA(shown, QRect(0, 10, 30, 1), qcolor(colors::yellow));
         for (const QPoint point : {QPoint(4, 5), QPoint(7, 15), QPoint(20, 3), QPoint(22, 16)})
             QCOMPARE(shown.pixel(point), colors::toPixel(colors::white));
-        COMPARE_IMAGES(canvas.image(), autoRedraw ? shown : filled(QSize(30, 20), navy));
+        COMPARE_IMAGES(surfaceimages::image(canvas), autoRedraw ? shown : filled(QSize(30, 20), navy));
     }
 
     // Clearing by cls() or a new background colour; what was drawn with
@@ -887,7 +888,7 @@ private slots:
         DrawingSurface canvas(QSize(30, 20));
         canvas.setAutoRedraw(true);
         canvas.line(tw(0), tw(10), tw(29), tw(10), colors::white);
-        const QImage kept = canvas.image();
+        const QImage kept = surfaceimages::image(canvas);
         canvas.setAutoRedraw(false);
         canvas.line(tw(0), tw(12), tw(29), tw(12), colors::white);
 
@@ -903,9 +904,9 @@ private slots:
         const QImage cleared = filled(QSize(30, 20), backColor >= 0 ? backColor : colors::black);
         COMPARE_IMAGES(screen(canvas), cleared);
         const QImage image = !autoRedraw && backColor < 0 ? kept : cleared;
-        COMPARE_IMAGES(canvas.image(), image);
+        COMPARE_IMAGES(surfaceimages::image(canvas), image);
         canvas.pset(tw(1), tw(1), colors::white);
-        COMPARE_IMAGES(canvas.image(), image);
+        COMPARE_IMAGES(surfaceimages::image(canvas), image);
     }
 
     void pictureLiesBeneathDrawing()
@@ -913,20 +914,20 @@ private slots:
         const QImage picture = pattern(QSize(30, 20));
         DrawingSurface canvas(QSize(30, 20));
         canvas.setAutoRedraw(true);
-        canvas.setPicture(picture);
+        surfaceimages::setPicture(canvas, picture);
         COMPARE_IMAGES(screen(canvas), picture);
-        COMPARE_IMAGES(canvas.image(), picture);
+        COMPARE_IMAGES(surfaceimages::image(canvas), picture);
 
         canvas.pset(tw(4), tw(5), colors::white);
         QImage want = picture;
         put(want, 4, 5, colors::white);
         COMPARE_IMAGES(screen(canvas), want);
-        COMPARE_IMAGES(canvas.image(), want);
+        COMPARE_IMAGES(surfaceimages::image(canvas), want);
 
         canvas.cls();
         COMPARE_IMAGES(screen(canvas), picture);
-        COMPARE_IMAGES(canvas.image(), picture);
-        QCOMPARE(canvas.picture().size(), QSize(30, 20));
+        COMPARE_IMAGES(surfaceimages::image(canvas), picture);
+        QCOMPARE(surfaceimages::picture(canvas).size(), QSize(30, 20));
     }
 
     void smallPictureLiesOnBackColor()
@@ -934,7 +935,7 @@ private slots:
         const QImage picture = pattern(QSize(10, 8));
         DrawingSurface canvas(QSize(30, 20));
         canvas.setBackColor(colors::rgb(0, 90, 0));
-        canvas.setPicture(picture);
+        surfaceimages::setPicture(canvas, picture);
         COMPARE_IMAGES(screen(canvas).copy(0, 0, 10, 8), picture);
         VERIFY_AREA(screen(canvas), QRect(10, 0, 20, 20), QColor(0, 90, 0));
         VERIFY_AREA(screen(canvas), QRect(0, 8, 30, 12), QColor(0, 90, 0));
@@ -947,7 +948,7 @@ private slots:
         const QString path = dir.filePath(QStringLiteral("drawing.bmp"));
         DrawingSurface canvas(QSize(37, 23));
         canvas.setAutoRedraw(true);
-        canvas.setPicture(pattern(QSize(37, 23)));
+        surfaceimages::setPicture(canvas, pattern(QSize(37, 23)));
         canvas.setDrawWidth(3);
         canvas.line(tw(1), tw(2), tw(33), tw(20), colors::rgb(250, 1, 128));
         const auto saved = canvas.saveImage(path);
@@ -955,11 +956,12 @@ private slots:
         QVERIFY(readBytes(path).startsWith("BM"));
 
         DrawingSurface other(QSize(37, 23));
-        const auto loaded = other.loadPicture(path);
+        const auto loaded = surfaceimages::loadPicture(other, path);
         QVERIFY2(!loaded, loaded ? qPrintable(loaded->description) : "");
-        COMPARE_IMAGES(other.picture().convertToFormat(QImage::Format_RGB32), canvas.image());
-        COMPARE_IMAGES(other.image(), canvas.image());
-        COMPARE_IMAGES(screen(other), canvas.image());
+        COMPARE_IMAGES(surfaceimages::picture(other).convertToFormat(QImage::Format_RGB32),
+                       surfaceimages::image(canvas));
+        COMPARE_IMAGES(surfaceimages::image(other), surfaceimages::image(canvas));
+        COMPARE_IMAGES(screen(other), surfaceimages::image(canvas));
     }
 
     void savingTakesThePersistentImage()
@@ -1002,7 +1004,7 @@ private slots:
         const QString good = dir.filePath(QStringLiteral("good.bmp"));
         DrawingSurface source(QSize(40, 30));
         source.setAutoRedraw(true);
-        source.setPicture(pattern(QSize(40, 30)));
+        surfaceimages::setPicture(source, pattern(QSize(40, 30)));
         QVERIFY(!source.saveImage(good));
         const QByteArray bmp = readBytes(good);
         QVERIFY(bmp.size() > 1000);
@@ -1027,15 +1029,15 @@ private slots:
         DrawingSurface canvas(QSize(20, 10));
         canvas.setAutoRedraw(true);
         const QImage picture = pattern(QSize(8, 8)).mirrored(true, false);
-        canvas.setPicture(picture);
+        surfaceimages::setPicture(canvas, picture);
         const QImage before = screen(canvas);
-        const auto failure = canvas.loadPicture(path);
+        const auto failure = surfaceimages::loadPicture(canvas, path);
         QVERIFY(failure);
         QCOMPARE(failure->number, error);
         QCOMPARE(failure->description, description);
-        COMPARE_IMAGES(canvas.picture(), picture);
+        COMPARE_IMAGES(surfaceimages::picture(canvas), picture);
         COMPARE_IMAGES(screen(canvas), before);
-        COMPARE_IMAGES(canvas.image(), before);
+        COMPARE_IMAGES(surfaceimages::image(canvas), before);
     }
 
     void otherBitmapKindsLoad_data()
@@ -1065,10 +1067,10 @@ private slots:
         QVERIFY(writeBytes(path, bytes));
         DrawingSurface canvas(QSize(8, 4));
         canvas.setBackColor(colors::rgb(1, 1, 1));
-        const auto failure = canvas.loadPicture(path);
+        const auto failure = surfaceimages::loadPicture(canvas, path);
         QVERIFY2(!failure, failure ? qPrintable(failure->description) : "");
         const int width = static_cast<int>(expected.size()) / 2;
-        QCOMPARE(canvas.picture().size(), QSize(width, 2));
+        QCOMPARE(surfaceimages::picture(canvas).size(), QSize(width, 2));
         QImage want = filled(QSize(8, 4), colors::rgb(1, 1, 1));
         for (int i = 0; i < expected.size(); ++i)
             put(want, i % width, i / width, expected[i]);
@@ -1104,7 +1106,7 @@ private slots:
         if (kind == "missing folder") {
             failure = large.saveImage(dir.filePath(QStringLiteral("missing/drawing.bmp")));
         } else if (kind == "unknown format") {
-            failure = large.saveImage(old, "no such format");
+            failure = surfaceimages::saveImage(large, old, "no such format");
         } else {
             const FileSizeLimit limit(4096);
             if (!limit.active())
@@ -1145,12 +1147,13 @@ private slots:
         canvas.setAutoRedraw(true);
         canvas.setBackColor(colors::rgb(90, 0, 0));
         canvas.line(tw(0), tw(0), tw(39), tw(29), colors::white);
-        const QImage before = canvas.image();
+        const QImage before = surfaceimages::image(canvas);
         canvas.resize(QSize(60, 50));
         QCOMPARE(canvas.size(), QSize(60, 50));
-        QCOMPARE(canvas.image().size(), QSize(60, 50));
-        QVERIFY(canvas.screenImage().width() >= 60 && canvas.screenImage().height() >= 50);
-        for (const QImage &image : {canvas.image(), screen(canvas)}) {
+        QCOMPARE(surfaceimages::image(canvas).size(), QSize(60, 50));
+        QVERIFY(surfaceimages::screenImage(canvas).width() >= 60 &&
+                surfaceimages::screenImage(canvas).height() >= 50);
+        for (const QImage &image : {surfaceimages::image(canvas), screen(canvas)}) {
             COMPARE_IMAGES(image.copy(0, 0, 40, 30), before);
             VERIFY_AREA(image, QRect(40, 0, 20, 50), QColor(90, 0, 0));
             VERIFY_AREA(image, QRect(0, 30, 60, 20), QColor(90, 0, 0));
@@ -1158,7 +1161,7 @@ private slots:
 
         // The new area takes drawing like the old.
         canvas.pset(tw(55), tw(45), colors::white);
-        QCOMPARE(canvas.image().pixel(55, 45), colors::toPixel(colors::white));
+        QCOMPARE(surfaceimages::image(canvas).pixel(55, 45), colors::toPixel(colors::white));
     }
 
     void shrinkingThenGrowingKeepsDrawing()
@@ -1167,12 +1170,12 @@ private slots:
         canvas.setAutoRedraw(true);
         canvas.line(tw(0), tw(49), tw(59), tw(0), colors::white);
         canvas.pset(tw(58), tw(48), colors::yellow);
-        const QImage before = canvas.image();
+        const QImage before = surfaceimages::image(canvas);
         canvas.resize(QSize(20, 10));
-        QCOMPARE(canvas.image().size(), QSize(20, 10));
-        COMPARE_IMAGES(canvas.image(), before.copy(0, 0, 20, 10));
+        QCOMPARE(surfaceimages::image(canvas).size(), QSize(20, 10));
+        COMPARE_IMAGES(surfaceimages::image(canvas), before.copy(0, 0, 20, 10));
         canvas.resize(QSize(60, 50));
-        COMPARE_IMAGES(canvas.image(), before);
+        COMPARE_IMAGES(surfaceimages::image(canvas), before);
         COMPARE_IMAGES(screen(canvas), before);
     }
 
@@ -1276,7 +1279,7 @@ private slots:
         ShownCanvas shown(QSize(150, 90));
         QVERIFY(shown.ready());
         QCOMPARE(shown.surface.size(), QSize(150, 90));
-        QCOMPARE(shown.surface.image().size(), QSize(150, 90));
+        QCOMPARE(surfaceimages::image(shown.surface).size(), QSize(150, 90));
         shown.widget.resize(170, 60);
         QTRY_COMPARE(shown.surface.size(), QSize(170, 60));
     }
@@ -1293,7 +1296,7 @@ private slots:
         surface.line(tw(0), tw(5), tw(40), tw(5), colors::white);
         surface.cls();
         surface.setBackColor(colors::yellow);
-        VERIFY_FILLED(surface.image(), Qt::yellow);
+        VERIFY_FILLED(surfaceimages::image(surface), Qt::yellow);
     }
 };
 

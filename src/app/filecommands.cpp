@@ -6,6 +6,7 @@
 #include "filechoice.h"
 #include "parameterfile.h"
 #include "printing.h"
+#include "surfaceimages.h"
 
 #include <QPrinter>
 
@@ -72,7 +73,7 @@ void FileCommands::load(const std::optional<QString> &path)
              : dialogs_.chooseFile(filechoice::request(FileDialogRequest::Mode::Open));
     fileaction::load(
         name, path ? fileaction::Source::Name : fileaction::Source::Dialog,
-        [this](const QString &file) { return surface_.loadPicture(file); },
+        [this](const QString &file) { return surfaceimages::loadPicture(surface_, file); },
         [this](const QString &file) { return readParameterFile(file); }, dialogs_);
     surface_.setAutoRedraw(autoRedraw);
 }
@@ -85,7 +86,7 @@ void FileCommands::print()
     std::optional<Failure> failure = dialogs_.choosePrinter(
         printer, Dialogs::NoSelection | Dialogs::NoPageNumbers | Dialogs::PrinterCopies, "Select printer");
     if (!failure)
-        failure = printing::printImage(printer, surface_.image());
+        failure = printing::printImage(printer, surfaceimages::image(surface_));
     panel_.show();
     if (failure && failure->number != failures::Cancelled && failure->number != 0)
         dialogs_.message("Print error : " + failures::numberWithSign(failure->number) + " " +

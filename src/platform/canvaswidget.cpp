@@ -1,5 +1,7 @@
 #include "canvaswidget.h"
 
+#include "surfaceimages.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -28,7 +30,7 @@ CanvasWidget::CanvasWidget(DrawingSurface &surface, QWidget *parent) : QWidget(p
 
 void CanvasWidget::followDevicePixelRatio()
 {
-    surface_.setDevicePixelRatio(devicePixelRatioF());
+    surfaceimages::setDevicePixelRatio(surface_, devicePixelRatioF());
 }
 
 void CanvasWidget::surfaceChanged(const QRect &rect)
@@ -68,7 +70,7 @@ void CanvasWidget::paintEvent(QPaintEvent *event)
 {
     followDevicePixelRatio();
     QPainter painter(this);
-    const QImage &image = surface_.screenImage();
+    const QImage &image = surfaceimages::screenImage(surface_);
     const double ratio = surface_.devicePixelRatio();
     for (const QRect &dirty : event->region())
         painter.drawImage(

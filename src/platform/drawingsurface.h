@@ -4,15 +4,11 @@
 #include "failure.h"
 #include "pixelimage.h"
 
-#include <QByteArray>
-#include <QIODevice>
 #include <QRect>
 #include <QSize>
 
 #include <functional>
 #include <optional>
-
-class QImage;
 
 // The window's client area as a drawing surface: positions in twips, a pen
 // with width, raster mode and line style, and two images. The screen image
@@ -26,9 +22,13 @@ class QImage;
 //
 // Drawing and saving bitmaps need Qt's core only (volutra_surface); what
 // hands out or takes Qt images, reads pictures, writes Qt's other formats or
-// changes the ratio lives in volutra_images, which links Qt's image code.
+// changes the ratio lives in surfaceimages.h (volutra_images), which links
+// Qt's image code.
 class DrawingSurface : public Canvas {
 public:
+    // Scales an image's pixels to a new size.
+    using Rescale = std::function<PixelImage(const PixelImage &image, QSize size)>;
+
     explicit DrawingSurface(QSize pixels = QSize(1, 1), double twipsPerPixel = 15);
 
     double twipsPerPixel() const { return twipsPerPixel_; }
@@ -37,10 +37,10 @@ public:
     double toTwips(double pixels) const { return pixels * twipsPerPixel_; }
 
     // Device pixels to a pixel of the client area, 1 on an ordinary screen.
-    // A new ratio scales what the images show to the new resolution
-    // (volutra_images).
+    // A new ratio scales what the images show to the new resolution with
+    // `rescale`; a ratio beyond any screen's is ignored.
     double devicePixelRatio() const { return ratio_; }
-    void setDevicePixelRatio(double ratio);
+    void setDevicePixelRatio(double ratio, const Rescale &rescale);
     // The resolution saved pictures state: a device pixel is as many twips
     // (1/1440 inch) as it stands for.
     double dotsPerInch() const { return 1440 / twipsPerDevicePixel_; }
@@ -74,9 +74,9 @@ public:
     bool autoRedraw() const { return autoRedraw_; }
     void setAutoRedraw(bool on) { autoRedraw_ = on; }
 
-    // The picture beneath the drawing, null for none (volutra_images).
-    QImage picture() const;
-    void setPicture(const QImage &picture);
+    // The picture beneath the drawing, null for none.
+    const PixelImage &picture() const { return picture_; }
+    void setPicture(PixelImage picture);
 
     // Fills the screen with the back colour (and the picture), and the
     // persistent image too while AutoRedraw is on.
@@ -85,27 +85,21 @@ public:
     void psetMany(const CurvePointF *points, std::size_t count, colors::Color color) override;
     void line(float x1, float y1, float x2, float y2, colors::Color color) override;
 
-    // The pixels of the image the window shows, at least the client area's
-    // size in device pixels; valid until the surface next changes.
-    PixelRows screenPixels() const;
+    // The image the window shows, at least the client area's size in device
+    // pixels, and the persistent image (the screen image itself in one-image
+    // mode), which may be larger than the client area too. Copies share the
+    // pixels and keep what they show when the surface draws on.
+    const PixelImage &screen() const;
+    const PixelImage &persistent() const;
+    // The pixels of the image the window shows; valid until the surface next
+    // changes.
+    PixelRows screenPixels() const { return screen().rows(); }
     // The pixels of the persistent image's client area, in device pixels.
-    PixelRows imagePixels() const;
-
-    // The same as Qt images, which share the surface's pixels without
-    // copying them and keep what they show when the surface draws on
-    // (volutra_images).
-    QImage screenImage() const;
-    QImage image() const;
+    PixelRows imagePixels() const { return persistent().rows().corner(deviceSize()); }
 
     // Writes the persistent image as a Windows bitmap, replacing the file
     // only once the new one is complete.
     std::optional<Failure> saveImage(const QString &path) const;
-    // The same in another of Qt's formats (volutra_images).
-    std::optional<Failure> saveImage(const QString &path, const char *format) const;
-    // Reads a Windows bitmap and makes it the picture (volutra_images).
-    std::optional<Failure> loadPicture(const QString &path);
-    // The same from the bytes of a bitmap file.
-    std::optional<Failure> loadPictureData(const QByteArray &bytes);
 
     // Told the device pixel rectangle of every change of the screen image.
     void setChangeListener(std::function<void(const QRect &)> listener) { listener_ = std::move(listener); }
@@ -113,14 +107,16 @@ public:
 private:
     template <typename Combine>
     void plotPixels(const CurvePointF *points, std::size_t count, Combine combine);
+    // Applies `operation` to the screen image and, where the surface keeps
+    // one of its own and `persistentToo`, to the persistent image: drawing
+    // passes whether AutoRedraw is on, keeping the images in step passes
+    // true. Const, as settling a blank surface writes the (mutable) images.
+    template <typename Operation> void forEachImage(bool persistentToo, Operation operation) const;
     static QSize scaledSize(QSize pixels, double ratio);
     void fill(PixelImage &image) const;
     void settle() const;
-    bool drawsPersistent() const { return autoRedraw_ && !oneImage_; }
     void paintBackground(bool persistentToo);
-    void applyDot(int cx, int cy, int width, std::uint32_t pen, QRect &dirty);
     void changed(const QRect &rect);
-    std::optional<Failure> loadPictureFrom(QIODevice &device);
 
     double twipsPerPixel_;
     double ratio_ = 1;

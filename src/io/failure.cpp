@@ -27,7 +27,10 @@ QString describe(int number)
     }
 }
 
-Failure make(int number) { return {number, describe(number)}; }
+Failure make(int number)
+{
+    return {number, describe(number)};
+}
 
 Failure fromFile(const QFileDevice &file, const QString &path, int systemError)
 {
@@ -51,8 +54,7 @@ Failure fromFile(const QFileDevice &file, const QString &path, int systemError)
     default: break;
     }
     switch (file.error()) {
-    case QFileDevice::OpenError:
-        return info.exists() ? make(AccessError) : make(FileNotFound);
+    case QFileDevice::OpenError: return info.exists() ? make(AccessError) : make(FileNotFound);
     case QFileDevice::PermissionsError: return make(PermissionDenied);
     case QFileDevice::ResourceError: return make(DiskFull);
     case QFileDevice::ReadError:

@@ -5,8 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace fileopen
-{
+namespace fileopen {
 
 bool open(QFile &file, QIODevice::OpenMode mode)
 {

@@ -2,8 +2,7 @@
 
 #include <QFile>
 
-namespace fileopen
-{
+namespace fileopen {
 
 // Opens `file` (named already) like QFile::open, except that a named pipe is
 // opened without waiting for its other end: a pipe that nobody writes into
