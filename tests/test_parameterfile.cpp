@@ -1,4 +1,6 @@
+#include "filesizelimit.h"
 #include "parameterfile.h"
+#include "testfiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -7,14 +9,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <limits>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using parameterfile::FieldTexts;
+using namespace testfiles;
 
 // What makes a write fail after the old file is in place.
 enum class Obstacle { ReadOnlyFolder, ReadOnlyFile, FileSizeLimit };
@@ -24,28 +25,6 @@ namespace
 {
 
 constexpr qsizetype maxLineLength = 16 * 1024 * 1024;
-
-QByteArray golden(const QString &name)
-{
-    QFile file(qEnvironmentVariable("VOLUTRA_TEST_DATA") + QStringLiteral("/parameters/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool store(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 QByteArray joined(const QList<QByteArray> &values, const QByteArray &lineEnd = "\r\n")
 {
@@ -88,37 +67,6 @@ FieldTexts filledWith(const QString &text)
     return texts;
 }
 
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
-// Lowers the file size limit of the process so that the next write fails
-// half-way; root is bound by it too.
-class FileSizeLimit
-{
-  public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit lowered = saved;
-        lowered.rlim_cur = bytes;
-        savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, savedHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-  private:
-    rlimit saved{};
-    void (*savedHandler)(int) = nullptr;
-};
-
 } // namespace
 
 class TestParameterFile : public QObject
@@ -133,16 +81,15 @@ class TestParameterFile : public QObject
         texts[0] = QStringLiteral("120");
         const QString path = dir.filePath(QStringLiteral("figure.par"));
         QVERIFY(!parameterfile::write(path, texts, colors::white, colors::black));
-        const QByteArray expected = golden(QStringLiteral("figure42.par"));
+        const QByteArray expected = testData(QStringLiteral("parameters/figure42.par"));
         QCOMPARE(expected.size(), 42);
-        QCOMPARE(contentsOf(path), expected);
-        QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("figure.par")});
+        QCOMPARE(readBytes(path), expected);
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("figure.par")});
     }
 
     void figure42ReadBack()
     {
-        const auto contents = parameterfile::read(qEnvironmentVariable("VOLUTRA_TEST_DATA") +
-                                                  QStringLiteral("/parameters/figure42.par"));
+        const auto contents = parameterfile::read(testDataPath(QStringLiteral("parameters/figure42.par")));
         QCOMPARE(failureOf(contents), 0);
         QStringList expected(12);
         expected[0] = QStringLiteral("120");
@@ -187,7 +134,7 @@ class TestParameterFile : public QObject
         QFETCH(int, failure);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("lines.par"));
-        QVERIFY(store(path, file));
+        QVERIFY(writeBytes(path, file));
         const auto contents = parameterfile::read(path);
         QCOMPARE(textsOf(contents), texts);
         QCOMPARE(colorOf(contents.foreground), foreground);
@@ -229,7 +176,7 @@ class TestParameterFile : public QObject
 
         QList<QByteArray> lines = sampleLines();
         lines[12] = line;
-        QVERIFY(store(path, joined(lines)));
+        QVERIFY(writeBytes(path, joined(lines)));
         auto contents = parameterfile::read(path);
         QCOMPARE(textsOf(contents), sampleTexts());
         QCOMPARE(colorOf(contents.foreground), color);
@@ -238,7 +185,7 @@ class TestParameterFile : public QObject
 
         lines = sampleLines();
         lines[13] = line;
-        QVERIFY(store(path, joined(lines)));
+        QVERIFY(writeBytes(path, joined(lines)));
         contents = parameterfile::read(path);
         QCOMPARE(colorOf(contents.foreground), QVariant(16777215));
         QCOMPARE(colorOf(contents.background), color);
@@ -263,9 +210,9 @@ class TestParameterFile : public QObject
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("colors.par"));
         QVERIFY(!parameterfile::write(path, FieldTexts{}, color, 65280));
-        QCOMPARE(contentsOf(path), joined(QList<QByteArray>(12)) + line + "\r\n 65280\r\n");
+        QCOMPARE(readBytes(path), joined(QList<QByteArray>(12)) + line + "\r\n 65280\r\n");
         QVERIFY(!parameterfile::write(path, FieldTexts{}, 65280, color));
-        QVERIFY(contentsOf(path).endsWith(" 65280\r\n" + line + "\r\n"));
+        QVERIFY(readBytes(path).endsWith(" 65280\r\n" + line + "\r\n"));
         const auto contents = parameterfile::read(path);
         QCOMPARE(colorOf(contents.foreground), QVariant(65280));
         QCOMPARE(colorOf(contents.background), QVariant(color));
@@ -299,7 +246,7 @@ class TestParameterFile : public QObject
         QList<QByteArray> lines(12, line);
         lines << " 1"
               << " 2";
-        QCOMPARE(contentsOf(path), joined(lines));
+        QCOMPARE(readBytes(path), joined(lines));
         const auto contents = parameterfile::read(path);
         QCOMPARE(failureOf(contents), 0);
         QCOMPARE(textsOf(contents), QStringList(12, readBack));
@@ -336,7 +283,7 @@ class TestParameterFile : public QObject
         QFETCH(QString, first);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("ends.par"));
-        QVERIFY(store(path, file));
+        QVERIFY(writeBytes(path, file));
         const auto contents = parameterfile::read(path);
         QCOMPARE(failureOf(contents), 0);
         QStringList expected = sampleTexts();
@@ -366,7 +313,7 @@ class TestParameterFile : public QObject
         const QString path = dir.filePath(QStringLiteral("encoding.par"));
         QList<QByteArray> lines = sampleLines();
         lines[4] = line;
-        QVERIFY(store(path, joined(lines)));
+        QVERIFY(writeBytes(path, joined(lines)));
         const auto contents = parameterfile::read(path);
         QCOMPARE(failureOf(contents), 0);
         QCOMPARE(contents.texts.at(4), text);
@@ -399,7 +346,7 @@ class TestParameterFile : public QObject
             parameterfile::write(dir.filePath(QStringLiteral("missing/figure.par")), filledWith("1"), 0, 0);
         QVERIFY(failure);
         QCOMPARE(failure->number, failures::PathNotFound);
-        QVERIFY(entriesOf(dir.path()).isEmpty());
+        QVERIFY(entries(dir.path()).isEmpty());
     }
 
     void writeToFolderName()
@@ -448,7 +395,7 @@ class TestParameterFile : public QObject
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("old.par"));
         const QByteArray old = joined(sampleLines());
-        QVERIFY(store(path, old));
+        QVERIFY(writeBytes(path, old));
 
         const auto readWrite = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
         std::optional<Failure> result;
@@ -471,19 +418,19 @@ class TestParameterFile : public QObject
         }
         QVERIFY(result);
         QCOMPARE(result->number, failure);
-        QCOMPARE(contentsOf(path), old);
-        QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("old.par")});
+        QCOMPARE(readBytes(path), old);
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("old.par")});
     }
 
     void writeReplacesLongerFile()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("figure.par"));
-        QVERIFY(store(path, QByteArray(500, 'z')));
+        QVERIFY(writeBytes(path, QByteArray(500, 'z')));
         FieldTexts texts;
         texts[0] = QStringLiteral("120");
         QVERIFY(!parameterfile::write(path, texts, colors::white, colors::black));
-        QCOMPARE(contentsOf(path), golden(QStringLiteral("figure42.par")));
+        QCOMPARE(readBytes(path), testData(QStringLiteral("parameters/figure42.par")));
     }
 
     void longLines_data()
@@ -510,7 +457,7 @@ class TestParameterFile : public QObject
         QByteArray file = joined(lines) + QByteArray(length, '7') + lineEnd;
         if (!lineEnd.isEmpty())
             file += joined(sampleLines().mid(index + 1));
-        QVERIFY(store(path, file));
+        QVERIFY(writeBytes(path, file));
         file.clear();
         const auto contents = parameterfile::read(path);
         QCOMPARE(failureOf(contents), failure);
@@ -529,7 +476,7 @@ class TestParameterFile : public QObject
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("huge.par"));
-        QVERIFY(store(path, joined(sampleLines())));
+        QVERIFY(writeBytes(path, joined(sampleLines())));
         // Sparse: gigabytes of zero bytes after the fourteen lines, without
         // a single line end.
         QVERIFY(QFile::resize(path, qint64(3) << 30));
@@ -544,7 +491,7 @@ class TestParameterFile : public QObject
         FieldTexts texts;
         texts[0] = QStringLiteral("120");
         QCOMPARE(parameterfile::bytes(texts, colors::white, colors::black),
-                 golden(QStringLiteral("figure42.par")));
+                 testData(QStringLiteral("parameters/figure42.par")));
     }
 
     void readFromDevice()
