@@ -106,13 +106,11 @@ private slots:
     // fixed figure: amplitude 0.6, frequency 7.
     void init()
     {
-        fixture_ = std::make_unique<FormFixture>();
-        window_ = fixture_->window.get();
-        QVERIFY(activate(*window_));
+        QVERIFY(window_.start());
         setTexts(*window_, {{"Text1", "0.6"}, {"Text2", "7"}});
     }
 
-    void cleanup() { fixture_.reset(); }
+    void cleanup() { window_.end(); }
 
     void drawLightsCanvasAndProgressBar()
     {
@@ -194,7 +192,7 @@ private slots:
         QCOMPARE(count(form.surface().screenImage(), white, leftStrip), 0);
         form.state().drawLeftOffset = 50;
         click(form.Frame1->Command1);
-        QCOMPARE(form.surface().screenImage(), first);
+        COMPARE_IMAGES(form.surface().screenImage(), first);
     }
 
     void stopEndsRun_data()
@@ -580,9 +578,9 @@ private slots:
         form.canvas->removeEventFilter(&watch);
         QVERIFY(paints > 0);
         QVERIFY(lineShown);
-        QCOMPARE(form.surface().screenImage(), before);
+        COMPARE_IMAGES(form.surface().screenImage(), before);
         QTest::mouseRelease(form.canvas, Qt::LeftButton, {}, to);
-        QCOMPARE(form.surface().screenImage(), before);
+        COMPARE_IMAGES(form.surface().screenImage(), before);
         QCOMPARE(form.surface().drawMode(), 13);
         const QRect open = openCanvas(form);
         QTRY_VERIFY(onScreen(form).copy(open) == before.copy(open));
@@ -593,7 +591,7 @@ private slots:
         QTest::mouseMove(form.canvas, from);
         form.canvas->removeEventFilter(&watch);
         QVERIFY(!lineShown);
-        QCOMPARE(form.surface().screenImage(), before);
+        COMPARE_IMAGES(form.surface().screenImage(), before);
     }
 
     void panelPressesDoNotSize()
@@ -621,7 +619,7 @@ private slots:
     // Closing ends the application's event processing, so it comes last.
     void closeDuringDrawEndsRun()
     {
-        QPointer<Form1> form = window_;
+        QPointer<Form1> form = &*window_;
         QSignalSpy ending(form.data(), &Form1::programEnding);
         bool closed = false;
         stopLongRun(*form, [&] { closed = form->close(); });
@@ -635,15 +633,14 @@ private slots:
         // Nothing more happens after the end, not even a new drawing.
         const QImage after = form->surface().screenImage().copy();
         form->Command1_Click();
-        QCOMPARE(form->surface().screenImage(), after);
+        COMPARE_IMAGES(form->surface().screenImage(), after);
 
-        fixture_->window.reset();
+        window_.fixture().window.reset();
         QVERIFY(form.isNull());
     }
 
 private:
-    std::unique_ptr<FormFixture> fixture_;
-    Form1 *window_ = nullptr;
+    WindowPerTest window_;
 };
 
 QTEST_MAIN(TestFormDrawing)

@@ -64,9 +64,13 @@ struct FormFixture {
 // Driving and reading the window as a user sees it.
 namespace formtest {
 
-// The parameter fields in the order of the parameter file.
+// The parameter fields by their names' numbers.
 inline const QStringList fieldNames = {"Text1", "Text2", "Text3", "Text4",  "Text5",  "Text6",
                                        "Text7", "Text8", "Text9", "Text10", "Text13", "Text14"};
+
+// The same fields in the order of the parameter file's lines.
+inline const QStringList fileOrder = {"Text1",  "Text2",  "Text3", "Text4", "Text5", "Text6",
+                                      "Text13", "Text14", "Text7", "Text8", "Text9", "Text10"};
 
 inline constexpr double twipsPerPixel = 15;
 
@@ -226,6 +230,25 @@ inline QStringList mismatches(Form1 &form, const Readings &expected)
 }
 
 } // namespace formtest
+
+// A fresh, active window for every test function of a test class: the class
+// starts it in init() and ends it in cleanup().
+class WindowPerTest {
+public:
+    // False when the window cannot be made the active one.
+    bool start()
+    {
+        fixture_ = std::make_unique<FormFixture>();
+        return formtest::activate(**fixture_);
+    }
+    void end() { fixture_.reset(); }
+
+    FormFixture &fixture() { return *fixture_; }
+    Form1 &operator*() { return **fixture_; }
+
+private:
+    std::unique_ptr<FormFixture> fixture_;
+};
 
 // Fails the test with every reading of `form` that differs from the expected
 // ones, given as a Readings value or a braced list.
