@@ -40,6 +40,14 @@ QList<QByteArray> sampleLines()
     return {"120", "", "3", "", "1.5", "2", "", "", "45", "", "-1", "0.5", " 16777215", " 0"};
 }
 
+// The sample file with the line at `index` (counted from 0) replaced.
+QByteArray sampleWith(int index, const QByteArray &line)
+{
+    QList<QByteArray> lines = sampleLines();
+    lines[index] = line;
+    return joined(lines);
+}
+
 QStringList sampleTexts()
 {
     return {"120", "", "3", "", "1.5", "2", "", "", "45", "", "-1", "0.5"};
@@ -174,18 +182,14 @@ class TestParameterFile : public QObject
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("colors.par"));
 
-        QList<QByteArray> lines = sampleLines();
-        lines[12] = line;
-        QVERIFY(writeBytes(path, joined(lines)));
+        QVERIFY(writeBytes(path, sampleWith(12, line)));
         auto contents = parameterfile::read(path);
         QCOMPARE(textsOf(contents), sampleTexts());
         QCOMPARE(colorOf(contents.foreground), color);
         QCOMPARE(colorOf(contents.background), color.isValid() ? QVariant(0) : QVariant());
         QCOMPARE(failureOf(contents), color.isValid() ? 0 : failures::Overflow);
 
-        lines = sampleLines();
-        lines[13] = line;
-        QVERIFY(writeBytes(path, joined(lines)));
+        QVERIFY(writeBytes(path, sampleWith(13, line)));
         contents = parameterfile::read(path);
         QCOMPARE(colorOf(contents.foreground), QVariant(16777215));
         QCOMPARE(colorOf(contents.background), color);
@@ -311,9 +315,7 @@ class TestParameterFile : public QObject
         QFETCH(QString, text);
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("encoding.par"));
-        QList<QByteArray> lines = sampleLines();
-        lines[4] = line;
-        QVERIFY(writeBytes(path, joined(lines)));
+        QVERIFY(writeBytes(path, sampleWith(4, line)));
         const auto contents = parameterfile::read(path);
         QCOMPARE(failureOf(contents), 0);
         QCOMPARE(contents.texts.at(4), text);
