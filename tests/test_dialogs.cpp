@@ -1,3 +1,4 @@
+#include "datatable.h"
 #include "dialogfilters.h"
 #include "modaldialog.h"
 #include "qtdialogs.h"
@@ -170,12 +171,7 @@ private slots:
         }
     }
 
-    void colorDialog_data()
-    {
-        QTest::addColumn<bool>("accept");
-        QTest::newRow("accepted") << true;
-        QTest::newRow("cancelled") << false;
-    }
+    void colorDialog_data() { oneColumnTable<bool>("accept", {{"accepted", true}, {"cancelled", false}}); }
     void colorDialog()
     {
         QFETCH(bool, accept);

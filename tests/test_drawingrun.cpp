@@ -2,6 +2,7 @@
 #include "controlpanel.h"
 #include "counterwalk.h"
 #include "curve.h"
+#include "datatable.h"
 #include "drawingrun.h"
 #include "enginefakes.h"
 #include "mousesizing.h"
@@ -499,13 +500,9 @@ private slots:
     // A drawing of its own, stopped or not, never pauses.
     void stopAtCheckpoint_data()
     {
-        QTest::addColumn<int>("k");
-        QTest::newRow("first") << 1;
-        QTest::newRow("second") << 2;
-        QTest::newRow("tenth") << 10;
-        QTest::newRow("middle") << 300;
-        QTest::newRow("last") << 629;
-        QTest::newRow("not stopped") << 0;
+        oneColumnTable<int>(
+            "k",
+            {{"first", 1}, {"second", 2}, {"tenth", 10}, {"middle", 300}, {"last", 629}, {"not stopped", 0}});
     }
     void stopAtCheckpoint()
     {
@@ -530,16 +527,15 @@ private slots:
 
     void randomColors_data()
     {
-        QTest::addColumn<int>("r");
-        QTest::newRow("none") << 0;
-        QTest::newRow("negative") << -1;
-        QTest::newRow("pen at checkpoints") << 1;
-        QTest::newRow("background and pen") << 2;
-        QTest::newRow("background, pen, pen at checkpoints") << 3;
-        QTest::newRow("background") << 4;
-        QTest::newRow("background, pen at checkpoints") << 5;
-        QTest::newRow("background only above") << 6;
-        QTest::newRow("odd above") << 7;
+        oneColumnTable<int>("r", {{"none", 0},
+                                  {"negative", -1},
+                                  {"pen at checkpoints", 1},
+                                  {"background and pen", 2},
+                                  {"background, pen, pen at checkpoints", 3},
+                                  {"background", 4},
+                                  {"background, pen at checkpoints", 5},
+                                  {"background only above", 6},
+                                  {"odd above", 7}});
     }
     void randomColors()
     {
@@ -633,9 +629,7 @@ private slots:
 
     void autoRunDrawsRandomFigures_data()
     {
-        QTest::addColumn<QString>("xPwr1");
-        QTest::newRow("all fields empty") << "";
-        QTest::newRow("X pwr1 3") << "3";
+        oneColumnTable<QString>("xPwr1", {{"all fields empty", ""}, {"X pwr1 3", "3"}});
     }
     void autoRunDrawsRandomFigures()
     {

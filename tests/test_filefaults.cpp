@@ -283,11 +283,8 @@ void TestFileFaults::saveSettingsFails()
         click(form.Frame1->Command2);
     }
 
-    QCOMPARE(fixture.dialogs.calls(), (QStringList{"message", "message"}));
+    VERIFY_ASKED(fixture.dialogs, "Could not save settings: \r\n" + failures::describe(error), {"message"});
     QCOMPARE(fixture.dialogs.messages()[0].text, QStringLiteral("Do you wish to save settings?"));
-    QCOMPARE(fixture.dialogs.messages()[1].text, "Could not save settings: \r\n" + failures::describe(error));
-    QCOMPARE(fixture.dialogs.messages()[1].buttons, Dialogs::Buttons::Ok);
-    QCOMPARE(fixture.dialogs.messages()[1].caption, QString());
     // The program stays open.
     QVERIFY(!form.programEnded());
     QCOMPARE(ending.count(), 0);
@@ -361,15 +358,7 @@ void TestFileFaults::saveFileFails()
         click(form.Frame1->Command4);
     }
 
-    if (error == 0) {
-        QCOMPARE(fixture.dialogs.calls(), QStringList{"chooseFile"});
-    } else {
-        QCOMPARE(fixture.dialogs.calls(), (QStringList{"chooseFile", "message"}));
-        QCOMPARE(fixture.dialogs.messages()[0].text,
-                 "File save error : " + failures::numberWithSign(error) + " " + failures::describe(error));
-        QCOMPARE(fixture.dialogs.messages()[0].buttons, Dialogs::Buttons::Ok);
-        QCOMPARE(fixture.dialogs.messages()[0].caption, QString());
-    }
+    VERIFY_ASKED(fixture.dialogs, error ? fileError("save", error) : QString(), {"chooseFile"});
     if (fault == Fault::FileSizeLimit || fault == Fault::ReadOnlyFolder)
         QCOMPARE(readBytes(path), old);
     QCOMPARE(entries(folder), before);
@@ -432,14 +421,7 @@ void TestFileFaults::loadParameterFaults()
     click(form.Frame1->Command5);
 
     QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
-    if (error == 0) {
-        QCOMPARE(fixture.dialogs.calls(), QStringList{"chooseFile"});
-    } else {
-        QCOMPARE(fixture.dialogs.calls(), (QStringList{"chooseFile", "message"}));
-        QCOMPARE(fixture.dialogs.messages()[0].text,
-                 "File load error : " + failures::numberWithSign(error) + " " + failures::describe(error));
-        QCOMPARE(fixture.dialogs.messages()[0].caption, QString());
-    }
+    VERIFY_ASKED(fixture.dialogs, error ? fileError("load", error) : QString(), {"chooseFile"});
     const QList<QByteArray> lines = parameterFile().split('\n');
     for (int i = 0; i < 12; ++i) {
         QString expected = fileOrder[i];
@@ -521,9 +503,7 @@ void TestFileFaults::loadBitmapFaults()
 
     click(form.Frame1->Command5);
 
-    QCOMPARE(fixture.dialogs.calls(), (QStringList{"chooseFile", "chooseFile", "message"}));
-    QCOMPARE(fixture.dialogs.messages()[0].text, "File load error :  481 " + failures::describe(481));
-    QCOMPARE(fixture.dialogs.messages()[0].caption, QString());
+    VERIFY_ASKED(fixture.dialogs, fileError("load", failures::InvalidPicture), {"chooseFile", "chooseFile"});
     COMPARE_IMAGES(form.surface().picture(), first);
     QCOMPARE(fieldTexts(form), fieldNames);
     QCOMPARE(form.state().foregroundColor, colors::rgb(1, 2, 3));
@@ -549,9 +529,8 @@ void TestFileFaults::settingsFileIsFolder()
 
     click(form.Frame1->Command2);
 
-    QCOMPARE(fixture.dialogs.calls(), (QStringList{"message", "message"}));
-    QCOMPARE(fixture.dialogs.messages()[1].text,
-             "Could not save settings: \r\n" + failures::describe(failures::AccessError));
+    VERIFY_ASKED(fixture.dialogs, "Could not save settings: \r\n" + failures::describe(failures::AccessError),
+                 {"message"});
     QVERIFY(!form.programEnded());
     QVERIFY(QFileInfo(path).isDir());
     QCOMPARE(entries(fixture.dir.path()), before);
@@ -648,9 +627,8 @@ void TestFileFaults::settingsFileIsPipe()
         QVERIFY2(!watchdog.rescued(), "saving waited for someone to read the pipe");
     }
     // Nobody reads the pipe: the settings cannot be written there.
-    QCOMPARE(fixture.dialogs.calls(), (QStringList{"message", "message"}));
-    QCOMPARE(fixture.dialogs.messages()[1].text,
-             "Could not save settings: \r\n" + failures::describe(failures::AccessError));
+    VERIFY_ASKED(fixture.dialogs, "Could not save settings: \r\n" + failures::describe(failures::AccessError),
+                 {"message"});
     QVERIFY(!form.programEnded());
     struct stat info = {};
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
@@ -682,9 +660,7 @@ void TestFileFaults::loadFromPipe()
         click(form.Frame1->Command5);
         QVERIFY2(!watchdog.rescued(), "loading waited for someone to write into the pipe");
     }
-    QCOMPARE(fixture.dialogs.calls(), (QStringList{"chooseFile", "message"}));
-    QCOMPARE(fixture.dialogs.messages()[0].text,
-             "File load error : " + failures::numberWithSign(error) + " " + failures::describe(error));
+    VERIFY_ASKED(fixture.dialogs, fileError("load", error), {"chooseFile"});
     QCOMPARE(fieldTexts(form), fieldNames);
     QVERIFY(form.surface().picture().isNull());
 }
@@ -711,9 +687,7 @@ void TestFileFaults::saveIntoPipe()
         QVERIFY2(!watchdog.rescued(), "saving waited for someone to read the pipe");
     }
     // Nobody reads the pipe: nothing can be written there.
-    QCOMPARE(fixture.dialogs.calls(), (QStringList{"chooseFile", "message"}));
-    QCOMPARE(fixture.dialogs.messages()[0].text,
-             "File save error :  75 " + failures::describe(failures::AccessError));
+    VERIFY_ASKED(fixture.dialogs, fileError("save", failures::AccessError), {"chooseFile"});
     QCOMPARE(entries(fixture.dir.path()), (QStringList{name}));
 }
 
@@ -759,9 +733,7 @@ void TestFileFaults::loadEndlessOrHugeFile()
     click(form.Frame1->Command5);
 
     QVERIFY2(elapsed.elapsed() < 10000, qPrintable(QString::number(elapsed.elapsed())));
-    QCOMPARE(fixture.dialogs.calls(), (QStringList{"chooseFile", "message"}));
-    QCOMPARE(fixture.dialogs.messages()[0].text,
-             "File load error : " + failures::numberWithSign(error) + " " + failures::describe(error));
+    VERIFY_ASKED(fixture.dialogs, fileError("load", error), {"chooseFile"});
     QCOMPARE(fieldTexts(form), fieldNames);
     QVERIFY(form.surface().picture().isNull());
 }

@@ -2,6 +2,7 @@
 // arrives as the platform delivers it: press, release, double click, release.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "datatable.h"
 #include "formfixture.h"
 #include "imagecheck.h"
 
@@ -197,10 +198,9 @@ private slots:
 
     void stopEndsRun_data()
     {
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("Stop Draw") << false;
-        // The user clicks into a field first: Esc still stops the run.
-        QTest::newRow("Esc in a field") << true;
+        // In the second row the user clicks into a field first: Esc still
+        // stops the run.
+        oneColumnTable<bool>("escape", {{"Stop Draw", false}, {"Esc in a field", true}});
     }
 
     void stopEndsRun()

@@ -1,3 +1,4 @@
+#include "datatable.h"
 #include "formfixture.h"
 #include "imagecheck.h"
 #include "modaldialog.h"
@@ -33,12 +34,6 @@ QRect figureArea(Form1 &form)
     return QRect(0, 0, form.Frame1->x(), form.height());
 }
 
-// The message of a failed file action, e.g. "File load error :  53 File not found".
-QString fileError(const char *action, int number)
-{
-    return QStringLiteral("File %1 error :  %2 %3").arg(action).arg(number).arg(failures::describe(number));
-}
-
 // What the user saw of the real file dialog.
 struct SeenFileDialog {
     bool seen = false;
@@ -69,20 +64,6 @@ ScriptedDialogs::FileAnswer throughFileDialog(Form1 &form, SeenFileDialog &seen,
         });
         return QtDialogs(&form).chooseFile(request);
     };
-}
-
-// Checks that the window asked `call` and then, unless `message` is empty,
-// showed `message` in a box with only "OK".
-void checkAsked(const ScriptedDialogs &dialogs, const QString &call, const QString &message)
-{
-    if (message.isEmpty()) {
-        QCOMPARE(dialogs.calls(), QStringList{call});
-        return;
-    }
-    QCOMPARE(dialogs.calls(), (QStringList{call, "message"}));
-    QCOMPARE(dialogs.messages().first().text, message);
-    QCOMPARE(dialogs.messages().first().buttons, Dialogs::Buttons::Ok);
-    QCOMPARE(dialogs.messages().first().caption, QString());
 }
 
 } // namespace
@@ -202,10 +183,9 @@ private slots:
 
     void saveBitmap_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("lower case") << "figure.bmp";
-        QTest::newRow("upper case") << "FIGURE.BMP";
-        QTest::newRow("mixed case") << "Figure.Bmp";
+        oneColumnTable<QString>(
+            "name",
+            {{"lower case", "figure.bmp"}, {"upper case", "FIGURE.BMP"}, {"mixed case", "Figure.Bmp"}});
     }
     void saveBitmap()
     {
@@ -252,10 +232,9 @@ private slots:
 
     void saveParameters_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("lower case") << "figure42.par";
-        QTest::newRow("upper case") << "FIGURE42.PAR";
-        QTest::newRow("mixed case") << "figure42.PaR";
+        oneColumnTable<QString>(
+            "name",
+            {{"lower case", "figure42.par"}, {"upper case", "FIGURE42.PAR"}, {"mixed case", "figure42.PaR"}});
     }
     void saveParameters()
     {
@@ -325,7 +304,7 @@ private slots:
 
         click(save ? form.Frame1->Command4 : form.Frame1->Command5);
 
-        checkAsked(fixture.dialogs, "chooseFile", message);
+        VERIFY_ASKED(fixture.dialogs, message, {"chooseFile"});
         QCOMPARE(fieldTexts(form), fieldNames);
         QVERIFY(form.surface().picture().isNull());
         VERIFY_FILLED(shown(form), Qt::black);
@@ -370,7 +349,7 @@ private slots:
 
         click(form.Frame1->Command5);
 
-        checkAsked(fixture.dialogs, "chooseFile", fileError("load", 62));
+        VERIFY_ASKED(fixture.dialogs, fileError("load", 62), {"chooseFile"});
         // What was read before the failure stays.
         QCOMPARE(fieldTexts(form),
                  (QStringList{"1", "2", "3", "4", "5", "6", "9", "10", "11", "12", "7", "8"}));
@@ -577,7 +556,7 @@ private slots:
 
         click(background ? form.Frame1->Command6 : form.Frame1->Command7);
 
-        checkAsked(fixture.dialogs, "chooseColor", message);
+        VERIFY_ASKED(fixture.dialogs, message, {"chooseColor"});
         VERIFY_READINGS(form, {{"foregroundColor", 16777215}, {"backgroundColor", 0}, {"backColor", 0}});
         COMPARE_IMAGES(shown(form), before);
     }
@@ -616,7 +595,7 @@ private slots:
 
         click(form.Frame1->Command16);
 
-        checkAsked(fixture.dialogs, "choosePrinter", message);
+        VERIFY_ASKED(fixture.dialogs, message, {"choosePrinter"});
         QCOMPARE(fixture.dialogs.printerCalls().first().options, 0x4000C);
         QCOMPARE(fixture.dialogs.printerCalls().first().title, QStringLiteral("Select printer"));
         QVERIFY(!panelShownDuringDialog);

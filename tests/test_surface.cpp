@@ -1,5 +1,6 @@
 #include "canvaswidget.h"
 #include "colors.h"
+#include "datatable.h"
 #include "drawingsurface.h"
 #include "failure.h"
 #include "filesizelimit.h"
@@ -801,9 +802,8 @@ private slots:
 
     void autoRedrawDecidesPersistence_data()
     {
-        QTest::addColumn<bool>("autoRedraw");
-        QTest::newRow("off: the screen only") << false;
-        QTest::newRow("on: the screen and the persistent image") << true;
+        oneColumnTable<bool>("autoRedraw", {{"off: the screen only", false},
+                                            {"on: the screen and the persistent image", true}});
     }
     void autoRedrawDecidesPersistence()
     {
