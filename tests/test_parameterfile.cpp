@@ -21,8 +21,7 @@ using namespace testfiles;
 enum class Obstacle { ReadOnlyFolder, ReadOnlyFile, FileSizeLimit };
 Q_DECLARE_METATYPE(Obstacle)
 
-namespace
-{
+namespace {
 
 constexpr qsizetype maxLineLength = 16 * 1024 * 1024;
 
@@ -46,6 +45,16 @@ QByteArray sampleWith(int index, const QByteArray &line)
     QList<QByteArray> lines = sampleLines();
     lines[index] = line;
     return joined(lines);
+}
+
+// What the reader finds in a file that holds `bytes`.
+parameterfile::Contents readFile(const QByteArray &bytes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("figure.par"));
+    if (!writeBytes(path, bytes))
+        qFatal("cannot write %s", qPrintable(path));
+    return parameterfile::read(path);
 }
 
 QStringList sampleTexts()
@@ -77,10 +86,9 @@ FieldTexts filledWith(const QString &text)
 
 } // namespace
 
-class TestParameterFile : public QObject
-{
+class TestParameterFile : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void figure42WrittenByteForByte()
     {
         QTemporaryDir dir;
@@ -140,10 +148,7 @@ class TestParameterFile : public QObject
         QFETCH(QVariant, foreground);
         QFETCH(QVariant, background);
         QFETCH(int, failure);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("lines.par"));
-        QVERIFY(writeBytes(path, file));
-        const auto contents = parameterfile::read(path);
+        const auto contents = readFile(file);
         QCOMPARE(textsOf(contents), texts);
         QCOMPARE(colorOf(contents.foreground), foreground);
         QCOMPARE(colorOf(contents.background), background);
@@ -179,18 +184,13 @@ class TestParameterFile : public QObject
     {
         QFETCH(QByteArray, line);
         QFETCH(QVariant, color);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("colors.par"));
-
-        QVERIFY(writeBytes(path, sampleWith(12, line)));
-        auto contents = parameterfile::read(path);
+        auto contents = readFile(sampleWith(12, line));
         QCOMPARE(textsOf(contents), sampleTexts());
         QCOMPARE(colorOf(contents.foreground), color);
         QCOMPARE(colorOf(contents.background), color.isValid() ? QVariant(0) : QVariant());
         QCOMPARE(failureOf(contents), color.isValid() ? 0 : failures::Overflow);
 
-        QVERIFY(writeBytes(path, sampleWith(13, line)));
-        contents = parameterfile::read(path);
+        contents = readFile(sampleWith(13, line));
         QCOMPARE(colorOf(contents.foreground), QVariant(16777215));
         QCOMPARE(colorOf(contents.background), color);
         QCOMPARE(failureOf(contents), color.isValid() ? 0 : failures::Overflow);
@@ -285,10 +285,7 @@ class TestParameterFile : public QObject
     {
         QFETCH(QByteArray, file);
         QFETCH(QString, first);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("ends.par"));
-        QVERIFY(writeBytes(path, file));
-        const auto contents = parameterfile::read(path);
+        const auto contents = readFile(file);
         QCOMPARE(failureOf(contents), 0);
         QStringList expected = sampleTexts();
         expected[0] = first;
@@ -313,10 +310,7 @@ class TestParameterFile : public QObject
     {
         QFETCH(QByteArray, line);
         QFETCH(QString, text);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("encoding.par"));
-        QVERIFY(writeBytes(path, sampleWith(4, line)));
-        const auto contents = parameterfile::read(path);
+        const auto contents = readFile(sampleWith(4, line));
         QCOMPARE(failureOf(contents), 0);
         QCOMPARE(contents.texts.at(4), text);
         QCOMPARE(contents.texts.at(5), QStringLiteral("2"));
@@ -364,8 +358,7 @@ class TestParameterFile : public QObject
 
     void writeToFullDevice()
     {
-        struct stat before {
-        };
+        struct stat before {};
         if (stat("/dev/full", &before) != 0 || !S_ISCHR(before.st_mode))
             QSKIP("no /dev/full on this machine");
         const auto failure = parameterfile::write(QStringLiteral("/dev/full"), filledWith("1"), 0, 0);
@@ -373,8 +366,7 @@ class TestParameterFile : public QObject
         QCOMPARE(failure->number, failures::DiskFull);
         QCOMPARE(failure->description, QStringLiteral("Disk full"));
         // The device is written in place, never replaced by a file.
-        struct stat after {
-        };
+        struct stat after {};
         QCOMPARE(stat("/dev/full", &after), 0);
         QVERIFY(S_ISCHR(after.st_mode));
         QCOMPARE(after.st_rdev, before.st_rdev);
@@ -453,15 +445,10 @@ class TestParameterFile : public QObject
         QFETCH(qsizetype, length);
         QFETCH(QByteArray, lineEnd);
         QFETCH(int, failure);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("long.par"));
-        QList<QByteArray> lines = sampleLines().mid(0, index);
-        QByteArray file = joined(lines) + QByteArray(length, '7') + lineEnd;
+        QByteArray file = joined(sampleLines().mid(0, index)) + QByteArray(length, '7') + lineEnd;
         if (!lineEnd.isEmpty())
             file += joined(sampleLines().mid(index + 1));
-        QVERIFY(writeBytes(path, file));
-        file.clear();
-        const auto contents = parameterfile::read(path);
+        const auto contents = readFile(file);
         QCOMPARE(failureOf(contents), failure);
         if (failure == 0) {
             QCOMPARE(contents.texts.size(), std::size_t(12));
