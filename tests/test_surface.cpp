@@ -289,8 +289,8 @@ private slots:
         canvas.setDrawWidth(width);
         const Color pen = colors::rgb(60, 150, 225);
         canvas.line(tw(segment.x1()), tw(segment.y1()), tw(segment.x2()), tw(segment.y2()), pen);
-        QVERIFY(!differences(screen(canvas), screenBefore).empty());
-        QVERIFY(!differences(canvas.image(), imageBefore).empty());
+        QVERIFY(!imagecheck::difference(screen(canvas), screenBefore).isEmpty());
+        QVERIFY(!imagecheck::difference(canvas.image(), imageBefore).isEmpty());
         canvas.line(tw(segment.x1()), tw(segment.y1()), tw(segment.x2()), tw(segment.y2()), pen);
         COMPARE_IMAGES(screen(canvas), screenBefore);
         COMPARE_IMAGES(canvas.image(), imageBefore);
