@@ -1,4 +1,5 @@
 #include "bmpfile.h"
+#include "datatable.h"
 #include "imageview.h"
 #include "safesave.h"
 #include "testfiles.h"
@@ -85,10 +86,8 @@ private slots:
     // The same number and description as the bytes written whole would give.
     void failsAsAWholeWriteDoes_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("/dev/full") << "/dev/full";
-        QTest::newRow("missing folder") << "missing/out.bmp";
-        QTest::newRow("a folder") << ".";
+        oneColumnTable<QString>(
+            "path", {{"/dev/full", "/dev/full"}, {"missing folder", "missing/out.bmp"}, {"a folder", "."}});
     }
 
     void failsAsAWholeWriteDoes()

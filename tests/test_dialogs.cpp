@@ -1,6 +1,7 @@
+#include "datatable.h"
 #include "dialogfilters.h"
+#include "modaldialog.h"
 #include "qtdialogs.h"
-#include "scripteddialogs.h"
 #include "testfiles.h"
 
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <functional>
 
@@ -26,29 +26,6 @@ Q_DECLARE_METATYPE(Dialogs::Answer)
 Q_DECLARE_METATYPE(MessageAction)
 
 namespace {
-
-// Hands the next modal dialog to `handle`, which must close it: exec() does
-// not return before. A modal widget of another type is rejected so that the
-// test fails instead of hanging.
-template <typename W> void whenModal(std::function<void(W *)> handle)
-{
-    auto *timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, handle] {
-        QWidget *modal = QApplication::activeModalWidget();
-        if (!modal)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        if (auto *widget = qobject_cast<W *>(modal))
-            handle(widget);
-        else if (auto *dialog = qobject_cast<QDialog *>(modal))
-            dialog->reject();
-        else
-            modal->close();
-    });
-    timer->start();
-}
 
 bool refuse(const QUrl &)
 {
@@ -69,11 +46,14 @@ QPlainTextEdit *viewerWindow()
     return found;
 }
 
-FileDialogRequest pictureRequest(FileDialogRequest::Mode mode, const QString &fileName = {})
+FileDialogRequest pictureRequest(FileDialogRequest::Mode mode, const QString &fileName, bool confirmOverwrite)
 {
-    return {mode, QStringLiteral("Save picture"),
-            QStringLiteral("Pictures (*.bmp)|*.bmp|Parameters (*.par)|*.par"), QStringLiteral("BMP"),
-            fileName};
+    return {mode,
+            QStringLiteral("Save picture"),
+            QStringLiteral("Pictures (*.bmp)|*.bmp|Parameters (*.par)|*.par"),
+            QStringLiteral("BMP"),
+            fileName,
+            confirmOverwrite};
 }
 
 } // namespace
@@ -117,124 +97,6 @@ private slots:
         QCOMPARE(dialogfilters::nameFilters(filter), expected);
     }
 
-    void scriptedAnswersComeBackInOrder()
-    {
-        ScriptedDialogs dialogs;
-        QVERIFY(dialogs.exhausted());
-        dialogs.queueFile(QStringLiteral("/tmp/a.bmp"));
-        dialogs.queueFile(failures::make(failures::PathNotFound));
-        dialogs.queueColor(255);
-        dialogs.queueColor(failures::make(failures::Cancelled));
-        dialogs.queueMessage(Dialogs::Answer::No);
-        dialogs.queueMessage(Dialogs::Answer::Ok);
-        dialogs.queuePrinter([](QPrinter &printer) -> std::optional<Failure> {
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(QStringLiteral("/tmp/out.pdf"));
-            return std::nullopt;
-        });
-        dialogs.queuePrinter(failures::make(failures::PrinterError));
-
-        const FileDialogRequest request = pictureRequest(FileDialogRequest::Mode::Save);
-        QCOMPARE(std::get<QString>(dialogs.chooseFile(request)), QStringLiteral("/tmp/a.bmp"));
-        QCOMPARE(std::get<Failure>(dialogs.chooseFile(request)).number, failures::PathNotFound);
-        QCOMPARE(std::get<colors::Color>(dialogs.chooseColor(0, {})), 255);
-        QCOMPARE(std::get<Failure>(dialogs.chooseColor(0, {})).number, failures::Cancelled);
-        QCOMPARE(dialogs.message({}, Dialogs::Buttons::YesNoCancel), Dialogs::Answer::No);
-        QCOMPARE(dialogs.message({}, Dialogs::Buttons::Ok), Dialogs::Answer::Ok);
-        QPrinter printer;
-        QCOMPARE(dialogs.choosePrinter(printer, 0, {}), std::nullopt);
-        QCOMPARE(printer.outputFormat(), QPrinter::PdfFormat);
-        QCOMPARE(printer.outputFileName(), QStringLiteral("/tmp/out.pdf"));
-        // A printer answer left counts.
-        QVERIFY(!dialogs.exhausted());
-        const std::optional<Failure> failure = dialogs.choosePrinter(printer, 0, {});
-        QVERIFY(failure);
-        QCOMPARE(failure->number, failures::PrinterError);
-        QVERIFY(dialogs.exhausted());
-        QVERIFY(dialogs.unexpectedCalls().isEmpty());
-    }
-
-    void scriptedRecordsCalls()
-    {
-        ScriptedDialogs dialogs;
-        dialogs.queueFile(QStringLiteral("x.par"));
-        dialogs.queueColor(1);
-        dialogs.queuePrinter();
-        dialogs.queueMessage(Dialogs::Answer::Yes);
-
-        dialogs.chooseFile(pictureRequest(FileDialogRequest::Mode::Open, QStringLiteral("start")));
-        dialogs.chooseColor(65280, QStringLiteral("Select foreground color"));
-        QPrinter printer;
-        QCOMPARE(dialogs.choosePrinter(printer, 0x4000C, QStringLiteral("Select printer")), std::nullopt);
-        dialogs.message(QStringLiteral("Do you wish to save settings?"), Dialogs::Buttons::YesNoCancel,
-                        QStringLiteral("Save Volutra settings"));
-        dialogs.openTextFile(QStringLiteral("/opt/volutra/readme.txt"));
-
-        QCOMPARE(dialogs.calls(),
-                 (QStringList{"chooseFile", "chooseColor", "choosePrinter", "message", "openTextFile"}));
-        QCOMPARE(dialogs.fileRequests().size(), 1);
-        const FileDialogRequest &request = dialogs.fileRequests().first();
-        QCOMPARE(request.mode, FileDialogRequest::Mode::Open);
-        QCOMPARE(request.title, QStringLiteral("Save picture"));
-        QCOMPARE(request.filter, QStringLiteral("Pictures (*.bmp)|*.bmp|Parameters (*.par)|*.par"));
-        QCOMPARE(request.defaultExtension, QStringLiteral("BMP"));
-        QCOMPARE(request.fileName, QStringLiteral("start"));
-        QCOMPARE(dialogs.colorCalls().size(), 1);
-        QCOMPARE(dialogs.colorCalls().first().initial, 65280);
-        QCOMPARE(dialogs.colorCalls().first().title, QStringLiteral("Select foreground color"));
-        QCOMPARE(dialogs.printerCalls().size(), 1);
-        QCOMPARE(dialogs.printerCalls().first().options, 0x4000C);
-        QCOMPARE(dialogs.printerCalls().first().title, QStringLiteral("Select printer"));
-        QCOMPARE(dialogs.messages().size(), 1);
-        QCOMPARE(dialogs.messages().first().text, QStringLiteral("Do you wish to save settings?"));
-        QCOMPARE(dialogs.messages().first().buttons, Dialogs::Buttons::YesNoCancel);
-        QCOMPARE(dialogs.messages().first().caption, QStringLiteral("Save Volutra settings"));
-        QCOMPARE(dialogs.openedFiles(), QStringList{"/opt/volutra/readme.txt"});
-        QVERIFY(dialogs.exhausted());
-        QVERIFY(dialogs.unexpectedCalls().isEmpty());
-    }
-
-    // Calls without a queued answer, and answers with a button the message
-    // does not offer, are reported and answered as a cancel.
-    void scriptedReportsUnexpectedCalls()
-    {
-        ScriptedDialogs dialogs;
-        for (const char *call :
-             {"unexpected chooseFile", "unexpected chooseColor", "unexpected choosePrinter",
-              "unexpected message", "unexpected message", "does not offer", "does not offer"})
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(call));
-
-        QCOMPARE(std::get<Failure>(dialogs.chooseFile(pictureRequest(FileDialogRequest::Mode::Save))).number,
-                 failures::Cancelled);
-        QCOMPARE(std::get<Failure>(dialogs.chooseColor(0, QStringLiteral("Select background color"))).number,
-                 failures::Cancelled);
-        QPrinter printer;
-        QCOMPARE(dialogs.choosePrinter(printer, 0x4000C, QStringLiteral("Select printer"))->number,
-                 failures::Cancelled);
-        QCOMPARE(
-            dialogs.message(QStringLiteral("Do you wish to save settings?"), Dialogs::Buttons::YesNoCancel),
-            Dialogs::Answer::Cancel);
-        QCOMPARE(dialogs.message(QStringLiteral("Print error"), Dialogs::Buttons::Ok), Dialogs::Answer::Ok);
-        QVERIFY(dialogs.exhausted());
-
-        dialogs.queueMessage(Dialogs::Answer::Yes);
-        dialogs.queueMessage(Dialogs::Answer::Ok);
-        QCOMPARE(dialogs.message(QStringLiteral("File save error"), Dialogs::Buttons::Ok),
-                 Dialogs::Answer::Ok);
-        QCOMPARE(dialogs.message(QStringLiteral("Save?"), Dialogs::Buttons::YesNoCancel),
-                 Dialogs::Answer::Cancel);
-
-        const QStringList unexpected = dialogs.unexpectedCalls();
-        QCOMPARE(unexpected.size(), 7);
-        QVERIFY(unexpected[0].contains("Save picture"));
-        QVERIFY(unexpected[1].contains("Select background color"));
-        QVERIFY(unexpected[2].contains("0x4000c"));
-        QVERIFY(unexpected[3].contains("Do you wish to save settings?"));
-        QVERIFY(unexpected[4].contains("Print error"));
-        QVERIFY(unexpected[5].contains("File save error"));
-        QVERIFY(unexpected[6].contains("Save?"));
-    }
-
     // The file dialog's settings, and what it returns when cancelled or when
     // a name is typed.
     void fileDialog_data()
@@ -243,20 +105,25 @@ private slots:
         // Empty when the dialog is cancelled.
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("save, cancelled") << FileDialogRequest::Mode::Save << QString() << QString();
-        QTest::newRow("open, cancelled") << FileDialogRequest::Mode::Open << QString() << QString();
+        // Whether the request asks before a file is replaced.
+        QTest::addColumn<bool>("confirm");
+        QTest::newRow("save, cancelled") << FileDialogRequest::Mode::Save << QString() << QString() << false;
+        QTest::newRow("open, cancelled") << FileDialogRequest::Mode::Open << QString() << QString() << false;
         QTest::newRow("save, no extension") << FileDialogRequest::Mode::Save << "figure"
-                                            << "figure.BMP";
+                                            << "figure.BMP" << false;
         QTest::newRow("save, own extension") << FileDialogRequest::Mode::Save << "figure.par"
-                                             << "figure.par";
+                                             << "figure.par" << false;
         QTest::newRow("open, missing file") << FileDialogRequest::Mode::Open << "missing.Bmp"
-                                            << "missing.Bmp";
+                                            << "missing.Bmp" << false;
+        QTest::newRow("save, asking before replacing") << FileDialogRequest::Mode::Save << "figure.png"
+                                                       << "figure.png" << true;
     }
     void fileDialog()
     {
         QFETCH(FileDialogRequest::Mode, mode);
         QFETCH(QString, typed);
         QFETCH(QString, expected);
+        QFETCH(bool, confirm);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         struct {
@@ -284,8 +151,8 @@ private slots:
                 static_cast<QDialog *>(dialog)->accept();
         });
         QtDialogs dialogs(nullptr, refuse);
-        const DialogResult<QString> result =
-            dialogs.chooseFile(pictureRequest(mode, typed.isEmpty() ? QString() : dir.filePath(typed)));
+        const DialogResult<QString> result = dialogs.chooseFile(
+            pictureRequest(mode, typed.isEmpty() ? QString() : dir.filePath(typed), confirm));
         QVERIFY(shown.seen);
         QCOMPARE(shown.title, QStringLiteral("Save picture"));
         QCOMPARE(shown.filters, (QStringList{"Pictures (*.bmp)", "Parameters (*.par)"}));
@@ -293,7 +160,7 @@ private slots:
         QCOMPARE(shown.acceptMode,
                  mode == FileDialogRequest::Mode::Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         QCOMPARE(shown.fileMode, QFileDialog::AnyFile);
-        QVERIFY(!shown.confirmOverwrite);
+        QCOMPARE(shown.confirmOverwrite, confirm);
         QCOMPARE(shown.suffix, QStringLiteral("BMP"));
         QCOMPARE(std::holds_alternative<Failure>(result), typed.isEmpty());
         if (typed.isEmpty()) {
@@ -304,12 +171,7 @@ private slots:
         }
     }
 
-    void colorDialog_data()
-    {
-        QTest::addColumn<bool>("accept");
-        QTest::newRow("accepted") << true;
-        QTest::newRow("cancelled") << false;
-    }
+    void colorDialog_data() { oneColumnTable<bool>("accept", {{"accepted", true}, {"cancelled", false}}); }
     void colorDialog()
     {
         QFETCH(bool, accept);

@@ -1,12 +1,15 @@
 #include "autorun.h"
+#include "controlpanel.h"
 #include "counterwalk.h"
 #include "curve.h"
+#include "datatable.h"
 #include "drawingrun.h"
 #include "enginefakes.h"
 #include "mousesizing.h"
 
 #include <QTest>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -68,7 +71,6 @@ struct Bench {
         return figure(host.texts, unused);
     }
 
-    double barY() const { return host.panelHeightValue + 80; }
     // Points set before the k-th yield (counting from 1).
     long long pointsBeforeYield(int k) const { return log.of(Log::ProcessEvents).at(k - 1).value; }
 };
@@ -119,6 +121,66 @@ std::vector<long long> values(const std::vector<Log::Entry> &entries)
     return v;
 }
 
+// What is wrong with the progress bar of one drawing as the canvas fake saw
+// it: a line clears the bar's row below the panel, from the panel's left edge
+// on, before any mark is set; then every mark lies on that row, inside the
+// part that was cleared and within the panel's width, and none lies left of
+// the one before. Empty when nothing is wrong.
+QString progressBarFault(const Bench &b)
+{
+    const auto clearings = b.log.of(Log::Line);
+    const auto marks = b.log.of(Log::Pset);
+    if (clearings.size() != 1)
+        return QStringLiteral("the bar was cleared %1 times").arg(clearings.size());
+    const Log::Entry &clearing = clearings.front();
+    if (clearing.y1 != clearing.y2)
+        return QStringLiteral("the clearing is not one row");
+    if (!(clearing.y1 > b.host.panelHeightValue))
+        return QStringLiteral("the clearing at %1 is not below the panel").arg(clearing.y1);
+    if (clearing.x1 < b.host.left || clearing.x2 < clearing.x1)
+        return QStringLiteral("the clearing from %1 to %2 does not start at the panel's left edge")
+            .arg(clearing.x1)
+            .arg(clearing.x2);
+    const auto firstMark = std::find_if(b.log.entries.begin(), b.log.entries.end(),
+                                        [](const Log::Entry &e) { return e.kind == Log::Pset; });
+    const auto firstClearing = std::find_if(b.log.entries.begin(), b.log.entries.end(),
+                                            [](const Log::Entry &e) { return e.kind == Log::Line; });
+    if (firstMark < firstClearing)
+        return QStringLiteral("a mark was set before the bar was cleared");
+    const double panelRight = b.host.left + ControlPanel::widthTwips;
+    for (std::size_t k = 0; k < marks.size(); ++k) {
+        const Log::Entry &mark = marks[k];
+        const QString where = QStringLiteral("mark %1 at (%2, %3)").arg(k).arg(mark.x1).arg(mark.y1);
+        if (mark.y1 != clearing.y1)
+            return where + QStringLiteral(" is not on the bar's row %1").arg(clearing.y1);
+        if (mark.x1 < clearing.x1 || mark.x1 > clearing.x2)
+            return where + QStringLiteral(" is outside the cleared part");
+        if (mark.x1 < b.host.left || mark.x1 >= panelRight)
+            return where + QStringLiteral(" is outside the panel's width");
+        if (k > 0 && mark.x1 < marks[k - 1].x1)
+            return where + QStringLiteral(" lies left of the mark before");
+    }
+    return {};
+}
+
+// Where the marks of a bar stop advancing by equal steps; empty when every
+// step forward is the same, as it is for checkpoints at equal distances.
+QString unevenSteps(const std::vector<Log::Entry> &marks)
+{
+    if (marks.size() < 2)
+        return {};
+    const double first = marks[1].x1 - marks[0].x1;
+    if (!(first > 0))
+        return QStringLiteral("the bar does not advance");
+    for (std::size_t k = 2; k < marks.size(); ++k)
+        if (std::fabs((marks[k].x1 - marks[k - 1].x1) - first) > 0.01)
+            return QStringLiteral("step %1 is %2, the first %3")
+                .arg(k)
+                .arg(marks[k].x1 - marks[k - 1].x1)
+                .arg(first);
+    return {};
+}
+
 } // namespace
 
 class TestDrawingRun : public QObject {
@@ -141,22 +203,20 @@ private slots:
         for (int k = 1; k <= 629; ++k)
             QCOMPARE(b.pointsBeforeYield(k), (k - 1) * 100LL);
 
-        // Clearing the bar, then the bar itself, one point per checkpoint.
-        const auto lines = b.log.of(Log::Line);
-        QCOMPARE(lines.size(), std::size_t(1));
-        QCOMPARE(lines[0].x1, 6400.0f);
-        QCOMPARE(lines[0].x2, 6400.0f + 2300);
-        QCOMPARE(lines[0].y1, float(b.barY()));
-        QCOMPARE(lines[0].y2, float(b.barY()));
-        QCOMPARE(lines[0].color, colors::black);
+        // The bar below the panel is cleared in the background colour, then
+        // gets one mark in the pen's colour per checkpoint, advancing evenly
+        // over most of the panel's width.
+        const QString barFault = progressBarFault(b);
+        QVERIFY2(barFault.isEmpty(), qPrintable(barFault));
+        QCOMPARE(b.log.of(Log::Line).front().color, colors::black);
         const auto bar = b.log.of(Log::Pset);
         QCOMPARE(bar.size(), std::size_t(629));
-        for (std::size_t k = 0; k < bar.size(); ++k) {
-            QCOMPARE(bar[k].x1, float(6400 + 10000.0 * k / 2950 + 10));
-            QCOMPARE(bar[k].y1, float(b.barY()));
-            QCOMPARE(bar[k].color, colors::white);
-        }
-        QVERIFY(std::fabs(bar.back().x1 - (6400 + 2138.81)) < 0.01);
+        for (const Log::Entry &mark : bar)
+            QCOMPARE(mark.color, colors::white);
+        const QString uneven = unevenSteps(bar);
+        QVERIFY2(uneven.isEmpty(), qPrintable(uneven));
+        QVERIFY2(bar.back().x1 - bar.front().x1 > 0.9 * ControlPanel::widthTwips,
+                 qPrintable(QStringLiteral("the bar spans %1").arg(bar.back().x1 - bar.front().x1)));
 
         const std::vector<Log::Kind> start{Log::SetRunning, Log::Line, Log::SetDrawEnabled,
                                            Log::Clean,      Log::Pset, Log::ProcessEvents,
@@ -301,17 +361,22 @@ private slots:
             QCOMPARE(b.pointsBeforeYield(k) - b.pointsBeforeYield(k - 1), between);
         const auto bar = b.log.of(Log::Pset);
         QCOMPARE(bar.size(), std::size_t(checkpoints));
+        const QString barFault = progressBarFault(b);
+        QVERIFY2(barFault.isEmpty(), qPrintable(barFault));
+        const QString uneven = unevenSteps(bar);
+        QVERIFY2(uneven.isEmpty(), qPrintable(uneven));
         const std::int64_t step = DrawingRun::counterStep(stepSize);
-        for (int k = 1; k <= checkpoints; ++k) {
-            const double n = static_cast<double>(b.pointsBeforeYield(k) * step);
-            QCOMPARE(bar[k - 1].x1, float(6400 + n / 2950 / turns + 10));
-        }
         if (b.canvas.keepPoints)
             QCOMPARE(firstMismatch(b.canvas.points, 0, b.canvas.pointCount, b.fixed(), step), -1LL);
-        // The last checkpoint of a whole number of turns is at 6280000 per
-        // turn when the step divides 10000.
-        if (10000 % std::max<std::int64_t>(std::abs(step), 1) == 0 && checkpoints > 1)
-            QVERIFY(std::fabs(bar.back().x1 - (6400 + 2138.81)) < 0.01);
+        // Whatever the turns and the step, a drawing whose last checkpoint
+        // ends its last turn, as one does when the step divides the
+        // checkpoints' distance, leaves the bar where one plain turn does.
+        if (drawing::checkpointSpacing % std::max<std::int64_t>(std::abs(step), 1) == 0 && checkpoints > 1) {
+            Bench plain;
+            plain.draw();
+            QCOMPARE(bar.back().x1, plain.log.of(Log::Pset).back().x1);
+            QCOMPARE(bar.front().x1, plain.log.of(Log::Pset).front().x1);
+        }
         QCOMPARE(b.state.drawingActive, std::int16_t(0));
     }
 
@@ -435,13 +500,9 @@ private slots:
     // A drawing of its own, stopped or not, never pauses.
     void stopAtCheckpoint_data()
     {
-        QTest::addColumn<int>("k");
-        QTest::newRow("first") << 1;
-        QTest::newRow("second") << 2;
-        QTest::newRow("tenth") << 10;
-        QTest::newRow("middle") << 300;
-        QTest::newRow("last") << 629;
-        QTest::newRow("not stopped") << 0;
+        oneColumnTable<int>(
+            "k",
+            {{"first", 1}, {"second", 2}, {"tenth", 10}, {"middle", 300}, {"last", 629}, {"not stopped", 0}});
     }
     void stopAtCheckpoint()
     {
@@ -466,16 +527,15 @@ private slots:
 
     void randomColors_data()
     {
-        QTest::addColumn<int>("r");
-        QTest::newRow("none") << 0;
-        QTest::newRow("negative") << -1;
-        QTest::newRow("pen at checkpoints") << 1;
-        QTest::newRow("background and pen") << 2;
-        QTest::newRow("background, pen, pen at checkpoints") << 3;
-        QTest::newRow("background") << 4;
-        QTest::newRow("background, pen at checkpoints") << 5;
-        QTest::newRow("background only above") << 6;
-        QTest::newRow("odd above") << 7;
+        oneColumnTable<int>("r", {{"none", 0},
+                                  {"negative", -1},
+                                  {"pen at checkpoints", 1},
+                                  {"background and pen", 2},
+                                  {"background, pen, pen at checkpoints", 3},
+                                  {"background", 4},
+                                  {"background, pen at checkpoints", 5},
+                                  {"background only above", 6},
+                                  {"odd above", 7}});
     }
     void randomColors()
     {
@@ -569,9 +629,7 @@ private slots:
 
     void autoRunDrawsRandomFigures_data()
     {
-        QTest::addColumn<QString>("xPwr1");
-        QTest::newRow("all fields empty") << "";
-        QTest::newRow("X pwr1 3") << "3";
+        oneColumnTable<QString>("xPwr1", {{"all fields empty", ""}, {"X pwr1 3", "3"}});
     }
     void autoRunDrawsRandomFigures()
     {
@@ -734,9 +792,12 @@ private slots:
         QCOMPARE(b.host.yields, 2);
         QCOMPARE(b.canvas.pointCount, std::size_t(10000));
         QCOMPARE(firstMismatch(b.canvas.points, 0, 10000, b.fixed(), 1), -1LL);
+        // Of a billion turns the first checkpoints hardly move the bar.
         const auto bar = b.log.of(Log::Pset);
         QCOMPARE(bar.size(), std::size_t(2));
-        QCOMPARE(bar[1].x1, float(6400 + 10000.0 / 2950 / 1e9f + 10));
+        const QString barFault = progressBarFault(b);
+        QVERIFY2(barFault.isEmpty(), qPrintable(barFault));
+        QVERIFY(bar[1].x1 - bar[0].x1 < 0.01f);
         QCOMPARE(b.canvas.nonFinite, 0);
         QCOMPARE(b.state.drawingActive, std::int16_t(0));
     }
@@ -807,32 +868,95 @@ private slots:
         QCOMPARE(b.log.of(Log::Pset).back().color, 0x123456);
     }
 
+    // Each random colour takes three numbers of the generator, one for each
+    // component: every value from 0 to 255, both ends included, turns up
+    // about equally often, and two components of a colour agree no more
+    // often than chance has them.
     void randomColorComponents()
     {
+        constexpr int colours = 10000;
         RandomSource random(seed);
-        RandomSource replica(seed);
-        for (int i = 0; i < 1000; ++i) {
+        std::vector<int> seen[3] = {std::vector<int>(256), std::vector<int>(256), std::vector<int>(256)};
+        double sum[3] = {};
+        int alike[3] = {};
+        for (int i = 0; i < colours; ++i) {
             const colors::Color c = drawing::randomColor(random);
-            int expected[3];
-            for (int &e : expected)
-                e = std::min(255, int(std::nearbyint(256 * replica.next())));
-            QCOMPARE(c, colors::rgb(expected[0], expected[1], expected[2]));
-            QVERIFY(c >= 0 && c <= colors::white);
+            QVERIFY2(c >= 0 && c <= colors::white, qPrintable(QString::number(c)));
+            const int components[3] = {int(c & 0xff), int((c >> 8) & 0xff), int((c >> 16) & 0xff)};
+            for (int part = 0; part < 3; ++part) {
+                ++seen[part][components[part]];
+                sum[part] += components[part];
+                alike[part] += components[part] == components[(part + 1) % 3];
+            }
+        }
+        QCOMPARE(random.drawCount(), std::uint64_t(3 * colours));
+        for (int part = 0; part < 3; ++part) {
+            const auto never = std::find(seen[part].begin(), seen[part].end(), 0);
+            QVERIFY2(
+                never == seen[part].end(),
+                qPrintable(
+                    QStringLiteral("component %1 never took %2").arg(part).arg(never - seen[part].begin())));
+            const double mean = sum[part] / colours;
+            QVERIFY2(std::fabs(mean - 127.5) < 3,
+                     qPrintable(QStringLiteral("component %1 averages %2").arg(part).arg(mean)));
+            // By chance about once in 256 colours.
+            QVERIFY2(alike[part] < colours / 100,
+                     qPrintable(QStringLiteral("components %1 and %2 agree in %3 colours")
+                                    .arg(part)
+                                    .arg((part + 1) % 3)
+                                    .arg(alike[part])));
         }
     }
 
+    // The marks and the clearing follow the panel: moved with it, they keep
+    // their places relative to its left edge and its bottom.
+    void progressBarFollowsThePanel()
+    {
+        Bench usual;
+        usual.draw();
+        Bench moved;
+        moved.host.left = 1000;
+        moved.host.panelHeightValue = 3000;
+        moved.draw();
+        const QString barFault = progressBarFault(moved);
+        QVERIFY2(barFault.isEmpty(), qPrintable(barFault));
+        const float dx = float(moved.host.left - usual.host.left);
+        const float dy = float(moved.host.panelHeightValue - usual.host.panelHeightValue);
+        const auto before = usual.log.of(Log::Pset);
+        const auto after = moved.log.of(Log::Pset);
+        QCOMPARE(after.size(), before.size());
+        for (std::size_t k = 0; k < after.size(); ++k) {
+            QVERIFY2(std::fabs(after[k].x1 - (before[k].x1 + dx)) < 0.01f, qPrintable(QString::number(k)));
+            QCOMPARE(after[k].y1, before[k].y1 + dy);
+        }
+        const Log::Entry usualClearing = usual.log.of(Log::Line).front();
+        const Log::Entry movedClearing = moved.log.of(Log::Line).front();
+        QCOMPARE(movedClearing.x1, usualClearing.x1 + dx);
+        QCOMPARE(movedClearing.x2, usualClearing.x2 + dx);
+        QCOMPARE(movedClearing.y1, usualClearing.y1 + dy);
+    }
+
+    // What the window calls to take the bar away after a drawing paints over
+    // every mark of it, in the colour given, and over nothing left of the
+    // panel.
     void clearProgressBar()
     {
-        Log log;
-        FakeCanvas canvas(log);
-        drawing::clearProgressBar(canvas, 100, 2000, 0x00ff00);
-        const auto lines = log.of(Log::Line);
-        QCOMPARE(lines.size(), std::size_t(1));
-        QCOMPARE(lines[0].x1, 100.0f);
-        QCOMPARE(lines[0].y1, 2080.0f);
-        QCOMPARE(lines[0].x2, 2400.0f);
-        QCOMPARE(lines[0].y2, 2080.0f);
-        QCOMPARE(lines[0].color, 0x00ff00);
+        Bench b;
+        b.draw();
+        const auto marks = b.log.of(Log::Pset);
+        QVERIFY(!marks.empty());
+        const std::size_t before = b.log.count(Log::Line);
+        drawing::clearProgressBar(b.canvas, b.host.left, b.host.panelHeightValue, 0x00ff00);
+        const auto lines = b.log.of(Log::Line);
+        QCOMPARE(lines.size(), before + 1);
+        const Log::Entry &clearing = lines.back();
+        QCOMPARE(clearing.color, 0x00ff00);
+        QCOMPARE(clearing.y1, clearing.y2);
+        QVERIFY(clearing.x1 >= b.host.left);
+        for (const Log::Entry &mark : marks) {
+            QCOMPARE(mark.y1, clearing.y1);
+            QVERIFY2(mark.x1 >= clearing.x1 && mark.x1 <= clearing.x2, qPrintable(QString::number(mark.x1)));
+        }
     }
 };
 

@@ -1,17 +1,15 @@
-#include "form1.h"
-#include "scripteddialogs.h"
+#include "filesizelimit.h"
+#include "formfixture.h"
+#include "imagecheck.h"
 #include "surfaceimages.h"
+#include "testfiles.h"
 
 #include <QBuffer>
-#include <QCheckBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
-#include <QLineEdit>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <chrono>
@@ -19,7 +17,6 @@
 #include <csignal>
 #include <fcntl.h>
 #include <mutex>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -30,35 +27,15 @@
 // pipes and endless devices must neither hold the program up nor fill its
 // memory.
 
-namespace {
+using namespace formtest;
+using namespace testfiles;
+using imagecheck::filled;
 
-// The fields in the order of the parameter file's lines.
-const char *const fileOrder[] = {"Text1",  "Text2",  "Text3", "Text4", "Text5", "Text6",
-                                 "Text13", "Text14", "Text7", "Text8", "Text9", "Text10"};
+namespace {
 
 // NewFileSizeLimit: a disk that fills up while a file is written that did
 // not exist before.
 enum class Fault { DevFull, FileSizeLimit, NewFileSizeLimit, ReadOnlyFolder, MissingFolder, DeviceLink };
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QStringList entries(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                                  QDir::Name);
-}
 
 bool isCharacterDevice(const char *path)
 {
@@ -71,41 +48,6 @@ template <std::size_t N> QByteArray literal(const char (&text)[N])
 {
     return QByteArray(text, N - 1);
 }
-
-QLineEdit *field(Form1 &form, const char *name)
-{
-    return form.findChild<QLineEdit *>(name);
-}
-
-void click(QPushButton *button)
-{
-    QTest::mouseClick(button, Qt::LeftButton);
-}
-
-// Lowers the largest size a file of this process may grow to, so that a
-// write fails half-way as on a full disk (root included), and restores it.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ok_ = ::getrlimit(RLIMIT_FSIZE, &old_) == 0;
-        rlimit lowered = old_;
-        lowered.rlim_cur = bytes;
-        ok_ = ok_ && ::setrlimit(RLIMIT_FSIZE, &lowered) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        if (ok_)
-            ::setrlimit(RLIMIT_FSIZE, &old_);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-    bool ok() const { return ok_; }
-
-private:
-    rlimit old_ = {};
-    bool ok_ = false;
-};
 
 // Makes a folder read-only for as long as it lives.
 class ReadOnlyFolder {
@@ -229,13 +171,6 @@ QByteArray bitmapBytes(const QImage &image, const char *format)
     return bytes;
 }
 
-QImage filled(QSize size, QColor color)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(color);
-    return image;
-}
-
 // A bitmap header that claims 100000 by 100000 pixels of 24 bits.
 QByteArray hugeBitmapHeader()
 {
@@ -254,13 +189,6 @@ QByteArray hugeBitmapHeader()
     bytes[26] = 1;
     bytes[28] = 24;
     return bytes + QByteArray(16, '\x7f');
-}
-
-// Every field gets its own text, so that any that a load touches shows.
-void markFields(Form1 &form)
-{
-    for (const char *name : fileOrder)
-        field(form, name)->setText(QStringLiteral("keep ") + name);
 }
 
 } // namespace
@@ -297,9 +225,6 @@ private slots:
 void TestFileFaults::initTestCase()
 {
     QCOMPARE(QGuiApplication::platformName(), QStringLiteral("offscreen"));
-    // A write beyond the file size limit then fails with EFBIG instead of
-    // ending the process.
-    std::signal(SIGXFSZ, SIG_IGN);
     // A watchdog that lets a writer go may close the pipe on it.
     std::signal(SIGPIPE, SIG_IGN);
     QVERIFY(isCharacterDevice("/dev/full"));
@@ -322,31 +247,29 @@ void TestFileFaults::saveSettingsFails()
     QFETCH(int, error);
     if (fault == Fault::ReadOnlyFolder && ::geteuid() == 0)
         QSKIP("root writes into read-only folders");
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString folder = dir.filePath("settings");
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString folder = fixture.dir.filePath("settings");
     QVERIFY(QDir().mkpath(folder));
     QString path = folder + "/voludef.txt";
     switch (fault) {
     case Fault::DevFull: path = "/dev/full"; break;
-    case Fault::MissingFolder: path = dir.filePath("missing/voludef.txt"); break;
+    case Fault::MissingFolder: path = fixture.dir.filePath("missing/voludef.txt"); break;
     case Fault::DeviceLink: QVERIFY(QFile::link("/dev/full", path)); break;
     default: break;
     }
     // An earlier file of the program, with values of its own.
-    const QByteArray old = readBytes(qEnvironmentVariable("VOLUTRA_TEST_DATA") + "/settings/changed.txt");
+    const QByteArray old = testData("settings/changed.txt");
     QVERIFY(!old.isEmpty());
     if (fault == Fault::FileSizeLimit || fault == Fault::ReadOnlyFolder)
         QVERIFY(writeBytes(path, old));
     const QStringList before = entries(folder);
 
-    ScriptedDialogs dialogs;
-    Form1 form({path, &dialogs});
+    Form1 &form = fixture.start(path);
     QSignalSpy ending(&form, &Form1::programEnding);
     // Something to save that differs from the old file.
     form.state().prefs.stepSize = 7;
-    dialogs.queueMessage(Dialogs::Answer::Yes);
-    dialogs.queueMessage(Dialogs::Answer::Ok);
+    fixture.dialogs.queueMessage(Dialogs::Answer::Yes);
+    fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
     {
         std::unique_ptr<FileSizeLimit> limit;
         std::unique_ptr<ReadOnlyFolder> readOnly;
@@ -361,11 +284,8 @@ void TestFileFaults::saveSettingsFails()
         click(form.Frame1->Command2);
     }
 
-    QCOMPARE(dialogs.calls(), (QStringList{"message", "message"}));
-    QCOMPARE(dialogs.messages()[0].text, QStringLiteral("Do you wish to save settings?"));
-    QCOMPARE(dialogs.messages()[1].text, "Could not save settings: \r\n" + failures::describe(error));
-    QCOMPARE(dialogs.messages()[1].buttons, Dialogs::Buttons::Ok);
-    QCOMPARE(dialogs.messages()[1].caption, QString());
+    VERIFY_ASKED(fixture.dialogs, "Could not save settings: \r\n" + failures::describe(error), {"message"});
+    QCOMPARE(fixture.dialogs.messages()[0].text, QStringLiteral("Do you wish to save settings?"));
     // The program stays open.
     QVERIFY(!form.programEnded());
     QCOMPARE(ending.count(), 0);
@@ -374,11 +294,10 @@ void TestFileFaults::saveSettingsFails()
     if (fault == Fault::FileSizeLimit || fault == Fault::ReadOnlyFolder)
         QCOMPARE(readBytes(path), old);
     QCOMPARE(entries(folder), before);
-    QVERIFY(!QFileInfo::exists(dir.filePath("missing")));
+    QVERIFY(!QFileInfo::exists(fixture.dir.filePath("missing")));
     QVERIFY(isCharacterDevice("/dev/full"));
     if (fault == Fault::DeviceLink)
         QCOMPARE(QFileInfo(path).symLinkTarget(), QStringLiteral("/dev/full"));
-    QVERIFY(dialogs.unexpectedCalls().isEmpty());
 }
 
 void TestFileFaults::saveFileFails_data()
@@ -406,12 +325,11 @@ void TestFileFaults::saveFileFails()
     QFETCH(int, error);
     if (fault == Fault::ReadOnlyFolder && ::geteuid() == 0)
         QSKIP("root writes into read-only folders");
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString folder = dir.filePath("files");
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString folder = fixture.dir.filePath("files");
     QVERIFY(QDir().mkpath(folder));
     const QString path =
-        fault == Fault::MissingFolder ? dir.filePath("missing/" + name) : folder + "/" + name;
+        fault == Fault::MissingFolder ? fixture.dir.filePath("missing/" + name) : folder + "/" + name;
     const QByteArray old = "the old file, which must survive\r\n";
     if (fault == Fault::DeviceLink)
         QVERIFY(QFile::link("/dev/full", path));
@@ -419,15 +337,14 @@ void TestFileFaults::saveFileFails()
         QVERIFY(writeBytes(path, old));
     const QStringList before = entries(folder);
 
-    ScriptedDialogs dialogs;
-    Form1 form({dir.filePath("voludef.txt"), &dialogs});
+    Form1 &form = fixture.start();
     form.Frame1->Check2->setChecked(true);
     // A parameter file far longer than the limit below.
     field(form, "Text1")->setText(QString(8000, 'x'));
     field(form, "Text2")->setText("7");
-    dialogs.queueFile(path);
+    fixture.dialogs.queueFile(path);
     if (error != 0)
-        dialogs.queueMessage(Dialogs::Answer::Ok);
+        fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
     {
         std::unique_ptr<FileSizeLimit> limit;
         std::unique_ptr<ReadOnlyFolder> readOnly;
@@ -442,24 +359,15 @@ void TestFileFaults::saveFileFails()
         click(form.Frame1->Command4);
     }
 
-    if (error == 0) {
-        QCOMPARE(dialogs.calls(), QStringList{"chooseFile"});
-    } else {
-        QCOMPARE(dialogs.calls(), (QStringList{"chooseFile", "message"}));
-        QCOMPARE(dialogs.messages()[0].text,
-                 "File save error : " + failures::numberWithSign(error) + " " + failures::describe(error));
-        QCOMPARE(dialogs.messages()[0].buttons, Dialogs::Buttons::Ok);
-        QCOMPARE(dialogs.messages()[0].caption, QString());
-    }
+    VERIFY_ASKED(fixture.dialogs, error ? fileError("save", error) : QString(), {"chooseFile"});
     if (fault == Fault::FileSizeLimit || fault == Fault::ReadOnlyFolder)
         QCOMPARE(readBytes(path), old);
     QCOMPARE(entries(folder), before);
-    QVERIFY(!QFileInfo::exists(dir.filePath("missing")));
+    QVERIFY(!QFileInfo::exists(fixture.dir.filePath("missing")));
     QVERIFY(isCharacterDevice("/dev/full"));
     if (fault == Fault::DeviceLink)
         QCOMPARE(QFileInfo(path).symLinkTarget(), QStringLiteral("/dev/full"));
     QCOMPARE(field(form, "Text2")->text(), QStringLiteral("7"));
-    QVERIFY(dialogs.unexpectedCalls().isEmpty());
 }
 
 void TestFileFaults::loadParameterFaults_data()
@@ -498,35 +406,26 @@ void TestFileFaults::loadParameterFaults()
     QFETCH(int, error);
     QFETCH(int, applied);
     QFETCH(QString, lastText);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath("figure.par");
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString path = fixture.dir.filePath("figure.par");
     QVERIFY(writeBytes(path, bytes));
 
-    ScriptedDialogs dialogs;
-    Form1 form({dir.filePath("voludef.txt"), &dialogs});
-    markFields(form);
+    Form1 &form = fixture.start();
+    fillFields(form);
     form.state().foregroundColor = colors::rgb(1, 2, 3);
-    dialogs.queueFile(path);
+    fixture.dialogs.queueFile(path);
     if (error != 0)
-        dialogs.queueMessage(Dialogs::Answer::Ok);
+        fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
     QElapsedTimer elapsed;
     elapsed.start();
 
     click(form.Frame1->Command5);
 
     QVERIFY2(elapsed.elapsed() < 5000, qPrintable(QString::number(elapsed.elapsed())));
-    if (error == 0) {
-        QCOMPARE(dialogs.calls(), QStringList{"chooseFile"});
-    } else {
-        QCOMPARE(dialogs.calls(), (QStringList{"chooseFile", "message"}));
-        QCOMPARE(dialogs.messages()[0].text,
-                 "File load error : " + failures::numberWithSign(error) + " " + failures::describe(error));
-        QCOMPARE(dialogs.messages()[0].caption, QString());
-    }
+    VERIFY_ASKED(fixture.dialogs, error ? fileError("load", error) : QString(), {"chooseFile"});
     const QList<QByteArray> lines = parameterFile().split('\n');
     for (int i = 0; i < 12; ++i) {
-        QString expected = QStringLiteral("keep ") + fileOrder[i];
+        QString expected = fileOrder[i];
         if (i < applied)
             expected =
                 i == applied - 1 && !lastText.isNull() ? lastText : QString::fromLatin1(lines[i].trimmed());
@@ -537,14 +436,12 @@ void TestFileFaults::loadParameterFaults()
     QCOMPARE(form.state().foregroundColor, applied >= 13 ? 255 : colors::rgb(1, 2, 3));
     QCOMPARE(form.state().backgroundColor, applied >= 14 ? 65280 : colors::black);
     QCOMPARE(form.surface().backColor(), form.state().backgroundColor);
-    QVERIFY(dialogs.unexpectedCalls().isEmpty());
 }
 
 void TestFileFaults::oversizedParameterFileReadsQuickly()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath("figure.par");
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString path = fixture.dir.filePath("figure.par");
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -553,22 +450,20 @@ void TestFileFaults::oversizedParameterFileReadsQuickly()
         while (file.size() < (50 << 20))
             QCOMPARE(file.write(junk), junk.size());
     }
-    ScriptedDialogs dialogs;
-    Form1 form({dir.filePath("voludef.txt"), &dialogs});
-    markFields(form);
-    dialogs.queueFile(path);
+    Form1 &form = fixture.start();
+    fillFields(form);
+    fixture.dialogs.queueFile(path);
     QElapsedTimer elapsed;
     elapsed.start();
 
     click(form.Frame1->Command5);
 
     QVERIFY2(elapsed.elapsed() < 1000, qPrintable(QString::number(elapsed.elapsed())));
-    QCOMPARE(dialogs.calls(), QStringList{"chooseFile"});
+    QCOMPARE(fixture.dialogs.calls(), QStringList{"chooseFile"});
     for (int i = 0; i < 12; ++i)
         QCOMPARE(field(form, fileOrder[i])->text(), "v" + QString::number(i + 1));
     QCOMPARE(form.state().foregroundColor, 255);
     QCOMPARE(form.state().backgroundColor, 65280);
-    QVERIFY(dialogs.unexpectedCalls().isEmpty());
 }
 
 void TestFileFaults::loadBitmapFaults_data()
@@ -587,77 +482,66 @@ void TestFileFaults::loadBitmapFaults_data()
 void TestFileFaults::loadBitmapFaults()
 {
     QFETCH(QByteArray, bytes);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString good = dir.filePath("good.bmp");
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString good = fixture.dir.filePath("good.bmp");
     QImage first = filled(QSize(40, 30), Qt::blue);
     first.setPixelColor(39, 29, Qt::green);
     QVERIFY(first.save(good, "BMP"));
-    const QString bad = dir.filePath("bad.bmp");
+    const QString bad = fixture.dir.filePath("bad.bmp");
     QVERIFY(writeBytes(bad, bytes));
 
-    ScriptedDialogs dialogs;
-    Form1 form({dir.filePath("voludef.txt"), &dialogs});
+    Form1 &form = fixture.start();
     form.Frame1->Check2->setChecked(true);
-    dialogs.queueFile(good);
+    fixture.dialogs.queueFile(good);
     click(form.Frame1->Command5);
-    QCOMPARE(surfaceimages::picture(form.surface()), first);
-    markFields(form);
+    COMPARE_IMAGES(surfaceimages::picture(form.surface()), first);
+    fillFields(form);
     form.state().foregroundColor = colors::rgb(1, 2, 3);
     form.state().backgroundColor = colors::rgb(4, 5, 6);
     const QImage shown = surfaceimages::screenImage(form.surface()).copy();
-    dialogs.queueFile(bad);
-    dialogs.queueMessage(Dialogs::Answer::Ok);
+    fixture.dialogs.queueFile(bad);
+    fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
 
     click(form.Frame1->Command5);
 
-    QCOMPARE(dialogs.calls(), (QStringList{"chooseFile", "chooseFile", "message"}));
-    QCOMPARE(dialogs.messages()[0].text, "File load error :  481 " + failures::describe(481));
-    QCOMPARE(dialogs.messages()[0].caption, QString());
-    QCOMPARE(surfaceimages::picture(form.surface()), first);
-    for (const char *name : fileOrder)
-        QCOMPARE(field(form, name)->text(), QStringLiteral("keep ") + name);
+    VERIFY_ASKED(fixture.dialogs, fileError("load", failures::InvalidPicture), {"chooseFile", "chooseFile"});
+    COMPARE_IMAGES(surfaceimages::picture(form.surface()), first);
+    QCOMPARE(fieldTexts(form), fieldNames);
     QCOMPARE(form.state().foregroundColor, colors::rgb(1, 2, 3));
     QCOMPARE(form.state().backgroundColor, colors::rgb(4, 5, 6));
     QVERIFY(form.surface().autoRedraw());
     // Only the progress bar's clearing line touched the screen.
     const QRect canvasPart(0, 0, form.Frame1->x(), form.height());
-    QCOMPARE(surfaceimages::screenImage(form.surface()).copy(canvasPart), shown.copy(canvasPart));
-    QVERIFY(dialogs.unexpectedCalls().isEmpty());
+    COMPARE_IMAGES(surfaceimages::screenImage(form.surface()).copy(canvasPart), shown.copy(canvasPart));
 }
 
 void TestFileFaults::settingsFileIsFolder()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath("voludef.txt");
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString &path = fixture.settingsPath;
     QVERIFY(QDir().mkpath(path));
-    const QStringList before = entries(dir.path());
-    ScriptedDialogs dialogs;
-    Form1 form({path, &dialogs});
+    const QStringList before = entries(fixture.dir.path());
+    Form1 &form = fixture.start();
     QCOMPARE(form.state().prefs.stepSize, 100.0);
     QCOMPARE(form.state().foregroundColor, colors::white);
     QCOMPARE(form.surface().drawMode(), 13);
-    dialogs.queueMessage(Dialogs::Answer::Yes);
-    dialogs.queueMessage(Dialogs::Answer::Ok);
+    fixture.dialogs.queueMessage(Dialogs::Answer::Yes);
+    fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
 
     click(form.Frame1->Command2);
 
-    QCOMPARE(dialogs.calls(), (QStringList{"message", "message"}));
-    QCOMPARE(dialogs.messages()[1].text,
-             "Could not save settings: \r\n" + failures::describe(failures::AccessError));
+    VERIFY_ASKED(fixture.dialogs, "Could not save settings: \r\n" + failures::describe(failures::AccessError),
+                 {"message"});
     QVERIFY(!form.programEnded());
     QVERIFY(QFileInfo(path).isDir());
-    QCOMPARE(entries(dir.path()), before);
+    QCOMPARE(entries(fixture.dir.path()), before);
     QVERIFY(entries(path).isEmpty());
-    QVERIFY(dialogs.unexpectedCalls().isEmpty());
 }
 
 void TestFileFaults::hugeSettingsFile()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath("voludef.txt");
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString &path = fixture.settingsPath;
     {
         QFile file(path);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -666,24 +550,22 @@ void TestFileFaults::hugeSettingsFile()
             QCOMPARE(file.write(digits), digits.size());
     }
     QCOMPARE(QFileInfo(path).size(), qint64(100) * 1000 * 1000);
-    ScriptedDialogs dialogs;
     QElapsedTimer elapsed;
     elapsed.start();
-    Form1 form({path, &dialogs});
+    Form1 &form = fixture.start();
     QVERIFY2(elapsed.elapsed() < 2000, qPrintable(QString::number(elapsed.elapsed())));
     // The one field is a number beyond any colour component: refused.
     QCOMPARE(form.state().foregroundColor, colors::white);
     QCOMPARE(form.state().backgroundColor, colors::black);
     QCOMPARE(form.state().prefs.stepSize, 100.0);
     QCOMPARE(QFileInfo(path).size(), qint64(100) * 1000 * 1000);
-    QVERIFY(dialogs.calls().isEmpty());
+    QVERIFY(fixture.dialogs.calls().isEmpty());
 }
 
 void TestFileFaults::settingsFileWithNulBytes()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath("voludef.txt");
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString &path = fixture.settingsPath;
     QByteArray text;
     for (int line = 1; line <= 26; ++line) {
         if (line == 2)
@@ -696,21 +578,19 @@ void TestFileFaults::settingsFileWithNulBytes()
         text += "\r\n";
     }
     QVERIFY(writeBytes(path, text));
-    ScriptedDialogs dialogs;
-    Form1 form({path, &dialogs});
+    Form1 &form = fixture.start();
     // A NUL ends a number like any other character that cannot continue it.
     QCOMPARE(form.state().foregroundColor, colors::rgb(255, 0, 255));
     QCOMPARE(form.state().prefs.stepSize, 250.0);
     QCOMPARE(form.surface().drawWidth(), 2);
     QCOMPARE(form.state().prefs.turns, 1.0f);
-    QVERIFY(dialogs.calls().isEmpty());
+    QVERIFY(fixture.dialogs.calls().isEmpty());
 }
 
 void TestFileFaults::settingsFileWithInvalidUtf8()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath("voludef.txt");
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString &path = fixture.settingsPath;
     const QByteArray text = "128 ' \xff\xfe red\r\n"
                             "\xc3\x28 ' green\r\n"
                             "64\xed\xa0\x80 ' blue\r\n"
@@ -719,46 +599,41 @@ void TestFileFaults::settingsFileWithInvalidUtf8()
                             "\r\n\r\n"
                             "3\xc0\xaf ' step\r\n";
     QVERIFY(writeBytes(path, text));
-    ScriptedDialogs dialogs;
-    Form1 form({path, &dialogs});
+    Form1 &form = fixture.start();
     QCOMPARE(form.state().foregroundColor, colors::rgb(128, 0, 64));
     QCOMPARE(form.Frame1->frameForeColor(), colors::black);
     QCOMPARE(form.state().prefs.stepSize, 3.0);
-    QVERIFY(dialogs.calls().isEmpty());
+    QVERIFY(fixture.dialogs.calls().isEmpty());
 }
 
 void TestFileFaults::settingsFileIsPipe()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath("voludef.txt");
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString &path = fixture.settingsPath;
     QVERIFY(makePipe(path));
-    ScriptedDialogs dialogs;
-    std::unique_ptr<Form1> form;
     {
         PipeWatchdog watchdog(path, PipeWatchdog::ProgramEnd::Reads);
-        form = std::make_unique<Form1>(FormOptions{path, &dialogs});
+        fixture.start();
         QVERIFY2(!watchdog.rescued(), "start-up waited for someone to write into the pipe");
     }
-    QCOMPARE(form->state().foregroundColor, colors::white);
-    QCOMPARE(form->state().prefs.stepSize, 100.0);
+    Form1 &form = *fixture;
+    QCOMPARE(form.state().foregroundColor, colors::white);
+    QCOMPARE(form.state().prefs.stepSize, 100.0);
 
-    dialogs.queueMessage(Dialogs::Answer::Yes);
-    dialogs.queueMessage(Dialogs::Answer::Ok);
+    fixture.dialogs.queueMessage(Dialogs::Answer::Yes);
+    fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
     {
         PipeWatchdog watchdog(path, PipeWatchdog::ProgramEnd::Writes);
-        click(form->Frame1->Command2);
+        click(form.Frame1->Command2);
         QVERIFY2(!watchdog.rescued(), "saving waited for someone to read the pipe");
     }
     // Nobody reads the pipe: the settings cannot be written there.
-    QCOMPARE(dialogs.calls(), (QStringList{"message", "message"}));
-    QCOMPARE(dialogs.messages()[1].text,
-             "Could not save settings: \r\n" + failures::describe(failures::AccessError));
-    QVERIFY(!form->programEnded());
+    VERIFY_ASKED(fixture.dialogs, "Could not save settings: \r\n" + failures::describe(failures::AccessError),
+                 {"message"});
+    QVERIFY(!form.programEnded());
     struct stat info = {};
     QCOMPARE(::stat(QFile::encodeName(path).constData(), &info), 0);
     QVERIFY(S_ISFIFO(info.st_mode));
-    QVERIFY(dialogs.unexpectedCalls().isEmpty());
 }
 
 void TestFileFaults::loadFromPipe_data()
@@ -774,27 +649,21 @@ void TestFileFaults::loadFromPipe()
 {
     QFETCH(QString, name);
     QFETCH(int, error);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(name);
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString path = fixture.dir.filePath(name);
     QVERIFY(makePipe(path));
-    ScriptedDialogs dialogs;
-    Form1 form({dir.filePath("voludef.txt"), &dialogs});
-    markFields(form);
-    dialogs.queueFile(path);
-    dialogs.queueMessage(Dialogs::Answer::Ok);
+    Form1 &form = fixture.start();
+    fillFields(form);
+    fixture.dialogs.queueFile(path);
+    fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
     {
         PipeWatchdog watchdog(path, PipeWatchdog::ProgramEnd::Reads);
         click(form.Frame1->Command5);
         QVERIFY2(!watchdog.rescued(), "loading waited for someone to write into the pipe");
     }
-    QCOMPARE(dialogs.calls(), (QStringList{"chooseFile", "message"}));
-    QCOMPARE(dialogs.messages()[0].text,
-             "File load error : " + failures::numberWithSign(error) + " " + failures::describe(error));
-    for (const char *field : fileOrder)
-        QCOMPARE(::field(form, field)->text(), QStringLiteral("keep ") + field);
+    VERIFY_ASKED(fixture.dialogs, fileError("load", error), {"chooseFile"});
+    QCOMPARE(fieldTexts(form), fieldNames);
     QVERIFY(surfaceimages::picture(form.surface()).isNull());
-    QVERIFY(dialogs.unexpectedCalls().isEmpty());
 }
 
 void TestFileFaults::saveIntoPipe_data()
@@ -807,25 +676,20 @@ void TestFileFaults::saveIntoPipe_data()
 void TestFileFaults::saveIntoPipe()
 {
     QFETCH(QString, name);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(name);
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString path = fixture.dir.filePath(name);
     QVERIFY(makePipe(path));
-    ScriptedDialogs dialogs;
-    Form1 form({dir.filePath("voludef.txt"), &dialogs});
-    dialogs.queueFile(path);
-    dialogs.queueMessage(Dialogs::Answer::Ok);
+    Form1 &form = fixture.start();
+    fixture.dialogs.queueFile(path);
+    fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
     {
         PipeWatchdog watchdog(path, PipeWatchdog::ProgramEnd::Writes);
         click(form.Frame1->Command4);
         QVERIFY2(!watchdog.rescued(), "saving waited for someone to read the pipe");
     }
     // Nobody reads the pipe: nothing can be written there.
-    QCOMPARE(dialogs.calls(), (QStringList{"chooseFile", "message"}));
-    QCOMPARE(dialogs.messages()[0].text,
-             "File save error :  75 " + failures::describe(failures::AccessError));
-    QCOMPARE(entries(dir.path()), (QStringList{name}));
-    QVERIFY(dialogs.unexpectedCalls().isEmpty());
+    VERIFY_ASKED(fixture.dialogs, fileError("save", failures::AccessError), {"chooseFile"});
+    QCOMPARE(entries(fixture.dir.path()), (QStringList{name}));
 }
 
 void TestFileFaults::loadEndlessOrHugeFile_data()
@@ -850,9 +714,8 @@ void TestFileFaults::loadEndlessOrHugeFile()
     QFETCH(QString, device);
     QFETCH(qint64, size);
     QFETCH(int, error);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(name);
+    FormFixture fixture{FormFixture::NotStarted()};
+    const QString path = fixture.dir.filePath(name);
     if (!device.isEmpty()) {
         QVERIFY(QFile::link(device, path));
     } else {
@@ -861,24 +724,19 @@ void TestFileFaults::loadEndlessOrHugeFile()
         QVERIFY(file.resize(size));
         QVERIFY(file.write("BM") == 2);
     }
-    ScriptedDialogs dialogs;
-    Form1 form({dir.filePath("voludef.txt"), &dialogs});
-    markFields(form);
-    dialogs.queueFile(path);
-    dialogs.queueMessage(Dialogs::Answer::Ok);
+    Form1 &form = fixture.start();
+    fillFields(form);
+    fixture.dialogs.queueFile(path);
+    fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
     QElapsedTimer elapsed;
     elapsed.start();
 
     click(form.Frame1->Command5);
 
     QVERIFY2(elapsed.elapsed() < 10000, qPrintable(QString::number(elapsed.elapsed())));
-    QCOMPARE(dialogs.calls(), (QStringList{"chooseFile", "message"}));
-    QCOMPARE(dialogs.messages()[0].text,
-             "File load error : " + failures::numberWithSign(error) + " " + failures::describe(error));
-    for (const char *field : fileOrder)
-        QCOMPARE(::field(form, field)->text(), QStringLiteral("keep ") + field);
+    VERIFY_ASKED(fixture.dialogs, fileError("load", error), {"chooseFile"});
+    QCOMPARE(fieldTexts(form), fieldNames);
     QVERIFY(surfaceimages::picture(form.surface()).isNull());
-    QVERIFY(dialogs.unexpectedCalls().isEmpty());
 }
 
 QTEST_MAIN(TestFileFaults)

@@ -1,3 +1,4 @@
+#include "datatable.h"
 #include "formfixture.h"
 #include "imagecheck.h"
 
@@ -53,13 +54,12 @@ private slots:
 
     void otherTextsPrompt_data()
     {
-        QTest::addColumn<QString>("command");
-        QTest::newRow("blank before ?") << " ?";
-        QTest::newRow("COL") << "COL";
-        QTest::newRow("Col") << "Col";
-        QTest::newRow("! with blank") << "! ";
-        QTest::newRow("empty") << "";
-        QTest::newRow("number") << "120";
+        oneColumnTable<QString>("command", {{"blank before ?", " ?"},
+                                            {"COL", "COL"},
+                                            {"Col", "Col"},
+                                            {"! with blank", "! "},
+                                            {"empty", ""},
+                                            {"number", "120"}});
     }
     void otherTextsPrompt()
     {
@@ -261,9 +261,7 @@ private slots:
 
     void noEndsWithoutWriting_data()
     {
-        QTest::addColumn<bool>("fileExists");
-        QTest::newRow("file present") << true;
-        QTest::newRow("no file") << false;
+        oneColumnTable<bool>("fileExists", {{"file present", true}, {"no file", false}});
     }
     void noEndsWithoutWriting()
     {
@@ -343,11 +341,8 @@ private slots:
 
         pressClose(form);
 
-        QCOMPARE(fixture.dialogs.messages().size(), 2);
-        const auto &failure = fixture.dialogs.messages()[1];
-        QCOMPARE(failure.text, "Could not save settings: \r\n" + failures::describe(error));
-        QCOMPARE(failure.buttons, Dialogs::Buttons::Ok);
-        QCOMPARE(failure.caption, QString());
+        VERIFY_ASKED(fixture.dialogs, "Could not save settings: \r\n" + failures::describe(error),
+                     {"message"});
         QVERIFY(!form.programEnded());
         QVERIFY(form.isVisible());
         if (folderAtPath) {

@@ -86,12 +86,10 @@ private slots:
             QVERIFY(drop(how == "dropped" ? static_cast<QWidget *>(form.canvas) : field(form, "Text8"),
                          {QUrl::fromLocalFile(path)}));
 
-        QCOMPARE(fixture.dialogs.calls(), error ? QStringList{"message"} : QStringList());
-        if (error)
-            QCOMPARE(fixture.dialogs.messages().first().text,
-                     error < 0
-                         ? "Wrong file extension: txt"
-                         : QString("File load error :  %1 %2").arg(error).arg(failures::describe(error)));
+        const QString message = error < 0 ? QStringLiteral("Wrong file extension: txt")
+                                : error   ? fileError("load", error)
+                                          : QString();
+        VERIFY_ASKED(fixture.dialogs, message);
         VERIFY_READINGS(form, {{"autoRedraw", 0}, {"Check2", 0}});
         if (name == "green.PAR") {
             QCOMPARE(fieldTexts(form),

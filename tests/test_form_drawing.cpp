@@ -2,6 +2,7 @@
 // arrives as the platform delivers it: press, release, double click, release.
 #define QTEST_QPA_MOUSE_HANDLING
 
+#include "datatable.h"
 #include "formfixture.h"
 #include "imagecheck.h"
 #include "surfaceimages.h"
@@ -107,13 +108,11 @@ private slots:
     // fixed figure: amplitude 0.6, frequency 7.
     void init()
     {
-        fixture_ = std::make_unique<FormFixture>();
-        window_ = fixture_->window.get();
-        QVERIFY(activate(*window_));
+        QVERIFY(window_.start());
         setTexts(*window_, {{"Text1", "0.6"}, {"Text2", "7"}});
     }
 
-    void cleanup() { fixture_.reset(); }
+    void cleanup() { window_.end(); }
 
     void drawLightsCanvasAndProgressBar()
     {
@@ -195,15 +194,14 @@ private slots:
         QCOMPARE(count(surfaceimages::screenImage(form.surface()), white, leftStrip), 0);
         form.state().prefs.placement.drawLeftOffset = 50;
         click(form.Frame1->Command1);
-        QCOMPARE(surfaceimages::screenImage(form.surface()), first);
+        COMPARE_IMAGES(surfaceimages::screenImage(form.surface()), first);
     }
 
     void stopEndsRun_data()
     {
-        QTest::addColumn<bool>("escape");
-        QTest::newRow("Stop Draw") << false;
-        // The user clicks into a field first: Esc still stops the run.
-        QTest::newRow("Esc in a field") << true;
+        // In the second row the user clicks into a field first: Esc still
+        // stops the run.
+        oneColumnTable<bool>("escape", {{"Stop Draw", false}, {"Esc in a field", true}});
     }
 
     void stopEndsRun()
@@ -582,9 +580,9 @@ private slots:
         form.canvas->removeEventFilter(&watch);
         QVERIFY(paints > 0);
         QVERIFY(lineShown);
-        QCOMPARE(surfaceimages::screenImage(form.surface()), before);
+        COMPARE_IMAGES(surfaceimages::screenImage(form.surface()), before);
         QTest::mouseRelease(form.canvas, Qt::LeftButton, {}, to);
-        QCOMPARE(surfaceimages::screenImage(form.surface()), before);
+        COMPARE_IMAGES(surfaceimages::screenImage(form.surface()), before);
         QCOMPARE(form.surface().drawMode(), 13);
         const QRect open = openCanvas(form);
         QTRY_VERIFY(onScreen(form).copy(open) == before.copy(open));
@@ -595,7 +593,7 @@ private slots:
         QTest::mouseMove(form.canvas, from);
         form.canvas->removeEventFilter(&watch);
         QVERIFY(!lineShown);
-        QCOMPARE(surfaceimages::screenImage(form.surface()), before);
+        COMPARE_IMAGES(surfaceimages::screenImage(form.surface()), before);
     }
 
     void panelPressesDoNotSize()
@@ -623,7 +621,7 @@ private slots:
     // Closing ends the application's event processing, so it comes last.
     void closeDuringDrawEndsRun()
     {
-        QPointer<Form1> form = window_;
+        QPointer<Form1> form = &*window_;
         QSignalSpy ending(form.data(), &Form1::programEnding);
         bool closed = false;
         stopLongRun(*form, [&] { closed = form->close(); });
@@ -637,15 +635,14 @@ private slots:
         // Nothing more happens after the end, not even a new drawing.
         const QImage after = surfaceimages::screenImage(form->surface()).copy();
         form->Command1_Click();
-        QCOMPARE(surfaceimages::screenImage(form->surface()), after);
+        COMPARE_IMAGES(surfaceimages::screenImage(form->surface()), after);
 
-        fixture_->window.reset();
+        window_.fixture().window.reset();
         QVERIFY(form.isNull());
     }
 
 private:
-    std::unique_ptr<FormFixture> fixture_;
-    Form1 *window_ = nullptr;
+    WindowPerTest window_;
 };
 
 QTEST_MAIN(TestFormDrawing)

@@ -1,15 +1,20 @@
+#include "datatable.h"
 #include "formfixture.h"
 #include "imagecheck.h"
+#include "modaldialog.h"
+#include "qtdialogs.h"
 #include "surfaceimages.h"
 
 #include <QDir>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 #include <QTest>
 
 // Save and Load with bitmaps and parameter files, the two colour buttons and
-// printing, all through scripted dialogs.
+// printing, through scripted dialogs and, where the user's view of it
+// matters, the program's real file dialog.
 
 using namespace formtest;
 using namespace testfiles;
@@ -30,24 +35,36 @@ QRect figureArea(Form1 &form)
     return QRect(0, 0, form.Frame1->x(), form.height());
 }
 
-// The message of a failed file action, e.g. "File load error :  53 File not found".
-QString fileError(const char *action, int number)
-{
-    return QStringLiteral("File %1 error :  %2 %3").arg(action).arg(number).arg(failures::describe(number));
-}
+// What the user saw of the real file dialog.
+struct SeenFileDialog {
+    bool seen = false;
+    QString title;
+    QStringList filters;
+    QString selectedFilter;
+    bool saving = false;
+};
 
-// Checks that the window asked `call` and then, unless `message` is empty,
-// showed `message` in a box with only "OK".
-void checkAsked(const ScriptedDialogs &dialogs, const QString &call, const QString &message)
+// Answers the window's file request through the program's real file dialog,
+// shown for the window with the request as the window made it, in which the
+// user types `path` into the name field and accepts, or cancels when `path`
+// is empty. What the dialog showed goes into `seen`.
+ScriptedDialogs::FileAnswer throughFileDialog(Form1 &form, SeenFileDialog &seen, const QString &path = {})
 {
-    if (message.isEmpty()) {
-        QCOMPARE(dialogs.calls(), QStringList{call});
-        return;
-    }
-    QCOMPARE(dialogs.calls(), (QStringList{call, "message"}));
-    QCOMPARE(dialogs.messages().first().text, message);
-    QCOMPARE(dialogs.messages().first().buttons, Dialogs::Buttons::Ok);
-    QCOMPARE(dialogs.messages().first().caption, QString());
+    return [&form, &seen, path](const FileDialogRequest &request) {
+        whenModal<QFileDialog>([&seen, path](QFileDialog *dialog) {
+            seen = {true, dialog->windowTitle(), dialog->nameFilters(), dialog->selectedNameFilter(),
+                    dialog->acceptMode() == QFileDialog::AcceptSave};
+            auto *nameField = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+            if (path.isEmpty() || !nameField) {
+                dialog->reject();
+                return;
+            }
+            nameField->setText(path);
+            // As the dialog's own accept does once it has checked the name.
+            static_cast<QDialog *>(dialog)->done(QDialog::Accepted);
+        });
+        return QtDialogs(&form).chooseFile(request);
+    };
 }
 
 } // namespace
@@ -56,54 +73,120 @@ class TestFormFiles : public QObject {
     Q_OBJECT
 
 private slots:
-    void fileDialogRequest_data()
+    // Save and Load show the file dialog under their own title, offering
+    // pictures first and parameter files second. Cancelling it, or an empty
+    // name, does nothing but take the progress mark away.
+    void fileDialogCancelled_data()
     {
         QTest::addColumn<bool>("save");
-        QTest::addColumn<bool>("cancelAsError");
-        QTest::newRow("Save, cancel") << true << true;
-        QTest::newRow("Save, empty name") << true << false;
-        QTest::newRow("Load, cancel") << false << true;
-        QTest::newRow("Load, empty name") << false << false;
+        QTest::addColumn<bool>("emptyName");
+        QTest::newRow("Save, cancel") << true << false;
+        QTest::newRow("Save, empty name") << true << true;
+        QTest::newRow("Load, cancel") << false << false;
+        QTest::newRow("Load, empty name") << false << true;
     }
-    void fileDialogRequest()
+    void fileDialogCancelled()
     {
         QFETCH(bool, save);
-        QFETCH(bool, cancelAsError);
+        QFETCH(bool, emptyName);
         FormFixture fixture;
         Form1 &form = *fixture;
         drawFigure(form);
-        if (cancelAsError)
-            fixture.dialogs.queueFile(failures::make(failures::Cancelled));
-        else
+        SeenFileDialog seen;
+        if (emptyName)
             fixture.dialogs.queueFile(QString());
+        else
+            fixture.dialogs.queueFile(throughFileDialog(form, seen));
         const QImage before = shown(form);
         QVERIFY2(countNot(before, Qt::black, panelArea(form)) > 0, "no progress mark below the panel");
-        const QStringList files = QDir(fixture.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        const QStringList files = entries(fixture.dir.path());
 
         click(save ? form.Frame1->Command4 : form.Frame1->Command5);
 
         QCOMPARE(fixture.dialogs.calls(), QStringList{"chooseFile"});
-        const FileDialogRequest &request = fixture.dialogs.fileRequests().first();
-        QCOMPARE(request.title, save ? QStringLiteral("Save picture") : QStringLiteral("Load picture"));
-        QCOMPARE(request.filter, QStringLiteral("Pictures (*.bmp)|*.bmp|Parameters (*.par)|*.par"));
-        QCOMPARE(request.defaultExtension, QStringLiteral("BMP"));
-        QCOMPARE(request.fileName, QString());
-        QCOMPARE(request.mode, save ? FileDialogRequest::Mode::Save : FileDialogRequest::Mode::Open);
+        if (!emptyName) {
+            QVERIFY(seen.seen);
+            QCOMPARE(seen.title, save ? QStringLiteral("Save picture") : QStringLiteral("Load picture"));
+            QCOMPARE(seen.filters, (QStringList{"Pictures (*.bmp)", "Parameters (*.par)"}));
+            QCOMPARE(seen.selectedFilter, QStringLiteral("Pictures (*.bmp)"));
+            QCOMPARE(seen.saving, save);
+        }
 
         // Nothing happened and nothing was shown but the cleared progress mark.
         QCOMPARE(field(form, "Text1")->text(), QStringLiteral("1500"));
         const QImage after = shown(form);
         COMPARE_IMAGES(after.copy(figureArea(form)), before.copy(figureArea(form)));
         VERIFY_AREA(after, panelArea(form), Qt::black);
-        QCOMPARE(QDir(fixture.dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), files);
+        QCOMPARE(entries(fixture.dir.path()), files);
+    }
+
+    // A name typed without an extension in Save's dialog is a bitmap's name.
+    void saveTypedNameWithoutExtension()
+    {
+        FormFixture fixture;
+        Form1 &form = *fixture;
+        setChecked(form.Frame1->Check2, true);
+        drawFigure(form);
+        SeenFileDialog seen;
+        fixture.dialogs.queueFile(throughFileDialog(form, seen, fixture.dir.filePath("figure")));
+
+        click(form.Frame1->Command4);
+
+        QVERIFY(seen.seen);
+        QCOMPARE(entries(fixture.dir.path()), QStringList{"figure.BMP"});
+        const QImage saved =
+            QImage(fixture.dir.filePath("figure.BMP"), "BMP").convertToFormat(QImage::Format_RGB32);
+        QVERIFY2(countNot(saved, Qt::black) > 100, "the drawing is missing from the saved picture");
+        COMPARE_IMAGES(saved, surfaceimages::image(form.surface()));
+        QCOMPARE(fixture.dialogs.calls(), QStringList{"chooseFile"});
+    }
+
+    // Parameters saved under a name typed in Save's dialog come back, fields
+    // and colours, when that name is typed in Load's.
+    void savedParametersLoadBack()
+    {
+        FormFixture fixture;
+        Form1 &form = *fixture;
+        fillFields(form);
+        setTexts(form, {{"Text3", ""}, {"Text5", "1,5"}, {"Text8", "-0.25"}});
+        const QStringList saved = fieldTexts(form);
+        const colors::Color pen = colors::rgb(200, 10, 30);
+        const colors::Color back = colors::rgb(5, 60, 7);
+        fixture.dialogs.queueColor(pen);
+        click(form.Frame1->Command7);
+        fixture.dialogs.queueColor(back);
+        click(form.Frame1->Command6);
+        const QString path = fixture.dir.filePath("shape.par");
+        SeenFileDialog seen;
+        fixture.dialogs.queueFile(throughFileDialog(form, seen, path));
+        click(form.Frame1->Command4);
+        QVERIFY(seen.saving);
+        QVERIFY(QFileInfo(path).isFile());
+
+        // Everything changed before the load.
+        for (const QString &name : fieldNames)
+            field(form, name)->setText("9");
+        fixture.dialogs.queueColor(colors::white);
+        click(form.Frame1->Command6);
+        fixture.dialogs.queueColor(colors::black);
+        click(form.Frame1->Command7);
+        seen = {};
+        fixture.dialogs.queueFile(throughFileDialog(form, seen, path));
+
+        click(form.Frame1->Command5);
+
+        QVERIFY(seen.seen && !seen.saving);
+        QCOMPARE(fieldTexts(form), saved);
+        VERIFY_READINGS(form, {{"foregroundColor", pen}, {"backgroundColor", back}, {"backColor", back}});
+        VERIFY_FILLED(shown(form), QColor::fromRgb(colors::toPixel(back)));
+        QCOMPARE(fixture.dialogs.messages().size(), 0);
     }
 
     void saveBitmap_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("lower case") << "figure.bmp";
-        QTest::newRow("upper case") << "FIGURE.BMP";
-        QTest::newRow("mixed case") << "Figure.Bmp";
+        oneColumnTable<QString>(
+            "name",
+            {{"lower case", "figure.bmp"}, {"upper case", "FIGURE.BMP"}, {"mixed case", "Figure.Bmp"}});
     }
     void saveBitmap()
     {
@@ -150,10 +233,9 @@ private slots:
 
     void saveParameters_data()
     {
-        QTest::addColumn<QString>("name");
-        QTest::newRow("lower case") << "figure42.par";
-        QTest::newRow("upper case") << "FIGURE42.PAR";
-        QTest::newRow("mixed case") << "figure42.PaR";
+        oneColumnTable<QString>(
+            "name",
+            {{"lower case", "figure42.par"}, {"upper case", "FIGURE42.PAR"}, {"mixed case", "figure42.PaR"}});
     }
     void saveParameters()
     {
@@ -223,9 +305,9 @@ private slots:
 
         click(save ? form.Frame1->Command4 : form.Frame1->Command5);
 
-        checkAsked(fixture.dialogs, "chooseFile", message);
+        VERIFY_ASKED(fixture.dialogs, message, {"chooseFile"});
         QCOMPARE(fieldTexts(form), fieldNames);
-        QCOMPARE(surfaceimages::picture(form.surface()), QImage());
+        QVERIFY(surfaceimages::picture(form.surface()).isNull());
         VERIFY_FILLED(shown(form), Qt::black);
         if (!content.isNull())
             QCOMPARE(readBytes(path), content);
@@ -268,7 +350,7 @@ private slots:
 
         click(form.Frame1->Command5);
 
-        checkAsked(fixture.dialogs, "chooseFile", fileError("load", 62));
+        VERIFY_ASKED(fixture.dialogs, fileError("load", 62), {"chooseFile"});
         // What was read before the failure stays.
         QCOMPARE(fieldTexts(form),
                  (QStringList{"1", "2", "3", "4", "5", "6", "9", "10", "11", "12", "7", "8"}));
@@ -475,7 +557,7 @@ private slots:
 
         click(background ? form.Frame1->Command6 : form.Frame1->Command7);
 
-        checkAsked(fixture.dialogs, "chooseColor", message);
+        VERIFY_ASKED(fixture.dialogs, message, {"chooseColor"});
         VERIFY_READINGS(form, {{"foregroundColor", 16777215}, {"backgroundColor", 0}, {"backColor", 0}});
         COMPARE_IMAGES(shown(form), before);
     }
@@ -514,7 +596,7 @@ private slots:
 
         click(form.Frame1->Command16);
 
-        checkAsked(fixture.dialogs, "choosePrinter", message);
+        VERIFY_ASKED(fixture.dialogs, message, {"choosePrinter"});
         QCOMPARE(fixture.dialogs.printerCalls().first().options, 0x4000C);
         QCOMPARE(fixture.dialogs.printerCalls().first().title, QStringLiteral("Select printer"));
         QVERIFY(!panelShownDuringDialog);

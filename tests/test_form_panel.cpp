@@ -30,13 +30,8 @@ private slots:
     void initTestCase() { QCOMPARE(QGuiApplication::platformName(), QStringLiteral("offscreen")); }
 
     // Every test starts with a fresh, active window.
-    void init()
-    {
-        fixture_ = std::make_unique<FormFixture>();
-        window_ = fixture_->window.get();
-        QVERIFY(activate(*window_));
-    }
-    void cleanup() { fixture_.reset(); }
+    void init() { QVERIFY(window_.start()); }
+    void cleanup() { window_.end(); }
 
     void controls_data()
     {
@@ -491,8 +486,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<FormFixture> fixture_;
-    Form1 *window_ = nullptr;
+    WindowPerTest window_;
 };
 
 QTEST_MAIN(TestFormPanel)

@@ -1,3 +1,4 @@
+#include "datatable.h"
 #include "formfixture.h"
 #include "imagecheck.h"
 
@@ -51,10 +52,9 @@ class TestFormSettings : public QObject {
 private slots:
     void startWithDefaults_data()
     {
-        QTest::addColumn<bool>("folderAtPath");
-        QTest::newRow("no file") << false;
-        // A folder where the file should be cannot be read.
-        QTest::newRow("folder in its place") << true;
+        // In the second row a folder stands where the file should be, which
+        // cannot be read.
+        oneColumnTable<bool>("folderAtPath", {{"no file", false}, {"folder in its place", true}});
     }
     void startWithDefaults()
     {

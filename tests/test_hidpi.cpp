@@ -52,12 +52,12 @@ private slots:
         setChecked(form.Frame1->Check2, true);
         drawFigure(form);
         // What the window shows: the surface's pixels as they are.
-        const QImage shown = form.canvas->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        QCOMPARE(shown.size(), form.canvas->size() * 2);
-        COMPARE_IMAGES(shown, surfaceimages::screenImage(form.surface()).copy(QRect(QPoint(), shown.size())));
-        COMPARE_IMAGES(surfaceimages::image(form.surface()), shown);
+        const QImage canvas = shown(form);
+        QCOMPARE(canvas.size(), form.canvas->size() * 2);
+        COMPARE_IMAGES(canvas, surfaceimages::screenImage(form.surface()).copy(QRect(QPoint(), canvas.size())));
+        COMPARE_IMAGES(surfaceimages::image(form.surface()), canvas);
 
-        const QImage figure = shown.copy(0, 0, 2 * form.Frame1->x(), 2 * 400);
+        const QImage figure = canvas.copy(0, 0, 2 * form.Frame1->x(), 2 * 400);
         const int lit = imagecheck::countNot(figure, Qt::black);
         QVERIFY2(lit > 1000, qPrintable(QStringLiteral("%1 pixels lit").arg(lit)));
         const int finer = pixelsFinerThanBlocks(figure);

@@ -1,14 +1,6 @@
-#include "form1.h"
-#include "scripteddialogs.h"
+#include "formfixture.h"
 
-#include <QCheckBox>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QStyleOptionButton>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QtTest>
 
 #include <cmath>
@@ -23,12 +15,11 @@
 using FormCheck = std::function<void(Form1 &)>;
 Q_DECLARE_METATYPE(FormCheck)
 
+using namespace formtest;
+
 namespace {
 
 enum class Source { Field, SettingsFile, Command };
-
-const char *const fieldNames[] = {"Text1", "Text2", "Text3", "Text4",  "Text5",  "Text6",
-                                  "Text7", "Text8", "Text9", "Text10", "Text13", "Text14"};
 
 // A plain figure that every field row starts from; the row replaces one
 // field's text.
@@ -85,20 +76,6 @@ QByteArray settingsFile(const QMap<int, QByteArray> &lines)
     return text;
 }
 
-// Clicks a check box on its indicator, where a user clicks it.
-void clickCheckBox(QCheckBox *box)
-{
-    QStyleOptionButton option;
-    option.initFrom(box);
-    const QRect indicator = box->style()->subElementRect(QStyle::SE_CheckBoxIndicator, &option, box);
-    QTest::mouseClick(box, Qt::LeftButton, {}, indicator.center());
-}
-
-QLineEdit *field(Form1 &form, const char *name)
-{
-    return form.findChild<QLineEdit *>(name);
-}
-
 // The checkpoints of a run come with one pass of the event loop each, and a
 // timer of no interval fires once in every pass. The timer stops the run at
 // its `stopAt`th pass and counts the passes that come after the stop.
@@ -138,14 +115,14 @@ RunObservation observeRun(Form1 &form, QPushButton *button, int stopAt)
         }
         if (seen.passes >= stopAt) {
             seen.captionWhileRunning = form.Frame1->Command17->text();
-            QTest::mouseClick(form.Frame1->Command17, Qt::LeftButton);
+            click(form.Frame1->Command17);
             seen.stopPressed = true;
             seen.stopRequestedAfterPress = form.state().stopRequested;
             sinceStop.start();
         }
     });
     ticker->start(0);
-    QTest::mouseClick(button, Qt::LeftButton);
+    click(button);
     ticker->stop();
     delete ticker;
     if (seen.stopPressed)
@@ -188,13 +165,13 @@ void TestHostile::hostile_data()
 
     const FormCheck none = [](Form1 &) {};
     const QList<HostileValue> values = hostileValues();
-    for (const char *name : fieldNames) {
+    for (const QString &name : fieldNames) {
         for (const HostileValue &value : values)
-            QTest::addRow("%s %s", name, value.name) << int(Source::Field) << QString(name) << value.text
-                                                     << QByteArray() << false << 3 << false << none;
+            QTest::addRow("%s %s", qPrintable(name), value.name)
+                << int(Source::Field) << name << value.text << QByteArray() << false << 3 << false << none;
         // The same field alone, all others empty.
-        QTest::addRow("%s 1e9, others empty", name) << int(Source::Field) << QString(name) << QString("1e9")
-                                                    << QByteArray() << false << 3 << false << none;
+        QTest::addRow("%s 1e9, others empty", qPrintable(name))
+            << int(Source::Field) << name << QString("1e9") << QByteArray() << false << 3 << false << none;
     }
 
     const auto settingsRow = [&](const char *rowName, const QMap<int, QByteArray> &lines, FormCheck check,
@@ -311,25 +288,19 @@ void TestHostile::hostile()
     QFETCH(bool, inPause);
     QFETCH(FormCheck, check);
 
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString settingsPath = dir.filePath("voludef.txt");
-    if (!settings.isEmpty()) {
-        QFile file(settingsPath);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        QCOMPARE(file.write(settings), settings.size());
-    }
-    ScriptedDialogs dialogs;
+    FormFixture fixture{FormFixture::NotStarted()};
+    if (!settings.isEmpty())
+        QVERIFY(testfiles::writeBytes(fixture.settingsPath, settings));
     QElapsedTimer started;
     started.start();
-    Form1 form({settingsPath, &dialogs});
+    Form1 &form = fixture.start();
     QVERIFY2(started.elapsed() < 5000, qPrintable(QString::number(started.elapsed())));
 
     switch (Source(source)) {
     case Source::Field:
-        for (const char *name : fieldNames)
+        for (const QString &name : fieldNames)
             field(form, name)->setText(text == "1e9" ? QString() : baseFigure().value(name));
-        field(form, qPrintable(target))->setText(text);
+        field(form, target)->setText(text);
         break;
     case Source::SettingsFile:
         field(form, "Text1")->setText(baseFigure().value("Text1"));
@@ -340,15 +311,13 @@ void TestHostile::hostile()
         // noticeable time, so such a text goes only into the first two fields
         // that each command reads.
         const bool huge = text.size() > 4096;
-        for (const char *name : fieldNames)
-            field(form, name)
-                ->setText(!huge || qstrcmp(name, "Text2") == 0 || qstrcmp(name, "Text5") == 0 ? text
-                                                                                              : QString());
+        for (const QString &name : fieldNames)
+            field(form, name)->setText(!huge || name == "Text2" || name == "Text5" ? text : QString());
         field(form, "Text1")->setText(target);
-        QTest::mouseClick(form.Frame1->Command2, Qt::LeftButton);
-        QVERIFY(dialogs.calls().isEmpty());
-        for (const char *name : fieldNames)
-            QVERIFY2(field(form, name)->text().isEmpty(), name);
+        click(form.Frame1->Command2);
+        QVERIFY(fixture.dialogs.calls().isEmpty());
+        for (const QString &name : fieldNames)
+            QVERIFY2(field(form, name)->text().isEmpty(), qPrintable(name));
         const FormState &state = form.state();
         if (target == "!") {
             QVERIFY2(std::isfinite(state.prefs.turns) && state.prefs.turns > 0, qPrintable(QString::number(state.prefs.turns)));
@@ -372,9 +341,7 @@ void TestHostile::hostile()
     if (QTest::currentTestFailed())
         return;
 
-    QStringList textsBefore;
-    for (const char *name : fieldNames)
-        textsBefore << field(form, name)->text();
+    const QStringList textsBefore = fieldTexts(form);
 
     const RunObservation seen =
         observeRun(form, autoRun ? form.Frame1->Command17 : form.Frame1->Command1, stopAt);
@@ -403,13 +370,13 @@ void TestHostile::hostile()
     QCOMPARE(form.Frame1->Command17->text(), QStringLiteral("Auto Run"));
     // A drawing leaves the fields as they were; an automatic run empties the
     // amplitudes and frequencies only.
-    for (int i = 0; i < 12; ++i) {
-        const QString name = fieldNames[i];
+    for (int i = 0; i < fieldNames.size(); ++i) {
+        const QString &name = fieldNames[i];
         const bool emptied =
             autoRun && (name == "Text1" || name == "Text2" || name == "Text3" || name == "Text4");
-        QCOMPARE(field(form, fieldNames[i])->text(), emptied ? QString() : textsBefore[i]);
+        QCOMPARE(field(form, name)->text(), emptied ? QString() : textsBefore[i]);
     }
-    QVERIFY(dialogs.calls().isEmpty());
+    QVERIFY(fixture.dialogs.calls().isEmpty());
 
     // The stop left over from the pause does not cut the next drawing short.
     if (inPause) {

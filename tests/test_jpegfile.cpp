@@ -1,3 +1,4 @@
+#include "datatable.h"
 #include "imageview.h"
 #include "jpegfile.h"
 #include "safesave.h"
@@ -62,9 +63,7 @@ private slots:
 
     void failsAsAWholeWriteDoes_data()
     {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("/dev/full") << "/dev/full";
-        QTest::newRow("missing folder") << "missing/out.jpg";
+        oneColumnTable<QString>("path", {{"/dev/full", "/dev/full"}, {"missing folder", "missing/out.jpg"}});
     }
 
     void failsAsAWholeWriteDoes()

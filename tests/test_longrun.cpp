@@ -1,11 +1,7 @@
-#include "form1.h"
-#include "scripteddialogs.h"
+#include "formfixture.h"
 
-#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include <unistd.h>
@@ -63,10 +59,8 @@ void TestLongRun::autoRunOfManyDrawings()
 {
     constexpr int firstMeasure = 50;
     constexpr int drawings = 400;
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    ScriptedDialogs dialogs;
-    Form1 form({dir.filePath("voludef.txt"), &dialogs});
+    FormFixture fixture;
+    Form1 &form = *fixture;
     // Seven points a drawing, each one a checkpoint, and no pause between.
     form.state().prefs.stepSize = 1e6;
     form.state().prefs.autoRunDelay = 0;
@@ -88,13 +82,13 @@ void TestLongRun::autoRunOfManyDrawings()
         if (started == drawings) {
             residentLate = residentBytes();
             captionWhileRunning = form.Frame1->Command17->text();
-            QTest::mouseClick(form.Frame1->Command17, Qt::LeftButton);
+            formtest::click(form.Frame1->Command17);
         }
     });
     QElapsedTimer elapsed;
     elapsed.start();
 
-    QTest::mouseClick(form.Frame1->Command17, Qt::LeftButton);
+    formtest::click(form.Frame1->Command17);
 
     QVERIFY2(elapsed.elapsed() < 60000, qPrintable(QString::number(elapsed.elapsed())));
     QCOMPARE(started, drawings);
@@ -104,7 +98,7 @@ void TestLongRun::autoRunOfManyDrawings()
     QCOMPARE(form.Frame1->Command17->text(), QStringLiteral("Auto Run"));
     QVERIFY(form.Frame1->Command1->isEnabled());
     QVERIFY(!form.Frame1->Check2->isChecked());
-    QVERIFY(dialogs.calls().isEmpty());
+    QVERIFY(fixture.dialogs.calls().isEmpty());
 
     QVERIFY(residentEarly > 0 && residentLate > 0);
     const qint64 growth = residentLate - residentEarly;

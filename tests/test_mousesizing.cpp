@@ -1,3 +1,4 @@
+#include "datatable.h"
 #include "enginefakes.h"
 #include "mousesizing.h"
 
@@ -150,9 +151,7 @@ private slots:
 
     void doubleClickResetsAtRelease_data()
     {
-        QTest::addColumn<int>("drawingActive");
-        QTest::newRow("idle") << 0;
-        QTest::newRow("during a run") << 1;
+        oneColumnTable<int>("drawingActive", {{"idle", 0}, {"during a run", 1}});
     }
     void doubleClickResetsAtRelease()
     {

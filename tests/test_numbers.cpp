@@ -1,4 +1,5 @@
 #include "colors.h"
+#include "datatable.h"
 #include "numbers.h"
 
 #include <QTest>
@@ -123,12 +124,11 @@ private slots:
 
     void writtenTextsReadBack_data()
     {
-        QTest::addColumn<double>("value");
-        QTest::newRow("third") << 1.0 / 3.0;
-        QTest::newRow("huge") << 1.7976931348623157e308;
-        QTest::newRow("tiny") << 2.2250738585072014e-308;
-        QTest::newRow("negative") << -123.456;
-        QTest::newRow("whole") << 1e14;
+        oneColumnTable<double>("value", {{"third", 1.0 / 3.0},
+                                         {"huge", 1.7976931348623157e308},
+                                         {"tiny", 2.2250738585072014e-308},
+                                         {"negative", -123.456},
+                                         {"whole", 1e14}});
     }
     void writtenTextsReadBack()
     {

@@ -1,4 +1,6 @@
+#include "filesizelimit.h"
 #include "parameterfile.h"
+#include "testfiles.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -7,45 +9,21 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <csignal>
 #include <limits>
 
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using parameterfile::FieldTexts;
+using namespace testfiles;
 
 // What makes a write fail after the old file is in place.
 enum class Obstacle { ReadOnlyFolder, ReadOnlyFile, FileSizeLimit };
 Q_DECLARE_METATYPE(Obstacle)
 
-namespace
-{
+namespace {
 
 constexpr qsizetype maxLineLength = 16 * 1024 * 1024;
-
-QByteArray golden(const QString &name)
-{
-    QFile file(qEnvironmentVariable("VOLUTRA_TEST_DATA") + QStringLiteral("/parameters/") + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-QByteArray contentsOf(const QString &path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
-bool store(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
-}
 
 QByteArray joined(const QList<QByteArray> &values, const QByteArray &lineEnd = "\r\n")
 {
@@ -59,6 +37,24 @@ QByteArray joined(const QList<QByteArray> &values, const QByteArray &lineEnd = "
 QList<QByteArray> sampleLines()
 {
     return {"120", "", "3", "", "1.5", "2", "", "", "45", "", "-1", "0.5", " 16777215", " 0"};
+}
+
+// The sample file with the line at `index` (counted from 0) replaced.
+QByteArray sampleWith(int index, const QByteArray &line)
+{
+    QList<QByteArray> lines = sampleLines();
+    lines[index] = line;
+    return joined(lines);
+}
+
+// What the reader finds in a file that holds `bytes`.
+parameterfile::Contents readFile(const QByteArray &bytes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("figure.par"));
+    if (!writeBytes(path, bytes))
+        qFatal("cannot write %s", qPrintable(path));
+    return parameterfile::read(path);
 }
 
 QStringList sampleTexts()
@@ -88,43 +84,11 @@ FieldTexts filledWith(const QString &text)
     return texts;
 }
 
-QStringList entriesOf(const QString &folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
-// Lowers the file size limit of the process so that the next write fails
-// half-way; root is bound by it too.
-class FileSizeLimit
-{
-  public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &saved);
-        rlimit lowered = saved;
-        lowered.rlim_cur = bytes;
-        savedHandler = std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &lowered);
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &saved);
-        std::signal(SIGXFSZ, savedHandler);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-
-  private:
-    rlimit saved{};
-    void (*savedHandler)(int) = nullptr;
-};
-
 } // namespace
 
-class TestParameterFile : public QObject
-{
+class TestParameterFile : public QObject {
     Q_OBJECT
-  private slots:
+private slots:
     void figure42WrittenByteForByte()
     {
         QTemporaryDir dir;
@@ -133,16 +97,15 @@ class TestParameterFile : public QObject
         texts[0] = QStringLiteral("120");
         const QString path = dir.filePath(QStringLiteral("figure.par"));
         QVERIFY(!parameterfile::write(path, texts, colors::white, colors::black));
-        const QByteArray expected = golden(QStringLiteral("figure42.par"));
+        const QByteArray expected = testData(QStringLiteral("parameters/figure42.par"));
         QCOMPARE(expected.size(), 42);
-        QCOMPARE(contentsOf(path), expected);
-        QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("figure.par")});
+        QCOMPARE(readBytes(path), expected);
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("figure.par")});
     }
 
     void figure42ReadBack()
     {
-        const auto contents = parameterfile::read(qEnvironmentVariable("VOLUTRA_TEST_DATA") +
-                                                  QStringLiteral("/parameters/figure42.par"));
+        const auto contents = parameterfile::read(testDataPath(QStringLiteral("parameters/figure42.par")));
         QCOMPARE(failureOf(contents), 0);
         QStringList expected(12);
         expected[0] = QStringLiteral("120");
@@ -185,10 +148,7 @@ class TestParameterFile : public QObject
         QFETCH(QVariant, foreground);
         QFETCH(QVariant, background);
         QFETCH(int, failure);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("lines.par"));
-        QVERIFY(store(path, file));
-        const auto contents = parameterfile::read(path);
+        const auto contents = readFile(file);
         QCOMPARE(textsOf(contents), texts);
         QCOMPARE(colorOf(contents.foreground), foreground);
         QCOMPARE(colorOf(contents.background), background);
@@ -224,22 +184,13 @@ class TestParameterFile : public QObject
     {
         QFETCH(QByteArray, line);
         QFETCH(QVariant, color);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("colors.par"));
-
-        QList<QByteArray> lines = sampleLines();
-        lines[12] = line;
-        QVERIFY(store(path, joined(lines)));
-        auto contents = parameterfile::read(path);
+        auto contents = readFile(sampleWith(12, line));
         QCOMPARE(textsOf(contents), sampleTexts());
         QCOMPARE(colorOf(contents.foreground), color);
         QCOMPARE(colorOf(contents.background), color.isValid() ? QVariant(0) : QVariant());
         QCOMPARE(failureOf(contents), color.isValid() ? 0 : failures::Overflow);
 
-        lines = sampleLines();
-        lines[13] = line;
-        QVERIFY(store(path, joined(lines)));
-        contents = parameterfile::read(path);
+        contents = readFile(sampleWith(13, line));
         QCOMPARE(colorOf(contents.foreground), QVariant(16777215));
         QCOMPARE(colorOf(contents.background), color);
         QCOMPARE(failureOf(contents), color.isValid() ? 0 : failures::Overflow);
@@ -263,9 +214,9 @@ class TestParameterFile : public QObject
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("colors.par"));
         QVERIFY(!parameterfile::write(path, FieldTexts{}, color, 65280));
-        QCOMPARE(contentsOf(path), joined(QList<QByteArray>(12)) + line + "\r\n 65280\r\n");
+        QCOMPARE(readBytes(path), joined(QList<QByteArray>(12)) + line + "\r\n 65280\r\n");
         QVERIFY(!parameterfile::write(path, FieldTexts{}, 65280, color));
-        QVERIFY(contentsOf(path).endsWith(" 65280\r\n" + line + "\r\n"));
+        QVERIFY(readBytes(path).endsWith(" 65280\r\n" + line + "\r\n"));
         const auto contents = parameterfile::read(path);
         QCOMPARE(colorOf(contents.foreground), QVariant(65280));
         QCOMPARE(colorOf(contents.background), QVariant(color));
@@ -299,7 +250,7 @@ class TestParameterFile : public QObject
         QList<QByteArray> lines(12, line);
         lines << " 1"
               << " 2";
-        QCOMPARE(contentsOf(path), joined(lines));
+        QCOMPARE(readBytes(path), joined(lines));
         const auto contents = parameterfile::read(path);
         QCOMPARE(failureOf(contents), 0);
         QCOMPARE(textsOf(contents), QStringList(12, readBack));
@@ -334,10 +285,7 @@ class TestParameterFile : public QObject
     {
         QFETCH(QByteArray, file);
         QFETCH(QString, first);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("ends.par"));
-        QVERIFY(store(path, file));
-        const auto contents = parameterfile::read(path);
+        const auto contents = readFile(file);
         QCOMPARE(failureOf(contents), 0);
         QStringList expected = sampleTexts();
         expected[0] = first;
@@ -362,12 +310,7 @@ class TestParameterFile : public QObject
     {
         QFETCH(QByteArray, line);
         QFETCH(QString, text);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("encoding.par"));
-        QList<QByteArray> lines = sampleLines();
-        lines[4] = line;
-        QVERIFY(store(path, joined(lines)));
-        const auto contents = parameterfile::read(path);
+        const auto contents = readFile(sampleWith(4, line));
         QCOMPARE(failureOf(contents), 0);
         QCOMPARE(contents.texts.at(4), text);
         QCOMPARE(contents.texts.at(5), QStringLiteral("2"));
@@ -399,7 +342,7 @@ class TestParameterFile : public QObject
             parameterfile::write(dir.filePath(QStringLiteral("missing/figure.par")), filledWith("1"), 0, 0);
         QVERIFY(failure);
         QCOMPARE(failure->number, failures::PathNotFound);
-        QVERIFY(entriesOf(dir.path()).isEmpty());
+        QVERIFY(entries(dir.path()).isEmpty());
     }
 
     void writeToFolderName()
@@ -415,8 +358,7 @@ class TestParameterFile : public QObject
 
     void writeToFullDevice()
     {
-        struct stat before {
-        };
+        struct stat before {};
         if (stat("/dev/full", &before) != 0 || !S_ISCHR(before.st_mode))
             QSKIP("no /dev/full on this machine");
         const auto failure = parameterfile::write(QStringLiteral("/dev/full"), filledWith("1"), 0, 0);
@@ -424,8 +366,7 @@ class TestParameterFile : public QObject
         QCOMPARE(failure->number, failures::DiskFull);
         QCOMPARE(failure->description, QStringLiteral("Disk full"));
         // The device is written in place, never replaced by a file.
-        struct stat after {
-        };
+        struct stat after {};
         QCOMPARE(stat("/dev/full", &after), 0);
         QVERIFY(S_ISCHR(after.st_mode));
         QCOMPARE(after.st_rdev, before.st_rdev);
@@ -448,7 +389,7 @@ class TestParameterFile : public QObject
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("old.par"));
         const QByteArray old = joined(sampleLines());
-        QVERIFY(store(path, old));
+        QVERIFY(writeBytes(path, old));
 
         const auto readWrite = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
         std::optional<Failure> result;
@@ -471,19 +412,19 @@ class TestParameterFile : public QObject
         }
         QVERIFY(result);
         QCOMPARE(result->number, failure);
-        QCOMPARE(contentsOf(path), old);
-        QCOMPARE(entriesOf(dir.path()), QStringList{QStringLiteral("old.par")});
+        QCOMPARE(readBytes(path), old);
+        QCOMPARE(entries(dir.path()), QStringList{QStringLiteral("old.par")});
     }
 
     void writeReplacesLongerFile()
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("figure.par"));
-        QVERIFY(store(path, QByteArray(500, 'z')));
+        QVERIFY(writeBytes(path, QByteArray(500, 'z')));
         FieldTexts texts;
         texts[0] = QStringLiteral("120");
         QVERIFY(!parameterfile::write(path, texts, colors::white, colors::black));
-        QCOMPARE(contentsOf(path), golden(QStringLiteral("figure42.par")));
+        QCOMPARE(readBytes(path), testData(QStringLiteral("parameters/figure42.par")));
     }
 
     void longLines_data()
@@ -504,15 +445,10 @@ class TestParameterFile : public QObject
         QFETCH(qsizetype, length);
         QFETCH(QByteArray, lineEnd);
         QFETCH(int, failure);
-        QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("long.par"));
-        QList<QByteArray> lines = sampleLines().mid(0, index);
-        QByteArray file = joined(lines) + QByteArray(length, '7') + lineEnd;
+        QByteArray file = joined(sampleLines().mid(0, index)) + QByteArray(length, '7') + lineEnd;
         if (!lineEnd.isEmpty())
             file += joined(sampleLines().mid(index + 1));
-        QVERIFY(store(path, file));
-        file.clear();
-        const auto contents = parameterfile::read(path);
+        const auto contents = readFile(file);
         QCOMPARE(failureOf(contents), failure);
         if (failure == 0) {
             QCOMPARE(contents.texts.size(), std::size_t(12));
@@ -529,7 +465,7 @@ class TestParameterFile : public QObject
     {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("huge.par"));
-        QVERIFY(store(path, joined(sampleLines())));
+        QVERIFY(writeBytes(path, joined(sampleLines())));
         // Sparse: gigabytes of zero bytes after the fourteen lines, without
         // a single line end.
         QVERIFY(QFile::resize(path, qint64(3) << 30));
@@ -544,7 +480,7 @@ class TestParameterFile : public QObject
         FieldTexts texts;
         texts[0] = QStringLiteral("120");
         QCOMPARE(parameterfile::bytes(texts, colors::white, colors::black),
-                 golden(QStringLiteral("figure42.par")));
+                 testData(QStringLiteral("parameters/figure42.par")));
     }
 
     void readFromDevice()

@@ -1,3 +1,4 @@
+#include "datatable.h"
 #include "drawingrun.h"
 #include "enginefakes.h"
 #include "numbers.h"
@@ -68,16 +69,15 @@ class TestRecipe : public QObject {
 private slots:
     void exactTextReadsBack_data()
     {
-        QTest::addColumn<double>("value");
-        QTest::newRow("tenth") << 0.1;
-        QTest::newRow("third") << 1.0 / 3;
-        QTest::newRow("random amplitude") << double(numbers::toSingle(2 * 0.7236 - 1));
-        QTest::newRow("tiny") << 1e-300;
-        QTest::newRow("subnormal") << 5e-324;
-        QTest::newRow("large") << 123456789.123456789;
-        QTest::newRow("negative zero") << -0.0;
-        QTest::newRow("infinity") << std::numeric_limits<double>::infinity();
-        QTest::newRow("minus infinity") << -std::numeric_limits<double>::infinity();
+        oneColumnTable<double>("value", {{"tenth", 0.1},
+                                         {"third", 1.0 / 3},
+                                         {"random amplitude", double(numbers::toSingle(2 * 0.7236 - 1))},
+                                         {"tiny", 1e-300},
+                                         {"subnormal", 5e-324},
+                                         {"large", 123456789.123456789},
+                                         {"negative zero", -0.0},
+                                         {"infinity", std::numeric_limits<double>::infinity()},
+                                         {"minus infinity", -std::numeric_limits<double>::infinity()}});
     }
     void exactTextReadsBack()
     {
@@ -210,9 +210,7 @@ private slots:
 
     void recipeTextRoundTrip_data()
     {
-        QTest::addColumn<bool>("chunk");
-        QTest::newRow("picture chunk") << true;
-        QTest::newRow("parameter file") << false;
+        oneColumnTable<bool>("chunk", {{"picture chunk", true}, {"parameter file", false}});
     }
     void recipeTextRoundTrip()
     {

@@ -1,4 +1,6 @@
+#include "imagecheck.h"
 #include "rendercommand.h"
+#include "testfiles.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -27,10 +29,8 @@ class TestRender : public QObject {
     QString figure(const QByteArray &content)
     {
         const QString path = dir.filePath("figure.par");
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
+        if (!testfiles::writeBytes(path, content))
             qFatal("cannot write the figure");
-        file.write(content);
         return path;
     }
 
@@ -38,15 +38,6 @@ class TestRender : public QObject {
     {
         return QByteArray("0.6\r\n7\r\n") + QByteArray("\r\n").repeated(10) + foreground + "\r\n" +
                background + "\r\n";
-    }
-
-    static int countColour(const QImage &image, QRgb colour)
-    {
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                count += image.pixel(x, y) == colour;
-        return count;
     }
 
 private slots:
@@ -76,17 +67,15 @@ private slots:
         QVERIFY(err.isEmpty());
         QImage image(output, "BMP");
         QCOMPARE(image.size(), QSize(586, 466));
-        const QRgb yellow = qRgb(255, 255, 0);
-        const QRgb navy = qRgb(0, 0, 128);
-        const int pen = countColour(image, yellow);
-        const int back = countColour(image, navy);
+        const QColor yellow(255, 255, 0);
+        const QColor navy(0, 0, 128);
+        const int pen = imagecheck::count(image, yellow);
+        const int back = imagecheck::count(image, navy);
         QVERIFY2(pen > 2000, qPrintable(QString::number(pen)));
         QCOMPARE(pen + back, 586 * 466);
         // The figure stays left of where the panel would stand, and the
         // progress mark is not drawn.
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 440; x < image.width(); ++x)
-                QVERIFY2(image.pixel(x, y) == navy, qPrintable(QString("pixel %1,%2").arg(x).arg(y)));
+        VERIFY_AREA(image, QRect(440, 0, image.width() - 440, image.height()), navy);
     }
 
     void writesPngAndTakesTheSize()
@@ -107,8 +96,8 @@ private slots:
         QCOMPARE(run({"--render", path, "--output", first, "--seed", "42"}), 0);
         QCOMPARE(run({"--render", path, "--output", second, "--seed", "42"}), 0);
         QCOMPARE(run({"--render", path, "--output", third, "--seed", "43"}), 0);
-        QCOMPARE(QImage(first), QImage(second));
-        QVERIFY(QImage(first) != QImage(third));
+        COMPARE_IMAGES(QImage(first), QImage(second));
+        QVERIFY(!imagecheck::difference(QImage(first), QImage(third)).isEmpty());
     }
 
     void badInputLeavesNoFile_data()
@@ -140,16 +129,14 @@ private slots:
         QFETCH(QString, message);
         const QString good = figure(flower());
         QFile::copy(good, dir.filePath("good.par"));
-        QFile shortFile(dir.filePath("short.par"));
-        QVERIFY(shortFile.open(QIODevice::WriteOnly));
-        shortFile.write("1\r\n2\r\n");
-        shortFile.close();
+        const QString shortFile = dir.filePath("short.par");
+        QVERIFY(testfiles::writeBytes(shortFile, "1\r\n2\r\n"));
         const QString output = dir.filePath("never.bmp");
         for (QString &argument : arguments) {
             if (argument == "GOOD")
                 argument = dir.filePath("good.par");
             else if (argument == "SHORT")
-                argument = shortFile.fileName();
+                argument = shortFile;
             else if (argument == "OUT")
                 argument = output;
             else if (argument == "missing.par")

@@ -3,6 +3,7 @@
 #include "settingsfile.h"
 #include "settingslocation.h"
 #include "settingstext.h"
+#include "testfiles.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -18,6 +19,8 @@
 
 #include <functional>
 #include <sstream>
+
+using namespace testfiles;
 
 // A window of 7500 by 9000 twips at (1500, 1200) on a 1920 by 1080 screen.
 namespace {
@@ -71,14 +74,6 @@ Settings changedState()
     });
 }
 
-QByteArray dataFile(const QString &name)
-{
-    QFile file(qEnvironmentVariable("VOLUTRA_TEST_DATA") + "/settings/" + name);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
-}
-
 std::string text(const QByteArray &bytes)
 {
     return bytes.toStdString();
@@ -88,7 +83,7 @@ std::string text(const QByteArray &bytes)
 using Lines = QMap<int, QByteArray>;
 QByteArray defaultsWith(const Lines &replaced)
 {
-    QList<QByteArray> lines = dataFile("defaults.txt").split('\n');
+    QList<QByteArray> lines = testData("settings/defaults.txt").split('\n');
     for (auto it = replaced.begin(); it != replaced.end(); ++it)
         lines[it.key() - 1] = it.value() + '\r';
     return lines.join('\n');
@@ -98,18 +93,6 @@ Settings readInto(Settings settings, const QByteArray &fileText)
 {
     settingstext::read(text(fileText), settings, screen);
     return settings;
-}
-
-bool writeBytes(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray readBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 } // namespace
@@ -166,23 +149,23 @@ private slots:
 
     void writeDefaultsMatchesGolden()
     {
-        const QByteArray golden = dataFile("defaults.txt");
+        const QByteArray golden = testData("settings/defaults.txt");
         QVERIFY(!golden.isEmpty());
         QCOMPARE(QByteArray::fromStdString(settingstext::write(base(), screen)), golden);
     }
 
     void writeChangedMatchesGolden()
     {
-        const QByteArray golden = dataFile("changed.txt");
+        const QByteArray golden = testData("settings/changed.txt");
         QVERIFY(!golden.isEmpty());
         QCOMPARE(QByteArray::fromStdString(settingstext::write(changedState(), screen)), golden);
     }
 
-    void readChangedGolden() { QCOMPARE(readInto(base(), dataFile("changed.txt")), changedState()); }
+    void readChangedGolden() { QCOMPARE(readInto(base(), testData("settings/changed.txt")), changedState()); }
 
     void readAcceptsLoneLineFeeds()
     {
-        QCOMPARE(readInto(base(), dataFile("changed.txt").replace("\r\n", "\n")), changedState());
+        QCOMPARE(readInto(base(), testData("settings/changed.txt").replace("\r\n", "\n")), changedState());
     }
 
     void writeLine_data()
@@ -502,8 +485,9 @@ private slots:
                });
         QTest::newRow("unclosed quote")
             << QByteArray("\"12\r\n34") << modified([](Settings &s) { s.foreRed = 12; });
-        QTest::newRow("lines after the 26th") << dataFile("defaults.txt") + "5 ' extra\r\n7\r\n" << base();
-        QTest::newRow("changed with a 27th line") << dataFile("changed.txt") + "5 ' extra\r\n"
+        QTest::newRow("lines after the 26th") << testData("settings/defaults.txt") + "5 ' extra\r\n7\r\n"
+                                              << base();
+        QTest::newRow("changed with a 27th line") << testData("settings/changed.txt") + "5 ' extra\r\n"
                                                   << changedState();
     }
     void readText()
@@ -556,9 +540,9 @@ private slots:
         const QString path = dir.filePath("voludef.txt");
         QVERIFY(writeBytes(path, QByteArray(5000, 'x')));
         QVERIFY(!settingsfile::writeFile(path, base(), screen));
-        QCOMPARE(readBytes(path), dataFile("defaults.txt"));
+        QCOMPARE(readBytes(path), testData("settings/defaults.txt"));
         QVERIFY(!settingsfile::writeFile(path, changedState(), screen));
-        QCOMPARE(readBytes(path), dataFile("changed.txt"));
+        QCOMPARE(readBytes(path), testData("settings/changed.txt"));
         Settings s = base();
         QVERIFY(settingsfile::readFile(path, s, screen));
         QCOMPARE(s, changedState());
@@ -591,7 +575,7 @@ private slots:
         const QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path = dir.filePath("voludef.txt");
-        QByteArray padded = dataFile("changed.txt");
+        QByteArray padded = testData("settings/changed.txt");
         padded.replace("\r\n", QByteArray(2000, '.') + "\r\n");
         QVERIFY(writeBytes(path, padded));
         Settings s = base();

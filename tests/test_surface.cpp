@@ -1,7 +1,9 @@
 #include "canvaswidget.h"
 #include "colors.h"
+#include "datatable.h"
 #include "drawingsurface.h"
 #include "failure.h"
+#include "filesizelimit.h"
 #include "imagecheck.h"
 #include "paintrecorder.h"
 #include "surfaceimages.h"
@@ -11,17 +13,14 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
-#include <QPaintEvent>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <algorithm>
 #include <cmath>
-#include <csignal>
 #include <cstdint>
 #include <limits>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <utility>
 #include <vector>
@@ -193,42 +192,6 @@ public:
 
     DrawingSurface surface;
     CanvasWidget widget{surface};
-    std::vector<QRegion> regions;
-
-protected:
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        if (event->type() == QEvent::Paint)
-            regions.push_back(static_cast<QPaintEvent *>(event)->region());
-        return false;
-    }
-};
-
-// Lowers the file size limit for its lifetime, so that writing a larger file
-// fails with EFBIG even for root.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        getrlimit(RLIMIT_FSIZE, &old_);
-        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = old_;
-        limit.rlim_cur = bytes;
-        active_ = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        std::signal(SIGXFSZ, oldHandler_);
-    }
-    FileSizeLimit(const FileSizeLimit &) = delete;
-    FileSizeLimit &operator=(const FileSizeLimit &) = delete;
-    bool active() const { return active_; }
-
-private:
-    rlimit old_{};
-    void (*oldHandler_)(int) = nullptr;
-    bool active_ = false;
 };
 
 } // namespace
@@ -327,8 +290,8 @@ private slots:
         canvas.setDrawWidth(width);
         const Color pen = colors::rgb(60, 150, 225);
         canvas.line(tw(segment.x1()), tw(segment.y1()), tw(segment.x2()), tw(segment.y2()), pen);
-        QVERIFY(!differences(screen(canvas), screenBefore).empty());
-        QVERIFY(!differences(surfaceimages::image(canvas), imageBefore).empty());
+        QVERIFY(!imagecheck::difference(screen(canvas), screenBefore).isEmpty());
+        QVERIFY(!imagecheck::difference(surfaceimages::image(canvas), imageBefore).isEmpty());
         canvas.line(tw(segment.x1()), tw(segment.y1()), tw(segment.x2()), tw(segment.y2()), pen);
         COMPARE_IMAGES(screen(canvas), screenBefore);
         COMPARE_IMAGES(surfaceimages::image(canvas), imageBefore);
@@ -834,15 +797,14 @@ private slots:
         }
         for (std::size_t a = 0; a < images.size(); ++a)
             for (std::size_t b = a + 1; b < images.size(); ++b)
-                QVERIFY2(images[a] != images[b],
+                QVERIFY2(!imagecheck::difference(images[a], images[b]).isEmpty(),
                          qPrintable(QStringLiteral("styles %1 and %2").arg(a + 1).arg(b + 1)));
     }
 
     void autoRedrawDecidesPersistence_data()
     {
-        QTest::addColumn<bool>("autoRedraw");
-        QTest::newRow("off: the screen only") << false;
-        QTest::newRow("on: the screen and the persistent image") << true;
+        oneColumnTable<bool>("autoRedraw", {{"off: the screen only", false},
+                                            {"on: the screen and the persistent image", true}});
     }
     void autoRedrawDecidesPersistence()
     {
@@ -1109,7 +1071,7 @@ private slots:
             failure = surfaceimages::saveImage(large, old, "no such format");
         } else {
             const FileSizeLimit limit(4096);
-            if (!limit.active())
+            if (!limit.ok())
                 QSKIP("the file size limit cannot be lowered here");
             failure = large.saveImage(old);
         }

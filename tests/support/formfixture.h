@@ -64,9 +64,13 @@ struct FormFixture {
 // Driving and reading the window as a user sees it.
 namespace formtest {
 
-// The parameter fields in the order of the parameter file.
+// The parameter fields by their names' numbers.
 inline const QStringList fieldNames = {"Text1", "Text2", "Text3", "Text4",  "Text5",  "Text6",
                                        "Text7", "Text8", "Text9", "Text10", "Text13", "Text14"};
+
+// The same fields in the order of the parameter file's lines.
+inline const QStringList fileOrder = {"Text1",  "Text2",  "Text3", "Text4", "Text5", "Text6",
+                                      "Text13", "Text14", "Text7", "Text8", "Text9", "Text10"};
 
 inline constexpr double twipsPerPixel = 15;
 
@@ -225,7 +229,64 @@ inline QStringList mismatches(Form1 &form, const Readings &expected)
     return found;
 }
 
+// The message of a failed file action, e.g. "File load error :  53 File not
+// found" for the action "load".
+inline QString fileError(const QString &action, int number)
+{
+    return QStringLiteral("File %1 error : ").arg(action) + failures::numberWithSign(number) + " " +
+           failures::describe(number);
+}
+
+// What is wrong with the questions the window asked: they must be `calls`
+// and then, unless `message` is empty, a box showing `message` with only
+// "OK" and the program's own caption. Empty when nothing is wrong.
+inline QString askedFault(const ScriptedDialogs &dialogs, const QString &message, QStringList calls)
+{
+    if (!message.isEmpty())
+        calls << QStringLiteral("message");
+    if (dialogs.calls() != calls)
+        return QStringLiteral("asked %1, expected %2").arg(dialogs.calls().join(", "), calls.join(", "));
+    if (message.isEmpty())
+        return {};
+    const ScriptedDialogs::MessageCall &shown = dialogs.messages().last();
+    if (shown.text != message)
+        return QStringLiteral("showed \"%1\", expected \"%2\"").arg(shown.text, message);
+    if (shown.buttons != Dialogs::Buttons::Ok)
+        return QStringLiteral("the message offers more than OK");
+    if (!shown.caption.isEmpty())
+        return QStringLiteral("the message has the caption \"%1\"").arg(shown.caption);
+    return {};
+}
+
 } // namespace formtest
+
+// A fresh, active window for every test function of a test class: the class
+// starts it in init() and ends it in cleanup().
+class WindowPerTest {
+public:
+    // False when the window cannot be made the active one.
+    bool start()
+    {
+        fixture_ = std::make_unique<FormFixture>();
+        return formtest::activate(**fixture_);
+    }
+    void end() { fixture_.reset(); }
+
+    FormFixture &fixture() { return *fixture_; }
+    Form1 &operator*() { return **fixture_; }
+
+private:
+    std::unique_ptr<FormFixture> fixture_;
+};
+
+// Fails the test unless the window asked the calls given last, as a
+// QStringList or a braced list, followed by a box showing `message` with only
+// "OK"; with an empty message, the calls alone.
+#define VERIFY_ASKED(dialogs, message, ...)                                                                  \
+    do {                                                                                                     \
+        const QString fault_ = formtest::askedFault((dialogs), (message), QStringList(__VA_ARGS__));         \
+        QVERIFY2(fault_.isEmpty(), qPrintable(fault_));                                                      \
+    } while (false)
 
 // Fails the test with every reading of `form` that differs from the expected
 // ones, given as a Readings value or a braced list.

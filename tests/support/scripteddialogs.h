@@ -30,11 +30,20 @@ public:
         Buttons buttons;
         QString caption;
     };
+    // May answer through a real dialog shown with the request.
+    using FileAnswer = std::function<DialogResult<QString>(const FileDialogRequest &)>;
     // May configure the printer, e.g. to print into a PDF file.
     using PrinterAnswer = std::function<std::optional<Failure>(QPrinter &)>;
 
-    void queueFile(const QString &path) { files_.push_back(path); }
-    void queueFile(const Failure &failure) { files_.push_back(failure); }
+    void queueFile(FileAnswer answer) { files_.push_back(std::move(answer)); }
+    void queueFile(const QString &path)
+    {
+        files_.push_back([path](const FileDialogRequest &) -> DialogResult<QString> { return path; });
+    }
+    void queueFile(const Failure &failure)
+    {
+        files_.push_back([failure](const FileDialogRequest &) -> DialogResult<QString> { return failure; });
+    }
     void queueColor(colors::Color color) { colors_.push_back(color); }
     void queueColor(const Failure &failure) { colors_.push_back(failure); }
     void queuePrinter(PrinterAnswer answer) { printers_.push_back(std::move(answer)); }
@@ -52,7 +61,7 @@ public:
             unexpected(QStringLiteral("chooseFile(\"%1\")").arg(request.title));
             return failures::make(failures::Cancelled);
         }
-        return take(files_);
+        return take(files_)(request);
     }
 
     DialogResult<colors::Color> chooseColor(colors::Color initial, const QString &title) override
@@ -130,7 +139,7 @@ private:
         unexpected_ << call;
     }
 
-    std::deque<DialogResult<QString>> files_;
+    std::deque<FileAnswer> files_;
     std::deque<DialogResult<colors::Color>> colors_;
     std::deque<PrinterAnswer> printers_;
     std::deque<Answer> messages_;

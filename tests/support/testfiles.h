@@ -1,9 +1,11 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 // Whole files for tests: reading, writing and the shared test data.
@@ -24,10 +26,23 @@ inline bool writeBytes(const QString &path, const QByteArray &bytes)
     return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
-// A file below tests/data, e.g. "settings/changed.txt".
+// The path of a file below tests/data, e.g. "settings/changed.txt".
+inline QString testDataPath(const QString &name)
+{
+    return qEnvironmentVariable("VOLUTRA_TEST_DATA") + "/" + name;
+}
+
+// The bytes of a file below tests/data.
 inline QByteArray testData(const QString &name)
 {
-    return readBytes(qEnvironmentVariable("VOLUTRA_TEST_DATA") + "/" + name);
+    return readBytes(testDataPath(name));
+}
+
+// Every entry of a folder, hidden ones included, by name.
+inline QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                                  QDir::Name);
 }
 
 // The lines of a text without their endings, CR LF or LF.
