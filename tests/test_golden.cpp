@@ -38,7 +38,7 @@ private slots:
         QTest::addColumn<quint64>("seed");
 
         const ParameterTexts flower = texts({{I::XAmp, "0.6"}, {I::XFreq, "7"}});
-        QTest::newRow("flower") << "flower" << QSize(586, 466) << flower << 1 << rasterop::CopyPen
+        QTest::newRow("flower") << "flower" << QSize(586, 466) << flower << 1 << int(rasterop::CopyPen)
                                 << quint64(1);
         QTest::newRow("powers and folds") << "powers" << QSize(400, 300)
                                           << texts({{I::XAmp, "1.3"},
@@ -46,7 +46,7 @@ private slots:
                                                     {I::XPwr1, "3"},
                                                     {I::XPwr2, "-2"},
                                                     {I::YPwr1, "/3"}})
-                                          << 1 << rasterop::CopyPen << quint64(1);
+                                          << 1 << int(rasterop::CopyPen) << quint64(1);
         QTest::newRow("speed factors and phases") << "speed" << QSize(320, 320)
                                                   << texts({{I::XAmp, "0.8"},
                                                             {I::XFreq, "5"},
@@ -54,14 +54,14 @@ private slots:
                                                             {I::XWst, "/-2"},
                                                             {I::YRot, "25"},
                                                             {I::YFreq, "3"}})
-                                                  << 1 << rasterop::CopyPen << quint64(1);
+                                                  << 1 << int(rasterop::CopyPen) << quint64(1);
         QTest::newRow("small canvas")
-            << "small" << QSize(61, 37) << flower << 1 << rasterop::CopyPen << quint64(1);
-        QTest::newRow("wide pen") << "widepen" << QSize(300, 240) << flower << 5 << rasterop::CopyPen
+            << "small" << QSize(61, 37) << flower << 1 << int(rasterop::CopyPen) << quint64(1);
+        QTest::newRow("wide pen") << "widepen" << QSize(300, 240) << flower << 5 << int(rasterop::CopyPen)
                                   << quint64(1);
-        QTest::newRow("xor pen") << "xor" << QSize(300, 240) << flower << 3 << rasterop::XorPen << quint64(1);
+        QTest::newRow("xor pen") << "xor" << QSize(300, 240) << flower << 3 << int(rasterop::XorPen) << quint64(1);
         QTest::newRow("random figure") << "random" << QSize(360, 280) << ParameterTexts{} << 1
-                                       << rasterop::MergePen << quint64(20261209);
+                                       << int(rasterop::MergePen) << quint64(20261209);
     }
 
     void pictureStaysAsItWas()

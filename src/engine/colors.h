@@ -33,12 +33,8 @@ Components split(Color color);
 // which the "col" command sets one by one. Plain ints: splitting a 32-bit
 // colour for writing can give a blue beyond the 16-bit range.
 struct PenAndBackground {
-    int foreRed = 255;
-    int foreGreen = 255;
-    int foreBlue = 255;
-    int backRed = 0;
-    int backGreen = 0;
-    int backBlue = 0;
+    int foreRed = 255, foreGreen = 255, foreBlue = 255;
+    int backRed = 0, backGreen = 0, backBlue = 0;
 
     // The colours the components form; a component above 255 counts as 255.
     Color foreground() const { return rgb(foreRed, foreGreen, foreBlue); }

@@ -12,8 +12,14 @@ namespace numbers {
 
 namespace {
 
-bool isIgnored(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isIgnored(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool isDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // Collects the characters of the leading number with the ignored characters
 // left out, so that strtod sees a clean literal.
@@ -25,11 +31,15 @@ std::string leadingLiteral(std::string_view text)
         while (i < text.size() && isIgnored(text[i]))
             ++i;
     };
+    // A sign, with what is ignored after it.
+    const auto takeSign = [&](std::string &into) {
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+            into += text[i++];
+            skip();
+        }
+    };
     skip();
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-        literal += text[i++];
-        skip();
-    }
+    takeSign(literal);
     bool sawDigit = false;
     bool sawPoint = false;
     while (i < text.size()) {
@@ -51,10 +61,7 @@ std::string leadingLiteral(std::string_view text)
         std::string exponent = "e";
         ++i;
         skip();
-        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
-            exponent += text[i++];
-            skip();
-        }
+        takeSign(exponent);
         bool exponentDigits = false;
         while (i < text.size() && (isDigit(text[i]) || isIgnored(text[i]))) {
             if (isDigit(text[i])) {
@@ -75,18 +82,16 @@ locale_t cLocale()
     return locale;
 }
 
-template <typename Int>
-std::optional<Int> roundTo(double value)
+template <typename Int> std::optional<Int> roundTo(double value)
 {
     const double rounded = std::nearbyint(value);
-    if (!(rounded >= static_cast<double>(std::numeric_limits<Int>::min())
-          && rounded <= static_cast<double>(std::numeric_limits<Int>::max())))
+    if (!(rounded >= static_cast<double>(std::numeric_limits<Int>::min()) &&
+          rounded <= static_cast<double>(std::numeric_limits<Int>::max())))
         return std::nullopt;
     return static_cast<Int>(rounded);
 }
 
-template <typename Int>
-Int clampTo(double value)
+template <typename Int> Int clampTo(double value)
 {
     if (std::isnan(value))
         return 0;
@@ -188,16 +193,29 @@ std::string parameterText(double value)
 std::string numberText(double value, Precision precision)
 {
     const int digits = precision == Precision::Single ? 7 : 15;
-    const double shown = precision == Precision::Single ? static_cast<double>(static_cast<float>(value)) : value;
+    const double shown =
+        precision == Precision::Single ? static_cast<double>(static_cast<float>(value)) : value;
     std::string text = generalText(shown, digits);
     if (!text.empty() && text.front() == ' ')
         text.erase(0, 1);
     return text;
 }
 
-std::optional<std::int16_t> roundToInt16(double value) { return roundTo<std::int16_t>(value); }
-std::optional<std::int32_t> roundToInt32(double value) { return roundTo<std::int32_t>(value); }
-std::int32_t clampToInt32(double value) { return clampTo<std::int32_t>(value); }
-std::int16_t clampToInt16(double value) { return clampTo<std::int16_t>(value); }
+std::optional<std::int16_t> roundToInt16(double value)
+{
+    return roundTo<std::int16_t>(value);
+}
+std::optional<std::int32_t> roundToInt32(double value)
+{
+    return roundTo<std::int32_t>(value);
+}
+std::int32_t clampToInt32(double value)
+{
+    return clampTo<std::int32_t>(value);
+}
+std::int16_t clampToInt16(double value)
+{
+    return clampTo<std::int16_t>(value);
+}
 
 } // namespace numbers

@@ -6,22 +6,24 @@
 // each combines the pen's pixel with the pixel already on the surface.
 namespace rasterop {
 
-inline constexpr int Black = 1;
-inline constexpr int NotMergePen = 2;
-inline constexpr int MaskNotPen = 3;
-inline constexpr int NotCopyPen = 4;
-inline constexpr int MaskPenNot = 5;
-inline constexpr int Invert = 6;
-inline constexpr int XorPen = 7;
-inline constexpr int NotMaskPen = 8;
-inline constexpr int MaskPen = 9;
-inline constexpr int NotXorPen = 10;
-inline constexpr int Nop = 11;
-inline constexpr int MergeNotPen = 12;
-inline constexpr int CopyPen = 13;
-inline constexpr int MergePenNot = 14;
-inline constexpr int MergePen = 15;
-inline constexpr int White = 16;
+enum Mode : int {
+    Black = 1,
+    NotMergePen,
+    MaskNotPen,
+    NotCopyPen,
+    MaskPenNot,
+    Invert,
+    XorPen,
+    NotMaskPen,
+    MaskPen,
+    NotXorPen,
+    Nop,
+    MergeNotPen,
+    CopyPen,
+    MergePenNot,
+    MergePen,
+    White,
+};
 
 // Combines two 0xffRRGGBB pixels; the result is opaque again.
 constexpr std::uint32_t combine(int mode, std::uint32_t pen, std::uint32_t surface)

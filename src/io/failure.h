@@ -12,18 +12,14 @@ struct Failure {
 
 namespace failures {
 
-inline constexpr int Overflow = 6;
-inline constexpr int OutOfMemory = 7;
-inline constexpr int BadFileName = 52;
-inline constexpr int FileNotFound = 53;
-inline constexpr int DeviceError = 57;
-inline constexpr int DiskFull = 61;
-inline constexpr int PastEndOfFile = 62;
-inline constexpr int PermissionDenied = 70;
-inline constexpr int AccessError = 75;
-inline constexpr int PathNotFound = 76;
-inline constexpr int InvalidPicture = 481;
-inline constexpr int PrinterError = 482;
+// Arithmetic and memory.
+inline constexpr int Overflow = 6, OutOfMemory = 7;
+// Files and folders.
+inline constexpr int BadFileName = 52, FileNotFound = 53, DeviceError = 57;
+inline constexpr int DiskFull = 61, PastEndOfFile = 62;
+inline constexpr int PermissionDenied = 70, AccessError = 75, PathNotFound = 76;
+// Pictures and printing; a dialog left without a choice.
+inline constexpr int InvalidPicture = 481, PrinterError = 482;
 inline constexpr int Cancelled = 32755;
 
 // The description that belongs to an error number.

@@ -13,6 +13,17 @@ namespace {
 // reads back as 2^31.
 constexpr float geometryLimit = 2147483520.0f;
 
+// A value above 0 and below `limit`, rounded to a whole number of at least 1.
+std::optional<std::int16_t> positiveBelow(double v, double limit)
+{
+    if (!(v > 0 && v < limit))
+        return std::nullopt;
+    const auto rounded = numbers::roundToInt16(v);
+    if (!rounded || *rounded < 1)
+        return std::nullopt;
+    return rounded;
+}
+
 } // namespace
 
 std::optional<int> component(double v)
@@ -83,22 +94,15 @@ std::optional<float> turns(double v)
 
 std::optional<std::int16_t> penSize(double v)
 {
-    // A width that rounds to 0 would draw nothing.
-    if (!(v > 0 && v < 32767))
-        return std::nullopt;
-    const auto width = numbers::roundToInt16(v);
-    if (!width || *width < 1)
-        return std::nullopt;
-    return width;
+    // 32767 itself is refused; a width that rounds to 0 would draw nothing.
+    return positiveBelow(v, 32767);
 }
 
 std::optional<std::int16_t> drawMode(double v)
 {
     // Values that round to 0 or 17 are refused.
-    if (!(v > 0 && v < 17))
-        return std::nullopt;
-    const auto mode = numbers::roundToInt16(v);
-    if (!mode || *mode < rasterop::Black || *mode > rasterop::White)
+    const auto mode = positiveBelow(v, rasterop::White + 1);
+    if (mode && *mode > rasterop::White)
         return std::nullopt;
     return mode;
 }
