@@ -155,15 +155,6 @@ void Form1::placePanel()
     Frame1->move(toPixels(left), toPixels(ControlPanel::topTwips));
 }
 
-double Form1::panelLeft() const
-{
-    return surface_.toTwips(Frame1->x());
-}
-double Form1::panelHeight() const
-{
-    return surface_.toTwips(Frame1->height());
-}
-
 void Form1::closeEvent(QCloseEvent *event)
 {
     Form_Unload();
@@ -246,35 +237,10 @@ void Form1::Check2_Click()
     Frame1->Command16->setEnabled(Frame1->Check2->isChecked());
 }
 
-ParameterTexts Form1::parameterTexts() const
-{
-    return Frame1->texts();
-}
-
-void Form1::emptyField(ParameterTexts::Index field)
-{
-    Frame1->setText(field, QString());
-}
-
-void Form1::setDrawEnabled(bool enabled)
-{
-    Frame1->setDrawEnabled(enabled);
-}
-
 void Form1::setRunning(bool running)
 {
     Frame1->Command17->setText(running ? autoRunStopCaption_ : autoRunIdleCaption_);
     escape_->setEnabled(running);
-}
-
-void Form1::clean()
-{
-    Command3_Click();
-}
-
-void Form1::processEvents()
-{
-    QCoreApplication::processEvents();
 }
 
 void Form1::wait(std::chrono::microseconds duration)

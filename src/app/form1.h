@@ -10,6 +10,7 @@
 #include "randomsource.h"
 #include "settings.h"
 
+#include <QCoreApplication>
 #include <QShortcut>
 #include <QWidget>
 
@@ -83,16 +84,16 @@ public:
     void endProgram();
 
     // DrawingHost
-    ParameterTexts parameterTexts() const override;
-    void emptyField(ParameterTexts::Index field) override;
-    void setDrawEnabled(bool enabled) override;
+    ParameterTexts parameterTexts() const override { return Frame1->texts(); }
+    void emptyField(ParameterTexts::Index field) override { Frame1->setText(field, QString()); }
+    void setDrawEnabled(bool enabled) override { Frame1->setDrawEnabled(enabled); }
     void setRunning(bool running) override;
-    void clean() override;
+    void clean() override { Command3_Click(); }
     double outerWidth() const override { return windowWidth(); }
     double outerHeight() const override { return windowHeight(); }
-    double panelLeft() const override;
-    double panelHeight() const override;
-    void processEvents() override;
+    double panelLeft() const override { return surface_.toTwips(Frame1->x()); }
+    double panelHeight() const override { return surface_.toTwips(Frame1->height()); }
+    void processEvents() override { QCoreApplication::processEvents(); }
     void wait(std::chrono::microseconds duration) override;
     bool programEnded() const override { return ended_; }
 
