@@ -4,6 +4,7 @@
 #include "settings.h"
 #include "settingstext.h"
 
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -77,20 +78,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(second.autoRedrawChecked == first.autoRedrawChecked);
     check(second.autoRedraw == (first.autoRedrawChecked ? "1" : "0"));
     check(close(first.prefs.stepSize, second.prefs.stepSize, 1e-14));
-    for (const auto single :
-         {&Settings::turns, &Settings::windowHeight, &Settings::windowTop, &Settings::windowWidth,
-          &Settings::windowLeft, &Settings::drawPartX, &Settings::drawPartY})
-        check(close(first.*single, second.*single, 1e-6));
+    // The values written in single precision.
+    const auto singles = [](Settings &s) {
+        return std::array<float *, 7>{&s.prefs.turns,  &s.windowHeight,          &s.windowTop,
+                                      &s.windowWidth,  &s.windowLeft,            &s.prefs.placement.drawPartX,
+                                      &s.prefs.placement.drawPartY};
+    };
+    const auto firstSingles = singles(first);
+    const auto secondSingles = singles(second);
+    for (std::size_t i = 0; i < firstSingles.size(); ++i)
+        check(close(*firstSingles[i], *secondSingles[i], 1e-6));
 
     // Everything else comes back exactly.
     Settings expected = first;
     expected.autoClean = second.autoClean;
     expected.autoRedraw = second.autoRedraw;
     expected.prefs.stepSize = second.prefs.stepSize;
-    for (const auto single :
-         {&Settings::turns, &Settings::windowHeight, &Settings::windowTop, &Settings::windowWidth,
-          &Settings::windowLeft, &Settings::drawPartX, &Settings::drawPartY})
-        expected.*single = second.*single;
+    const auto expectedSingles = singles(expected);
+    for (std::size_t i = 0; i < expectedSingles.size(); ++i)
+        *expectedSingles[i] = *secondSingles[i];
     check(second == expected);
     return 0;
 }

@@ -1,17 +1,19 @@
 #include "curve.h"
 #include "drawingrun.h"
+#include "figureexport.h"
+#include "fileformat.h"
 #include "formfixture.h"
 #include "headlessdrawing.h"
 #include "imagecheck.h"
-#include "figureexport.h"
-#include "fileformat.h"
 #include "pngrecipe.h"
 #include "recipetext.h"
 #include "rendercommand.h"
 #include "surfaceimages.h"
+#include "svgwriter.h"
 #include "testfiles.h"
 
 #include <QDir>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,12 +54,21 @@ class TestExport : public QObject {
     }
     static QByteArray randomFigure() { return QByteArray("\r\n").repeated(12) + " 16777215\r\n 0\r\n"; }
 
+    // The text of a vector drawing's metadata; the recipe has no character
+    // that XML escapes.
+    static QByteArray metadataOf(const QByteArray &svg)
+    {
+        const qsizetype start = svg.indexOf("<metadata>") + 10;
+        return svg.mid(start, svg.indexOf("</metadata>") - start);
+    }
+
     static QImage rgb(const QString &path) { return QImage(path).convertToFormat(QImage::Format_RGB32); }
 
 private slots:
     void initTestCase()
     {
         write("flower.par", flower());
+        write("spiro.par", testfiles::readBytes(QStringLiteral(VOLUTRA_EXAMPLES "/spirograph.par")));
         write("random.par", randomFigure());
         write("unicode.par",
               QByteArray("0.6\r\n7\r\n") + QByteArray("\r\n").repeated(9) + "30\xc3\xa9\r\n 255\r\n 0\r\n");
@@ -185,37 +196,76 @@ private slots:
         QCOMPARE(QImage(dir.filePath("f.JPG")).size(), QSize(586, 466));
     }
 
-    // The path's vertices are the curve's points in counter order, in pixels
-    // with two decimals.
-    void svgFollowsTheCurve()
+    // The vector drawing, rasterised at the canvas size, lights the pixels
+    // the raster lights: dust figures as dots, dense ones as lines, wide pens
+    // as wide strokes.
+    void svgLooksLikeTheRaster_data()
     {
-        QCOMPARE(run({"--render", "@flower.par", "--pen", "2", "--output", "@f.svg"}), 0);
+        QTest::addColumn<QStringList>("options");
+        QTest::newRow("dust") << QStringList{"--render", "@spiro.par"};
+        QTest::newRow("dense") << QStringList{"--render", "@flower.par", "--step", "3"};
+        QTest::newRow("dense, wide pen")
+            << QStringList{"--render", "@flower.par", "--step", "20", "--pen", "5"};
+        QTest::newRow("dust, wide pen")
+            << QStringList{"--render", "@spiro.par", "--pen", "4", "--turns", ".3"};
+        QTest::newRow("flower") << QStringList{"--render", "@flower.par"};
+    }
+    void svgLooksLikeTheRaster()
+    {
+        QFETCH(QStringList, options);
+        options << "--seed"
+                << "5";
+        QCOMPARE(run(options + QStringList{"--output", "@look.png"}), 0);
+        QCOMPARE(run(options + QStringList{"--output", "@look.svg"}), 0);
+        const QImage raster = rgb(dir.filePath("look.png"));
+        QCOMPARE(QProcess::execute("rsvg-convert", {dir.filePath("look.svg"), "-o", dir.filePath("svg.png")}),
+                 0);
+        const QImage drawn = rgb(dir.filePath("svg.png"));
+        QCOMPARE(drawn.size(), raster.size());
+        const QColor background = raster.pixelColor(0, 0);
+        const double rasterCovered = imagecheck::coveredShare(raster, drawn, background);
+        const double svgCovered = imagecheck::coveredShare(drawn, raster, background);
+        QVERIFY2(rasterCovered >= 0.97, qPrintable(QString::number(rasterCovered)));
+        QVERIFY2(svgCovered >= 0.97, qPrintable(QString::number(svgCovered)));
+    }
+
+    // The drawing keeps the pen and canvas, and the recipe as the PNG's
+    // chunk holds it; the default figure stays small.
+    void svgCarriesTheRecipe()
+    {
+        QCOMPARE(run({"--render", "@flower.par", "--pen", "2", "--seed", "1", "--output", "@f.svg"}), 0);
+        QCOMPARE(run({"--render", "@flower.par", "--pen", "2", "--seed", "1", "--output", "@f.png"}), 0);
         const QByteArray svg = testfiles::readBytes(dir.filePath("f.svg"));
-        QVERIFY2(svg.size() < 2 * 1024 * 1024, qPrintable(QString::number(svg.size())));
+        QVERIFY2(svg.size() < 400 * 1024, qPrintable(QString::number(svg.size())));
         for (const char *part : {"width=\"586\"", "height=\"466\"", "viewBox=\"0 0 586 466\"",
                                  "fill=\"#000080\"", "stroke=\"#ffff00\"", "stroke-width=\"2\"",
                                  "stroke-linecap=\"round\"", "stroke-linejoin=\"round\""})
             QVERIFY2(svg.contains(part), part);
-        QCOMPARE(svg.count("<path"), 1);
-        const qsizetype start = svg.indexOf(" d=\"M") + 5;
-        const QList<QByteArray> vertices = svg.mid(start, svg.indexOf('"', start) - start).split(' ');
-        QCOMPARE(vertices.size(), 62833);
+        const QByteArray metadata = metadataOf(svg);
+        const pngrecipe::Reading chunk = pngrecipe::read(dir.filePath("f.png"));
+        QVERIFY(chunk.text);
+        QCOMPARE(metadata, *chunk.text);
+    }
 
-        ParameterTexts texts;
-        texts[ParameterTexts::XAmp] = "0.6";
-        texts[ParameterTexts::XFreq] = "7";
-        CurveParameters p = curve::readCurveParameters(texts);
-        RandomSource random;
-        curve::completeCurveParameters(p, 586 * 15, 466 * 15, 1, 1, random);
-        for (int i = 0; i < vertices.size(); i += 97) {
-            const QList<QByteArray> xy = vertices[i].split(',');
-            QCOMPARE(xy.size(), 2);
-            QVERIFY(QRegularExpression("^-?\\d+\\.\\d\\d$").match(QString(xy[0])).hasMatch());
-            const CurvePointF point = curve::curvePoint(p, i * 100, 50, 50);
-            QVERIFY2(std::fabs(xy[0].toDouble() - point.x / 15.0) <= 0.0051 &&
-                         std::fabs(xy[1].toDouble() - point.y / 15.0) <= 0.0051,
-                     qPrintable(QString("vertex %1: %2").arg(i).arg(QString(vertices[i]))));
-        }
+    // A vector drawing beyond its bound is refused, and the message points
+    // to the raster formats; one just within it is written whole.
+    void svgBeyondItsBound()
+    {
+        QCOMPARE(run({"--render", "@spiro.par", "--seed", "1", "--output", "@bound.svg"}), 0);
+        const QByteArray svg = testfiles::readBytes(dir.filePath("bound.svg"));
+        const recipetext::Reading recipe = recipetext::read(metadataOf(svg));
+        QVERIFY(recipe.figure);
+        recipetext::FigureRecipe figure = *recipe.figure;
+        headless::Job job;
+        job.recipe = figure.recipe;
+        job.size = figure.canvas;
+        DrawingSurface surface(job.size, figure.twipsPerPixel);
+        figure.recipe = headless::draw(surface, job);
+        QCOMPARE(svgwriter::text(figure), svg);
+        QVERIFY(!svgwriter::refusal(figure, std::uint64_t(svg.size())));
+        const auto refused = svgwriter::refusal(figure, std::uint64_t(svg.size()) - 1);
+        QVERIFY(refused);
+        QVERIFY2(refused->contains(".png"), qPrintable(*refused));
     }
 
     // A recorded window larger than its canvas gives the scales of the

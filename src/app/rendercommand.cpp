@@ -32,10 +32,10 @@ const char *const usageText =
     "settings too; a plain one draws with the default settings.\n"
     "\n"
     "OUT's extension, in any case, chooses the picture: .bmp (Windows bitmap),\n"
-    ".png (with the recipe in a text chunk), .svg (a vector drawing: one path\n"
-    "through the points in the pen colour and size; the raster drawing modes do not\n"
-    "apply to it), .jpg or .jpeg (JPEG). Any other extension is refused (exit 2)\n"
-    "and nothing is written.\n"
+    ".png (with the recipe in a text chunk), .svg (a vector drawing of lines and\n"
+    "dots in the pen colour and size; the raster drawing modes do not apply to\n"
+    "it), .jpg or .jpeg (JPEG). Any other extension is refused (exit 2) and\n"
+    "nothing is written.\n"
     "\n"
     "  --render FIGURE        the figure to draw\n"
     "  --output OUT           the picture to write\n"
@@ -262,6 +262,8 @@ std::optional<Refusal> render(const QStringList &arguments, QTextStream &out)
     DrawingSurface surface(drawn.size, job.twipsPerPixel);
     const Recipe kept = headless::draw(surface, drawn);
     const recipetext::FigureRecipe keptFigure{kept, job.size, job.twipsPerPixel, true};
+    if (const auto tooLarge = figureexport::refusal(*format, keptFigure))
+        return Refusal{2, *tooLarge};
     if (const auto failure = figureexport::write(*format, output, keptFigure, &surface))
         return Refusal{1, fileFailure("write", output, *failure)};
     return std::nullopt;

@@ -28,7 +28,7 @@ std::optional<Failure> write(fileformat::Format format, const QString &path,
     using fileformat::Format;
     switch (format) {
     case Format::Parameters: return safesave::writeFile(path, recipetext::parameterFile(kept));
-    case Format::Svg: return svgwriter::write(path, kept.recipe, kept.canvas, kept.twipsPerPixel);
+    case Format::Svg: return svgwriter::write(path, kept);
     case Format::Bmp: return surface->saveImage(path);
     case Format::Png: return pngrecipe::write(path, surface->imagePixels(), recipetext::chunkText(kept));
     case Format::Jpeg: break;
@@ -37,14 +37,24 @@ std::optional<Failure> write(fileformat::Format format, const QString &path,
                            static_cast<int>(std::lround(surface->dotsPerInch())));
 }
 
+std::optional<QString> refusal(fileformat::Format format, const recipetext::FigureRecipe &kept)
+{
+    if (format == fileformat::Format::Svg)
+        return svgwriter::refusal(kept);
+    return std::nullopt;
+}
+
 std::optional<Failure> exportFigure(const QString &path, const recipetext::FigureRecipe &figure)
 {
     const fileformat::Format format = *fileformat::byExtension(path);
     if (fileformat::isPicture(format))
         if (const auto never = headless::refusal(figure.recipe))
             return Failure{0, *never};
-    if (!needsPixels(format))
+    if (!needsPixels(format)) {
+        if (const auto tooLarge = refusal(format, figure))
+            return Failure{0, *tooLarge};
         return write(format, path, figure, nullptr);
+    }
     DrawingSurface surface(figure.canvas, figure.twipsPerPixel);
     const Recipe kept = headless::draw(surface, headless::jobFor(figure));
     return write(format, path, {kept, figure.canvas, figure.twipsPerPixel, true}, &surface);

@@ -23,6 +23,10 @@ bool needsPixels(fileformat::Format format);
 std::optional<Failure> write(fileformat::Format format, const QString &path,
                              const recipetext::FigureRecipe &kept, const DrawingSurface *surface);
 
+// Why a figure is not written in `format` at all: a vector drawing whose
+// text would pass its bound.
+std::optional<QString> refusal(fileformat::Format format, const recipetext::FigureRecipe &kept);
+
 // Exports a kept figure as the extension of `path` asks: a parameter file
 // with the recipe, or the figure drawn again on a canvas of `figure.canvas`.
 // A picture of a recipe that could never finish drawing is refused with its

@@ -91,6 +91,31 @@ inline QImage filled(QSize size, QColor color)
     return image;
 }
 
+// The share of the pixels of `image` that differ from `background` and lie
+// within one pixel (in the eight neighbours or on the spot) of a pixel of
+// `other` that differs from `background` too; 1 when none differ.
+inline double coveredShare(const QImage &image, const QImage &other, QColor background)
+{
+    const auto lit = [&](const QImage &i, int x, int y) {
+        return x >= 0 && y >= 0 && x < i.width() && y < i.height() &&
+               !sameColor(i.pixel(x, y), background.rgb());
+    };
+    qint64 all = 0;
+    qint64 near = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            if (!lit(image, x, y))
+                continue;
+            ++all;
+            bool found = false;
+            for (int dy = -1; dy <= 1 && !found; ++dy)
+                for (int dx = -1; dx <= 1 && !found; ++dx)
+                    found = lit(other, x + dx, y + dy);
+            near += found;
+        }
+    return all == 0 ? 1.0 : double(near) / double(all);
+}
+
 } // namespace imagecheck
 
 // Fail the test at the first pixel that differs.

@@ -1,0 +1,148 @@
+#include "strokes.h"
+
+#include <QTest>
+
+#include <cmath>
+#include <vector>
+
+using strokes::Pixel;
+using strokes::Point;
+using Points = std::vector<Point>;
+using Pixels = std::vector<Pixel>;
+
+Q_DECLARE_METATYPE(Points)
+Q_DECLARE_METATYPE(Pixels)
+
+namespace {
+
+struct Built {
+    std::vector<Points> runs;
+    Pixels dots;
+};
+
+Built build(const Points &points, double join = 1.5)
+{
+    Built built;
+    strokes::Builder builder(join, [&built](const Points &run) { built.runs.push_back(run); });
+    for (const Point &p : points)
+        builder.add(p.x, p.y);
+    builder.finish();
+    built.dots = builder.dots();
+    return built;
+}
+
+double distanceToSegment(Point p, Point a, Point b)
+{
+    const double dx = b.x - a.x, dy = b.y - a.y;
+    const double length = dx * dx + dy * dy;
+    const double t = length > 0 ? std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length, 0.0, 1.0) : 0;
+    return std::hypot(p.x - (a.x + t * dx), p.y - (a.y + t * dy));
+}
+
+// How far the farthest point of `points` lies from the polyline `line`.
+double strayOf(const Points &points, const Points &line)
+{
+    double worst = 0;
+    for (const Point &p : points) {
+        double nearest = INFINITY;
+        for (std::size_t i = 1; i < line.size(); ++i)
+            nearest = std::min(nearest, distanceToSegment(p, line[i - 1], line[i]));
+        worst = std::max(worst, nearest);
+    }
+    return worst;
+}
+
+Points circle(int count, double radius)
+{
+    Points points;
+    for (int i = 0; i < count; ++i)
+        points.push_back({100 + radius * std::cos(i * 0.001), 100 + radius * std::sin(i * 0.001)});
+    return points;
+}
+
+} // namespace
+
+// The strokes a vector drawing paints: runs of close points, dots for lone
+// points, as few points as the tolerance allows.
+class TestStrokes : public QObject {
+    Q_OBJECT
+
+private slots:
+    void joinDistance_data()
+    {
+        QTest::addColumn<double>("pen");
+        QTest::addColumn<double>("distance");
+        QTest::newRow("thin pen joins at 1.5 pixels") << 0.5 << 1.5;
+        QTest::newRow("pen 1") << 1.0 << 1.5;
+        QTest::newRow("pen 2") << 2.0 << 3.0;
+        QTest::newRow("pen 5") << 5.0 << 7.5;
+    }
+    void joinDistance()
+    {
+        QFETCH(double, pen);
+        QFETCH(double, distance);
+        QCOMPARE(strokes::joinDistance(pen), distance);
+    }
+
+    void builder_data()
+    {
+        QTest::addColumn<Points>("points");
+        QTest::addColumn<QList<int>>("runLengths");
+        QTest::addColumn<Pixels>("dots");
+        QTest::newRow("close points join") << Points{{0, 0}, {1, 0}, {1, 1}} << QList<int>{3} << Pixels{};
+        QTest::newRow("far points are dots")
+            << Points{{0.5, 0.5}, {20.2, 3.7}} << QList<int>{} << Pixels{{0, 0}, {20, 3}};
+        QTest::newRow("a point on the same place adds nothing")
+            << Points{{4.2, 4.2}, {4.201, 4.2}, {40, 4}} << QList<int>{} << Pixels{{4, 4}, {40, 4}};
+        QTest::newRow("dots in one pixel count once, row by row")
+            << Points{{9.2, 7.2}, {50, 2}, {9.7, 7.9}, {3, 7.5}} << QList<int>{}
+            << Pixels{{50, 2}, {3, 7}, {9, 7}};
+        QTest::newRow("a gap breaks a run")
+            << Points{{0, 0}, {1, 0}, {NAN, 0}, {2, 0}, {3, 0}} << QList<int>{2, 2} << Pixels{};
+        QTest::newRow("a run then a lone point")
+            << Points{{0, 0}, {1, 1}, {30, 30}} << QList<int>{2} << Pixels{{30, 30}};
+        QTest::newRow("points on a line keep their ends")
+            << Points{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}} << QList<int>{2} << Pixels{};
+    }
+    void builder()
+    {
+        QFETCH(Points, points);
+        QFETCH(QList<int>, runLengths);
+        QFETCH(Pixels, dots);
+        const Built built = build(points);
+        QList<int> lengths;
+        for (const Points &run : built.runs)
+            lengths << int(run.size());
+        QCOMPARE(lengths, runLengths);
+        QCOMPARE(built.dots.size(), dots.size());
+        for (std::size_t i = 0; i < dots.size(); ++i)
+            QVERIFY2(built.dots[i] == dots[i], qPrintable(QString("dot %1").arg(i)));
+    }
+
+    // Simplifying keeps every point within the tolerance and drops most of
+    // a smooth curve's points.
+    void simplifiedStaysWithinTolerance()
+    {
+        const Points arc = circle(3000, 200);
+        const Points simple = strokes::simplified(arc, strokes::tolerance);
+        QVERIFY(simple.size() < arc.size() / 10);
+        QVERIFY(strayOf(arc, simple) <= strokes::tolerance + 1e-9);
+        QCOMPARE(simple.front().x, arc.front().x);
+        QCOMPARE(simple.back().y, arc.back().y);
+    }
+
+    // A very long run comes in pieces that join end to start.
+    void longRunsComeInJoinedPieces()
+    {
+        const Built built = build(circle(200000, 1000));
+        QVERIFY(built.runs.size() >= 3);
+        for (std::size_t i = 1; i < built.runs.size(); ++i) {
+            QCOMPARE(built.runs[i].front().x, built.runs[i - 1].back().x);
+            QCOMPARE(built.runs[i].front().y, built.runs[i - 1].back().y);
+        }
+        QVERIFY(built.dots.empty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestStrokes)
+#include "test_strokes.moc"
