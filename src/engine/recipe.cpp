@@ -1,11 +1,14 @@
 #include "recipe.h"
 
+#include "drawingrun.h"
+
 #include "numbers.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 namespace recipe {
 
@@ -100,6 +103,35 @@ ParameterTexts fieldTexts(const Recipe &recipe)
         if (startsWithBlank(texts[turn]))
             texts[turn] = exactText(std::fabs(fieldNumber(texts[turn])));
     return texts;
+}
+
+void eachPoint(const Recipe &completed, const std::function<bool(const CurvePointF *, std::size_t)> &sink)
+{
+    constexpr std::size_t batchSize = 16384;
+    const std::int64_t end = DrawingRun::counterEnd(completed.prefs.turns);
+    const std::int64_t step = DrawingRun::counterStep(completed.prefs.stepSize);
+    constexpr std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int64_t highest = std::numeric_limits<std::int32_t>::max();
+    const auto inRange = [&](std::int64_t n) {
+        return n >= lowest && n <= highest && (step >= 0 ? n <= end : n >= end);
+    };
+    std::vector<CurvePointF> batch(batchSize);
+    for (std::int64_t n = 0; inRange(n);) {
+        std::size_t count = 0;
+        std::int64_t next = n;
+        while (count < batchSize && inRange(next)) {
+            ++count;
+            next += step;
+            if (step == 0)
+                break;
+        }
+        curve::curvePoints(completed.parameters, static_cast<std::int32_t>(n),
+                           static_cast<std::int32_t>(step), count, completed.prefs.placement.drawLeftOffset,
+                           completed.prefs.placement.drawTopOffset, batch.data());
+        if (!sink(batch.data(), count) || step == 0)
+            break;
+        n = next;
+    }
 }
 
 } // namespace recipe

@@ -5,7 +5,9 @@
 #include "drawingprefs.h"
 #include "parametertexts.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -49,6 +51,12 @@ namespace recipe {
 // typed frequency whose divisor has no such form stays as typed), every other
 // field as typed, in a form without leading blanks.
 ParameterTexts fieldTexts(const Recipe &recipe);
+
+// Hands the points of a completed recipe to `sink` in counter order, in
+// batches, in twips, until `sink` returns false. The counter runs as in the
+// drawing run; a step of 0, which would repeat the first point for ever,
+// gives that point alone.
+void eachPoint(const Recipe &completed, const std::function<bool(const CurvePointF *, std::size_t)> &sink);
 
 // The shortest decimal text that leadingNumber reads back to `value`; the
 // infinities as numbers too large for a double.

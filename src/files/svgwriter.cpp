@@ -16,8 +16,6 @@ namespace svgwriter {
 
 namespace {
 
-constexpr std::size_t batchSize = 16384;
-
 // Pieces of the text go to `sink`, which returns false once writing failed.
 using Sink = std::function<bool(const QByteArray &)>;
 
@@ -47,37 +45,16 @@ QByteArray escaped(const QByteArray &text)
     return QString::fromUtf8(text).toHtmlEscaped().toUtf8();
 }
 
-// Hands the figure's points, in pixels, to `builder`; the counter runs as in
-// the drawing run, and a step of 0, which would repeat the first point for
-// ever, gives that point alone. `goOn` is asked after every batch.
+// Hands the figure's points, in pixels, to `builder`; `goOn` is asked after
+// every batch.
 void trace(const Recipe &recipe, double twipsPerPixel, strokes::Builder &builder,
            const std::function<bool()> &goOn)
 {
-    const std::int64_t end = DrawingRun::counterEnd(recipe.prefs.turns);
-    const std::int64_t step = DrawingRun::counterStep(recipe.prefs.stepSize);
-    constexpr std::int64_t lowest = std::numeric_limits<std::int32_t>::min();
-    constexpr std::int64_t highest = std::numeric_limits<std::int32_t>::max();
-    const auto inRange = [&](std::int64_t n) {
-        return n >= lowest && n <= highest && (step >= 0 ? n <= end : n >= end);
-    };
     const double perPixel = 1.0 / twipsPerPixel;
-    std::vector<CurvePointF> batch(batchSize);
-    std::int64_t n = 0;
-    while (inRange(n)) {
-        std::size_t count = 0;
-        std::int64_t next = n;
-        while (count < batchSize && inRange(next)) {
-            ++count;
-            next += step;
-            if (step == 0)
-                break;
-        }
-        curve::curvePoints(recipe.parameters, static_cast<std::int32_t>(n), static_cast<std::int32_t>(step),
-                           count, recipe.prefs.placement.drawLeftOffset, recipe.prefs.placement.drawTopOffset,
-                           batch.data());
+    recipe::eachPoint(recipe, [&](const CurvePointF *points, std::size_t count) {
         for (std::size_t i = 0; i < count; ++i) {
-            const double x = batch[i].x * perPixel;
-            const double y = batch[i].y * perPixel;
+            const double x = points[i].x * perPixel;
+            const double y = points[i].y * perPixel;
             // Points far off the canvas break the figure like those that are
             // not finite.
             if (std::fabs(x) > 1e12 || std::fabs(y) > 1e12)
@@ -85,10 +62,8 @@ void trace(const Recipe &recipe, double twipsPerPixel, strokes::Builder &builder
             else
                 builder.add(x, y);
         }
-        if (step == 0 || !goOn())
-            break;
-        n = next;
-    }
+        return goOn();
+    });
 }
 
 const QByteArray runHead = "<path d=\"";
