@@ -7,14 +7,21 @@
 // The ratios b/a and c/b show what the run and the window add; a/bare
 // compares the formula with a bare loop of the same vector sines and cosines.
 // With the argument "formula" only the formula is measured.
+//
+// Then the history: what keeping one drawing adds to the run (its recipe,
+// thumbnail and record appended to the file), and how long the History
+// window takes to open with 500 entries.
 
 #include "barevector.h"
 #include "curve.h"
 #include "drawingrun.h"
 #include "form1.h"
 #include "headlessdrawing.h"
+#include "historycommands.h"
+#include "historywindow.h"
 
 #include <QApplication>
+#include <QListWidget>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -150,6 +157,7 @@ void measure(const Figure &figure, bool formulaOnly)
     QTemporaryDir settings;
     FormOptions options;
     options.settingsPath = settings.filePath("voludef.txt");
+    options.historyPath = settings.filePath("history");
     Form1 form(options);
     form.Frame1->Text1->setText("0.6");
     form.Frame1->Text2->setText("7");
@@ -191,6 +199,39 @@ void comparePaths()
                 vector / points * 1e9, vector / scalar);
 }
 
+// Keeping a drawing in the history, as the run's end does it, and opening
+// the History window with the history full.
+void measureHistory()
+{
+    QTemporaryDir folder;
+    FormOptions options;
+    options.settingsPath = folder.filePath("voludef.txt");
+    options.historyPath = folder.filePath("history");
+    Form1 form(options);
+    form.Frame1->Text1->setText("0.6");
+    form.Frame1->Text2->setText("7");
+    form.Command1_Click();
+    auto *history = form.findChild<HistoryCommands *>();
+    double total = 0;
+    double best = 1e300;
+    const int drawings = 600;
+    for (int i = 0; i < drawings; ++i) {
+        const auto start = Clock::now();
+        emit form.figureDrawn();
+        const double took = std::chrono::duration<double>(Clock::now() - start).count();
+        total += took;
+        best = std::min(best, took);
+    }
+    std::printf("history\n  keeping one drawing       best %6.3f ms, mean %6.3f ms (%d drawings)\n",
+                best * 1e3, total / drawings * 1e3, drawings);
+    const auto start = Clock::now();
+    history->showWindow();
+    QApplication::processEvents();
+    const double opening = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("  History window opening    %6.1f ms with %d entries\n", opening * 1e3,
+                history->window()->list()->count());
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -203,5 +244,7 @@ int main(int argc, char *argv[])
         comparePaths();
     measure({"default figure (1 turn)", 1, 100}, formulaOnly);
     measure({"about one million points", 16, 100}, formulaOnly);
+    if (!formulaOnly)
+        measureHistory();
     return 0;
 }
