@@ -2,6 +2,7 @@
 #include "historycheck.h"
 #include "historywindow.h"
 #include "imagecheck.h"
+#include "pngrecipe.h"
 #include "recipetext.h"
 
 #include <QClipboard>
@@ -262,6 +263,39 @@ private slots:
         formtest::drawFigure(*form);
         QCOMPARE(list->count(), 4);
         QCOMPARE(HistoryWindow::idOf(list->item(0)), history.entries().back().id);
+    }
+
+    void windowMenuCommands()
+    {
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        form->state().prefs.randomColors = 1;
+        formtest::drawFigure(*form);
+        formtest::setTexts(*form, {{"Text2", "5"}});
+        formtest::click(form->Frame1->Command1);
+        HistoryCommands &commands = historycheck::of(*form);
+        commands.showWindow();
+        HistoryWindow *window = commands.window();
+        const HistoryEntry first = commands.history().entries().front();
+
+        emit window->copyAsked(first.id);
+        QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(), first.recipe);
+
+        // Export draws the older figure again: its picture carries its recipe.
+        const QString path = dir.filePath("first.png");
+        form.dialogs.queueFile(path);
+        emit window->exportAsked(first.id);
+        QCOMPARE(form.dialogs.fileRequests().last().title, QString("Export figure"));
+        // A picture's chunk ends its lines with LF alone.
+        QCOMPARE(*pngrecipe::read(path).text, QByteArray(first.recipe).replace("\r\n", "\n"));
+
+        emit window->favouriteChanged(first.id, true);
+        QVERIFY(commands.history().entries().front().favourite);
+        QVERIFY(window->item(first.id)->text().startsWith(QStringLiteral("\u2605 ")));
+        QVERIFY(historyfile::read(form.historyPath).entries.front().favourite);
+        emit window->removeAsked(first.id);
+        QCOMPARE(window->list()->count(), 1);
+        QCOMPARE(historyfile::read(form.historyPath).entries.size(), std::size_t(1));
     }
 };
 
