@@ -1,5 +1,7 @@
 #include "historywindow.h"
 
+#include "thumbnail.h"
+
 #include <QContextMenuEvent>
 #include <QIcon>
 #include <QImage>
@@ -14,11 +16,12 @@ namespace {
 constexpr int idRole = Qt::UserRole;
 constexpr int favouriteRole = Qt::UserRole + 1;
 constexpr int timeRole = Qt::UserRole + 2;
+const QString star = QStringLiteral("\u2605");
 
 QString caption(const QDateTime &time, bool favourite)
 {
     const QString when = time.toString(time.date() == QDate::currentDate() ? "HH:mm:ss" : "yyyy-MM-dd HH:mm");
-    return favourite ? QStringLiteral("\u2605 ") + when : when;
+    return favourite ? star + " " + when : when;
 }
 
 } // namespace
@@ -29,7 +32,7 @@ HistoryWindow::HistoryWindow(QWidget *parent) : QWidget(parent, Qt::Window), lis
     setWindowTitle("Volutra history");
     list_->setObjectName("HistoryList");
     list_->setViewMode(QListView::IconMode);
-    list_->setIconSize(QSize(120, 96));
+    list_->setIconSize(thumbnail::bounds);
     list_->setResizeMode(QListView::Adjust);
     list_->setMovement(QListView::Static);
     list_->setUniformItemSizes(true);
@@ -125,10 +128,10 @@ void HistoryWindow::showMenu(const QPoint &at)
     const std::uint64_t id = idOf(item);
     const bool favourite = item->data(favouriteRole).toBool();
     QMenu menu(this);
-    QAction *star = menu.addAction(QStringLiteral("\u2605 Favourite"));
-    star->setCheckable(true);
-    star->setChecked(favourite);
-    connect(star, &QAction::triggered, this, [this, id](bool on) { emit favouriteChanged(id, on); });
+    QAction *marking = menu.addAction(star + " Favourite");
+    marking->setCheckable(true);
+    marking->setChecked(favourite);
+    connect(marking, &QAction::triggered, this, [this, id](bool on) { emit favouriteChanged(id, on); });
     connect(menu.addAction("Export\u2026"), &QAction::triggered, this, [this, id] { emit exportAsked(id); });
     connect(menu.addAction("Copy recipe"), &QAction::triggered, this, [this, id] { emit copyAsked(id); });
     connect(menu.addAction("Delete"), &QAction::triggered, this, [this, id] { emit removeAsked(id); });
