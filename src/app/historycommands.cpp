@@ -135,6 +135,9 @@ void HistoryCommands::drawAgain(const recipetext::FigureRecipe &figure, std::opt
     if (state.autoClean != 1)
         form_.clean();
     recalling_ = entry;
+    // A step taken while the figure is drawn goes on from it.
+    if (entry)
+        history_.setCurrent(*entry);
     form_.Command1_Click();
     recalling_.reset();
     random = before;
