@@ -7,14 +7,21 @@
 // The ratios b/a and c/b show what the run and the window add; a/bare
 // compares the formula with a bare loop of the same vector sines and cosines.
 // With the argument "formula" only the formula is measured.
+//
+// Then the history: what keeping one drawing adds to the run (its recipe,
+// thumbnail and record appended to the file), and how long the History
+// window takes to open with 500 entries.
 
 #include "barevector.h"
 #include "curve.h"
 #include "drawingrun.h"
 #include "form1.h"
 #include "headlessdrawing.h"
+#include "historycommands.h"
+#include "historywindow.h"
 
 #include <QApplication>
+#include <QListWidget>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -150,6 +157,7 @@ void measure(const Figure &figure, bool formulaOnly)
     QTemporaryDir settings;
     FormOptions options;
     options.settingsPath = settings.filePath("voludef.txt");
+    options.historyPath = settings.filePath("history");
     Form1 form(options);
     form.Frame1->Text1->setText("0.6");
     form.Frame1->Text2->setText("7");
@@ -191,6 +199,49 @@ void comparePaths()
                 vector / points * 1e9, vector / scalar);
 }
 
+// Keeping a drawing in the history, as the run's end does it, and opening
+// the History window with the history full.
+void measureHistory()
+{
+    QTemporaryDir folder;
+    FormOptions options;
+    options.settingsPath = folder.filePath("voludef.txt");
+    options.historyPath = folder.filePath("history");
+    Form1 form(options);
+    form.Frame1->Text1->setText("0.6");
+    form.Frame1->Text2->setText("7");
+    form.Command1_Click();
+    auto *history = form.findChild<HistoryCommands *>();
+    // Past the bound, so that the file's rewrites are counted too.
+    const int drawings = 600;
+    // Wall-clock and processor time of this thread, which other programs
+    // on a busy machine do not lengthen.
+    std::vector<double> took;
+    std::vector<double> processor;
+    for (int i = 0; i < drawings; ++i) {
+        const auto start = Clock::now();
+        const double startThread = threadSeconds();
+        emit form.figureDrawn();
+        processor.push_back(threadSeconds() - startThread);
+        took.push_back(std::chrono::duration<double>(Clock::now() - start).count());
+    }
+    double total = 0;
+    for (const double t : took)
+        total += t;
+    std::sort(took.begin(), took.end());
+    std::sort(processor.begin(), processor.end());
+    std::printf("history\n  keeping one drawing       median %6.3f ms (processor %6.3f ms), mean %6.3f ms,\n"
+                "                            slowest %6.1f ms (a rewrite of the file), %d drawings\n",
+                took[took.size() / 2] * 1e3, processor[processor.size() / 2] * 1e3, total / drawings * 1e3,
+                took.back() * 1e3, drawings);
+    const auto start = Clock::now();
+    history->showWindow();
+    QApplication::processEvents();
+    const double opening = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("  History window opening    %6.1f ms with %d entries\n", opening * 1e3,
+                history->window()->list()->count());
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -203,5 +254,7 @@ int main(int argc, char *argv[])
         comparePaths();
     measure({"default figure (1 turn)", 1, 100}, formulaOnly);
     measure({"about one million points", 16, 100}, formulaOnly);
+    if (!formulaOnly)
+        measureHistory();
     return 0;
 }

@@ -100,6 +100,11 @@ void FileCommands::exportFigure()
         dialogs_.message("There is nothing to export yet: draw a figure first.", Dialogs::Buttons::Ok);
         return;
     }
+    exportFigure({*state_.lastRecipe, surface_.size(), surface_.twipsPerPixel(), true});
+}
+
+void FileCommands::exportFigure(const recipetext::FigureRecipe &figure)
+{
     FileDialogRequest request;
     request.mode = FileDialogRequest::Mode::Save;
     request.title = "Export figure";
@@ -111,8 +116,6 @@ void FileCommands::exportFigure()
     if (const auto *refused = std::get_if<Failure>(&choice))
         failure = *refused;
     const QString path = failure ? QString() : std::get<QString>(choice);
-    const recipetext::FigureRecipe figure{*state_.lastRecipe, surface_.size(), surface_.twipsPerPixel(),
-                                          true};
     if (!path.isEmpty()) {
         if (fileformat::byExtension(path))
             failure = figureexport::exportFigure(path, figure);

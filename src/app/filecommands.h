@@ -5,6 +5,7 @@
 #include "drawinghost.h"
 #include "drawingsurface.h"
 #include "formstate.h"
+#include "recipetext.h"
 
 #include <QString>
 
@@ -29,6 +30,8 @@ public:
     // "Export figure": the last drawing's recipe as a parameter file, or
     // drawn again at the canvas size as a picture.
     void exportFigure();
+    // The same dialog and files for a figure kept earlier.
+    void exportFigure(const recipetext::FigureRecipe &figure);
 
 private:
     using Action = std::function<std::optional<Failure>(const QString &)>;

@@ -4,6 +4,7 @@
 #include "closecommands.h"
 #include "drawingrun.h"
 #include "fileaction.h"
+#include "historycommands.h"
 #include "layout.h"
 #include "mousesizing.h"
 #include "numbers.h"
@@ -53,6 +54,8 @@ Form1::Form1(FormOptions options) : options_(std::move(options))
         dialogs_ = ownDialogs_.get();
     }
     files_ = std::make_unique<FileCommands>(*Frame1, state_, surface_, *this, *dialogs_);
+    history_ = new HistoryCommands(*this, *files_,
+                                   options_.historyPath.isEmpty() ? historyFilePath() : options_.historyPath);
 
     escape_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     escape_->setEnabled(false);

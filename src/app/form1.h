@@ -18,6 +18,8 @@
 #include <memory>
 #include <optional>
 
+class HistoryCommands;
+
 // Where a window keeps its settings and how it asks the user.
 struct FormOptions {
     // Where the settings file is read and written; empty for the program's
@@ -25,6 +27,9 @@ struct FormOptions {
     QString settingsPath;
     // The dialogs to ask through; nullptr for the platform's own.
     Dialogs *dialogs = nullptr;
+    // Where the history of drawings is kept; empty for the program's usual
+    // place (see historyFilePath).
+    QString historyPath;
 };
 
 // The program's one window: the canvas with the control panel standing over
@@ -96,12 +101,15 @@ public:
     void processEvents() override { QCoreApplication::processEvents(); }
     void wait(std::chrono::microseconds duration) override;
     bool programEnded() const override { return ended_; }
+    void drawingDone() override { emit figureDrawn(); }
 
     CanvasWidget *canvas;
     ControlPanel *Frame1;
 
 signals:
     void programEnding();
+    // A drawing has ended; state().lastRecipe is its recipe.
+    void figureDrawn();
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -126,6 +134,7 @@ private:
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs *dialogs_ = nullptr;
     std::unique_ptr<FileCommands> files_;
+    HistoryCommands *history_ = nullptr;
     QShortcut *escape_ = nullptr;
     QShortcut *export_ = nullptr;
     QString autoRunIdleCaption_;

@@ -37,4 +37,7 @@ public:
     // True once the program has been told to end: a run then stops at once
     // and touches nothing more.
     virtual bool programEnded() const = 0;
+    // A drawing has ended, finished or stopped, and the state's lastRecipe
+    // is its recipe; the window keeps it in its history.
+    virtual void drawingDone() {}
 };

@@ -71,6 +71,7 @@ void DrawingRun::run()
     for (;;) {
         if (!drawOnce())
             return;
+        host_.drawingDone();
         if (state_.autoRunActive != 1)
             break;
         if (!pause())

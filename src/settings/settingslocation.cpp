@@ -43,3 +43,11 @@ QString helpFilePath()
     }
     return candidates.first();
 }
+
+QString historyFilePath()
+{
+    const QString folder =
+        QDir(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)).filePath("Volutra");
+    QDir().mkpath(folder);
+    return QDir(folder).filePath(QStringLiteral("history"));
+}

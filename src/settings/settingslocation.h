@@ -13,6 +13,11 @@ QString settingsFilePath();
 // can be written; false when that fails.
 bool makeSettingsFolder();
 
+// The history of drawings: "history" in the user's data folder for the
+// program ($XDG_DATA_HOME/Volutra, ~/.local/share/Volutra by default). The
+// folder is created when missing.
+QString historyFilePath();
+
 // The first "readme.txt" found beside the program, in the installed tree's
 // documentation folder relative to the program, or in the standard data
 // folders; the path beside the program when there is none.

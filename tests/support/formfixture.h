@@ -49,7 +49,8 @@ struct FormFixture {
     Form1 &start(const QString &path = {})
     {
         window.reset();
-        window = std::make_unique<Form1>(FormOptions{path.isEmpty() ? settingsPath : path, &dialogs});
+        window =
+            std::make_unique<Form1>(FormOptions{path.isEmpty() ? settingsPath : path, &dialogs, historyPath});
         return *window;
     }
     Form1 &operator*() { return *window; }
@@ -57,6 +58,11 @@ struct FormFixture {
 
     QTemporaryDir dir;
     const QString settingsPath = dir.filePath("voludef.txt");
+    // The window's history lies in a folder of its own, so that `dir` holds
+    // only what the test and the panel's commands write, and outlives a
+    // restart.
+    QTemporaryDir historyDir;
+    const QString historyPath = historyDir.filePath("history");
     ScriptedDialogs dialogs;
     std::unique_ptr<Form1> window;
 };

@@ -1,0 +1,303 @@
+#include "formfixture.h"
+#include "historycheck.h"
+#include "historywindow.h"
+#include "imagecheck.h"
+#include "pngrecipe.h"
+#include "recipetext.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QListWidget>
+#include <QSignalSpy>
+
+using historycheck::canvas;
+
+class TestHistory : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+
+    // An entry of a few bytes, as the model keeps any.
+    static QByteArray recipeNumber(int i) { return "recipe " + QByteArray::number(i); }
+
+private slots:
+    void autoRunSteppedBack_data()
+    {
+        QTest::addColumn<int>("randomColors");
+        QTest::newRow("fixed colours") << 0;
+        QTest::newRow("random pen") << 1;
+        QTest::newRow("random pen and background") << 3;
+        QTest::newRow("random colours once per drawing") << 2;
+    }
+    void autoRunSteppedBack()
+    {
+        QFETCH(int, randomColors);
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        form->state().prefs.randomColors = static_cast<std::int16_t>(randomColors);
+        historycheck::Recorder drawn(*form, 3);
+        formtest::click(form->Frame1->Command17);
+        QCOMPARE(drawn.images.size(), 3);
+
+        historycheck::step(*form, -1);
+        historycheck::step(*form, -1);
+        COMPARE_IMAGES(canvas(*form), drawn.images[0]);
+        const ParameterTexts texts = recipe::fieldTexts(drawn.recipes[0]);
+        for (int i = 0; i < ParameterTexts::Count; ++i)
+            QCOMPARE(form->Frame1->texts().text[i], texts.text[i]);
+        QCOMPARE(form->state().prefs.randomColors, randomColors);
+        // Bringing back adds nothing; forward again is the second figure.
+        History &history = historycheck::of(*form).history();
+        QCOMPARE(history.entries().size(), std::size_t(3));
+        QCOMPARE(*history.current(), history.entries()[0].id);
+        historycheck::step(*form, +1);
+        COMPARE_IMAGES(canvas(*form), drawn.images[1]);
+        QCOMPARE(drawn.images.size(), 3);
+    }
+
+    void steppingStopsARun()
+    {
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        historycheck::Recorder drawn(*form, 2);
+        formtest::click(form->Frame1->Command17);
+        // A long drawing, stopped by the step at its first yield.
+        form->state().prefs.turns = 1000;
+        formtest::duringRun(*form, 0, [&] { historycheck::step(*form, -1); });
+        formtest::click(form->Frame1->Command1);
+        QTRY_COMPARE(form->state().drawingActive, std::int16_t(0));
+        QTRY_COMPARE(*historycheck::of(*form).history().current(),
+                     historycheck::of(*form).history().entries()[1].id);
+        QCOMPARE(form->Frame1->Command17->text(), QString("Auto Run"));
+    }
+
+    void restartKeepsHistory()
+    {
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        historycheck::Recorder drawn(*form);
+        formtest::drawFigure(*form);
+        formtest::setTexts(*form, {{"Text1", ""}, {"Text2", ""}});
+        formtest::click(form->Frame1->Command1);
+        const std::vector<HistoryEntry> before = historycheck::of(*form).history().entries();
+        QCOMPARE(before.size(), std::size_t(2));
+
+        form.start();
+        QVERIFY(formtest::activate(*form));
+        History &history = historycheck::of(*form).history();
+        QVERIFY(history.entries() == before);
+        historycheck::of(*form).bringBack(before[1].id);
+        COMPARE_IMAGES(canvas(*form), drawn.images[1]);
+    }
+
+    void damagedFile_data()
+    {
+        QTest::addColumn<QByteArray>("damage");
+        QTest::addColumn<int>("left");
+        // Three entries: the header and the records of 0, 1 and 2.
+        const auto records = [] {
+            QByteArray bytes(historyfile::header);
+            for (int i = 0; i < 3; ++i)
+                bytes += historyfile::entryRecord({std::uint64_t(i + 1), i, false, recipeNumber(i), "png"});
+            return bytes;
+        };
+        const QByteArray whole = records();
+        const qsizetype second = whole.indexOf("recipe 1");
+        QByteArray flipped = whole;
+        flipped[second] = 'R';
+        QTest::newRow("cut in the last record") << whole.left(whole.size() - 5) << 2;
+        QTest::newRow("cut in the header") << whole.left(8) << 0;
+        QTest::newRow("a byte changed in the middle record") << flipped << 2;
+        QTest::newRow("garbage between records")
+            << whole.left(second - 40) + QByteArray(300, 'x') + whole.mid(second - 40) << 2;
+        QTest::newRow("garbage after the records") << whole + QByteArray(100, '\xab') << 3;
+        QTest::newRow("foreign file") << QByteArray("<html>\n").repeated(50) << 0;
+        QTest::newRow("the second record claiming 4 GB")
+            << whole.left(whole.indexOf("\xabVhR", sizeof historyfile::header) + 4) + QByteArray(12, '\xff')
+            << 1;
+    }
+    void damagedFile()
+    {
+        QFETCH(QByteArray, damage);
+        QFETCH(int, left);
+        FormFixture form(FormFixture::NotStarted{});
+        QVERIFY(testfiles::writeBytes(form.historyPath, damage));
+        form.start();
+        QVERIFY(formtest::activate(*form));
+        History &history = historycheck::of(*form).history();
+        QCOMPARE(int(history.entries().size()), left);
+        for (const HistoryEntry &entry : history.entries())
+            QCOMPARE(entry.thumbnail, QByteArray("png"));
+        // The window draws and keeps on, and the file reads whole again.
+        formtest::drawFigure(*form);
+        QCOMPARE(int(historyfile::read(form.historyPath).entries.size()), left + 1);
+        QCOMPARE(historyfile::read(form.historyPath).skipped, 0);
+    }
+
+    void interruptedWriteLosesOneEntry()
+    {
+        const QString path = dir.filePath("interrupted");
+        History history(path);
+        for (int i = 0; i < 4; ++i)
+            history.add(recipeNumber(i), "png", i);
+        QByteArray bytes = testfiles::readBytes(path);
+        for (qsizetype cut = 1; cut < historyfile::entryRecord(history.entries().back()).size(); cut += 7) {
+            const historyfile::Contents contents = historyfile::parse(bytes.left(bytes.size() - cut));
+            QCOMPARE(contents.entries.size(), std::size_t(3));
+            QCOMPARE(contents.entries.back().recipe, recipeNumber(2));
+        }
+    }
+
+    void favouritesOutliveTheBound()
+    {
+        const QString path = dir.filePath("favourites");
+        std::vector<std::uint64_t> favourites;
+        {
+            History history(path);
+            for (int i = 0; i < int(History::bound) + 150; ++i) {
+                history.add(recipeNumber(i), {}, i);
+                if (i % 100 == 0) {
+                    favourites.push_back(history.entries().back().id);
+                    history.setFavourite(favourites.back(), true);
+                }
+            }
+            // Seven favourites, two of them older than the last 500 drawings.
+            QCOMPARE(history.entries().size(), History::bound + 7);
+            QCOMPARE(history.entries().front().id, favourites[0]);
+            QCOMPARE(history.entries()[1].id, favourites[1]);
+            QCOMPARE(history.entries().back().recipe, recipeNumber(History::bound + 149));
+            // A favourite no longer gives way to newer drawings at once.
+            history.setFavourite(favourites[0], false);
+            QCOMPARE(history.entries().front().id, favourites[1]);
+        }
+        const History again(path);
+        QCOMPARE(again.entries().size(), History::bound + 6);
+        QCOMPARE(again.entries().front().id, favourites[1]);
+        // The file is rewritten down to what is kept, well short of every record.
+        QVERIFY(historyfile::read(path).records <= int(History::bound + 6 + 101));
+    }
+
+    void twoWindowsShareTheFile()
+    {
+        const QString path = dir.filePath("shared");
+        History first(path);
+        History second(path);
+        for (int i = 0; i < 300; ++i) {
+            first.add(recipeNumber(i), {}, i);
+            second.add(recipeNumber(1000 + i), {}, i);
+        }
+        second.remove(second.entries().back().id);
+        // Every record of both is whole; a window reading them keeps the bound.
+        const historyfile::Contents contents = historyfile::read(path);
+        QCOMPARE(contents.skipped, 0);
+        QCOMPARE(contents.entries.size(), std::size_t(599));
+        const History third(path);
+        QCOMPARE(third.entries().size(), History::bound);
+        QCOMPARE(third.entries().back().recipe, recipeNumber(299));
+    }
+
+    void pasting_data()
+    {
+        QTest::addColumn<bool>("whole");
+        QTest::newRow("recipe text") << true;
+        QTest::newRow("parameter file lines") << false;
+    }
+    void pasting()
+    {
+        QFETCH(bool, whole);
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        historycheck::Recorder drawn(*form);
+        form->state().prefs.randomColors = 1;
+        formtest::setTexts(*form, {{"Text1", "1500"}, {"Text3", "1500"}});
+        formtest::click(form->Frame1->Command1);
+        const recipetext::FigureRecipe figure{drawn.recipes[0], form->surface().size(), 15, true};
+        const QByteArray text = recipetext::chunkText(figure);
+        form->state().prefs.randomColors = 0;
+        formtest::click(form->Frame1->Command3);
+        formtest::fillFields(*form);
+        QGuiApplication::clipboard()->setText(whole ? text : text.split('\n').mid(1, 14).join('\n'));
+        form->canvas->setFocus();
+        QTest::keyClick(form->canvas, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(drawn.images.size(), 2);
+        QCOMPARE(form->state().lastRecipe->parameters.x.amplitude, drawn.recipes[0].parameters.x.amplitude);
+        // Only the whole recipe brings the random pen back.
+        if (whole)
+            COMPARE_IMAGES(drawn.images[1], drawn.images[0]);
+        // A field keeps Ctrl+V for itself.
+        formtest::field(*form, "Text5")->setFocus();
+        formtest::field(*form, "Text5")->clear();
+        QGuiApplication::clipboard()->setText("7");
+        QTest::keyClick(formtest::field(*form, "Text5"), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(formtest::field(*form, "Text5")->text(), QString("7"));
+        QCOMPARE(drawn.images.size(), 2);
+    }
+
+    void historyWindow()
+    {
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        historycheck::Recorder drawn(*form, 4);
+        formtest::click(form->Frame1->Command17);
+        QTest::keyClick(form.window.get(), Qt::Key_H, Qt::ControlModifier);
+        HistoryWindow *window = historycheck::of(*form).window();
+        QVERIFY(window && window->isVisible() && window->isWindow());
+        QListWidget *list = window->list();
+        QCOMPARE(list->count(), 4);
+        History &history = historycheck::of(*form).history();
+        QCOMPARE(HistoryWindow::idOf(list->item(0)), history.entries()[3].id);
+        QVERIFY(!list->item(0)->icon().isNull());
+
+        // A click brings the figure back.
+        const QRect third = list->visualItemRect(list->item(2));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third.center());
+        COMPARE_IMAGES(canvas(*form), drawn.images[1]);
+        QCOMPARE(list->currentRow(), 2);
+
+        // Delete removes it; a new drawing comes in at the top.
+        const std::uint64_t removed = HistoryWindow::idOf(list->item(2));
+        QTest::keyClick(window, Qt::Key_Delete);
+        QCOMPARE(list->count(), 3);
+        QCOMPARE(history.entries().size(), std::size_t(3));
+        QVERIFY(!history.find(removed));
+        formtest::drawFigure(*form);
+        QCOMPARE(list->count(), 4);
+        QCOMPARE(HistoryWindow::idOf(list->item(0)), history.entries().back().id);
+    }
+
+    void windowMenuCommands()
+    {
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        form->state().prefs.randomColors = 1;
+        formtest::drawFigure(*form);
+        formtest::setTexts(*form, {{"Text2", "5"}});
+        formtest::click(form->Frame1->Command1);
+        HistoryCommands &commands = historycheck::of(*form);
+        commands.showWindow();
+        HistoryWindow *window = commands.window();
+        const HistoryEntry first = commands.history().entries().front();
+
+        emit window->copyAsked(first.id);
+        QCOMPARE(QGuiApplication::clipboard()->text().toUtf8(), first.recipe);
+
+        // Export draws the older figure again: its picture carries its recipe.
+        const QString path = dir.filePath("first.png");
+        form.dialogs.queueFile(path);
+        emit window->exportAsked(first.id);
+        QCOMPARE(form.dialogs.fileRequests().last().title, QString("Export figure"));
+        // A picture's chunk ends its lines with LF alone.
+        QCOMPARE(*pngrecipe::read(path).text, QByteArray(first.recipe).replace("\r\n", "\n"));
+
+        emit window->favouriteChanged(first.id, true);
+        QVERIFY(commands.history().entries().front().favourite);
+        QVERIFY(window->item(first.id)->text().startsWith(QStringLiteral("\u2605 ")));
+        QVERIFY(historyfile::read(form.historyPath).entries.front().favourite);
+        emit window->removeAsked(first.id);
+        QCOMPARE(window->list()->count(), 1);
+        QCOMPARE(historyfile::read(form.historyPath).entries.size(), std::size_t(1));
+    }
+};
+
+QTEST_MAIN(TestHistory)
+#include "test_history.moc"
