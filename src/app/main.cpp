@@ -9,12 +9,32 @@
 
 #include <cstdio>
 #include <optional>
+#include <string>
+
+#include <unistd.h>
 
 namespace {
 
 void print(std::FILE *stream, const QString &text)
 {
     std::fputs(text.toLocal8Bit().constData(), stream);
+}
+
+// Hands a render over to volutra-render beside this program, which starts
+// without loading the window's libraries. The program name stays "volutra",
+// so that the help names the command as it was typed. Returns only when
+// there is none to hand over to.
+void handOverRender(char *argv[])
+{
+    char self[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    if (length <= 0)
+        return;
+    self[length] = '\0';
+    std::string beside(self);
+    beside.erase(beside.rfind('/') + 1);
+    beside += "volutra-render";
+    ::execv(beside.c_str(), argv);
 }
 
 } // namespace
@@ -28,10 +48,11 @@ int main(int argc, char *argv[])
     const commandline::Request request = commandline::parse(arguments);
     switch (request.action) {
     case commandline::Action::Render: {
+        handOverRender(argv);
         QCoreApplication application(argc, argv);
         QTextStream out(stdout);
         QTextStream err(stderr);
-        return rendercommand::run(arguments, out, err);
+        return rendercommand::run(arguments, out, err, "volutra --render");
     }
     case commandline::Action::Help: print(stdout, commandline::helpText()); return 0;
     case commandline::Action::Version: print(stdout, commandline::versionText() + "\n"); return 0;

@@ -12,5 +12,6 @@ int main(int argc, char *argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return rendercommand::run(arguments, out, err);
+    return rendercommand::run(arguments, out, err,
+                              rendercommand::calledName(QString::fromLocal8Bit(argc > 0 ? argv[0] : "")));
 }
