@@ -4,6 +4,7 @@
 #include "figureexport.h"
 #include "fileopen.h"
 #include "headlessdrawing.h"
+#include "numbers.h"
 #include "parameterfile.h"
 #include "pngrecipe.h"
 #include "recipetext.h"
@@ -20,6 +21,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 
 #include <sys/mman.h>
@@ -90,6 +92,10 @@ const QList<OptionSpec> &optionTable()
          "turns"},
         {{"pen"}, "P", "the pen size in pixels (1 to 32766)", "penSize"},
         {{"mode"}, "M", "the drawing mode, 1 to 16 (13 paints the pen colour)", "drawMode"},
+        {{"budget"},
+         "SECONDS",
+         "the work a drawing may take, in seconds of one core (default 60); a "
+         "longer drawing is refused before it starts; 0 lifts the limit"},
         {{"h", "help"}, "", "this text"},
         {{"v", "version"}, "", "print the version and end"},
     };
@@ -124,12 +130,15 @@ QString optionLines()
 }
 
 constexpr int maximumSide = 16384;
+constexpr double defaultBudgetSeconds = 60;
 constexpr qint64 maximumRecipeFileBytes = qint64(1) << 20;
 
 // Failures end the command with an exit code and one line of message.
 struct Refusal {
     int code;
     QString message;
+    // Whether the help could tell what to type instead.
+    bool pointsToHelp = true;
 };
 
 // Copies the whole of the descriptor `fd` to standard output.
@@ -307,7 +316,51 @@ std::optional<Refusal> writeToStandardOutput(fileformat::Format format, const re
     return refused;
 }
 
-std::optional<Refusal> render(const QStringList &arguments, const QString &called, QTextStream &out)
+std::optional<Refusal> parseBudget(const QCommandLineParser &parser, double &budget)
+{
+    if (!parser.isSet("budget"))
+        return std::nullopt;
+    bool ok = false;
+    budget = parser.value("budget").toDouble(&ok);
+    if (!ok || !(budget >= 0) || !std::isfinite(budget))
+        return Refusal{2,
+                       QString("bad budget \"%1\": expected seconds, 0 or more").arg(parser.value("budget"))};
+    return std::nullopt;
+}
+
+QString secondsText(double seconds)
+{
+    if (seconds < 120)
+        return QString("%1 s").arg(seconds, 0, 'f', 0);
+    if (seconds < 7200)
+        return QString("%1 min").arg(seconds / 60, 0, 'f', 0);
+    if (seconds < 2 * 86400)
+        return QString("%1 h").arg(seconds / 3600, 0, 'f', 0);
+    return QString("%1 days").arg(seconds / 86400, 0, 'g', 3);
+}
+
+// Refuses, before anything is drawn, a job whose work is beyond the budget
+// (0 for none), naming the option that lifts it.
+std::optional<Refusal> checkBudget(const headless::Job &job, double budget)
+{
+    const headless::Work work = headless::estimate(job);
+    if (budget == 0 || work.seconds <= budget)
+        return std::nullopt;
+    return Refusal{2,
+                   QString("the drawing would take about %1 (%2 points with a pen of %3 pixels on %4 "
+                           "pixels, %5 random numbers), beyond the budget of %6; --budget SECONDS "
+                           "raises it, --budget 0 lifts it")
+                       .arg(secondsText(work.seconds))
+                       .arg(work.points)
+                       .arg(work.penArea)
+                       .arg(work.pixels)
+                       .arg(work.draws)
+                       .arg(secondsText(budget)),
+                   false};
+}
+
+std::optional<Refusal> render(const QStringList &arguments, const QString &called, QTextStream &out,
+                              QTextStream &err)
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
@@ -347,6 +400,9 @@ std::optional<Refusal> render(const QStringList &arguments, const QString &calle
     if (parser.isSet("size"))
         if (const auto refused = parseSize(parser.value("size"), job.size))
             return refused;
+    double budget = defaultBudgetSeconds;
+    if (const auto refused = parseBudget(parser, budget))
+        return refused;
     std::optional<std::uint64_t> seed;
     if (parser.isSet("seed")) {
         bool ok = false;
@@ -374,8 +430,18 @@ std::optional<Refusal> render(const QStringList &arguments, const QString &calle
             return refused;
     if (const auto refused = applyOptions(parser, job.recipe.prefs))
         return refused;
+    if (const auto corrupt = headless::corruption(job.recipe))
+        return Refusal{1, QString("corrupt recipe in %1: %2").arg(figurePath, *corrupt)};
     if (const auto never = headless::refusal(job.recipe))
-        return Refusal{2, *never};
+        return Refusal{2, *never, false};
+    if (const auto refused = checkBudget(job, budget))
+        return refused;
+    if (const auto reached = headless::turnsReached(job.recipe))
+        err << messagePrefix
+            << QString("warning: %1 turns are beyond the counter's reach; drawing %2 turns\n")
+                   .arg(QString::fromStdString(
+                       numbers::numberText(job.recipe.prefs.turns, numbers::Precision::Single)))
+                   .arg(*reached, 0, 'f', 2);
     job.seed = seed ? *seed : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
 
     // A vector drawing needs the completed recipe, not the pixels.
@@ -418,12 +484,12 @@ QString usage(const QString &called)
 
 int run(const QStringList &arguments, QTextStream &out, QTextStream &err, const QString &called)
 {
-    const auto refused = render(arguments, called, out);
+    const auto refused = render(arguments, called, out, err);
     if (!refused)
         return 0;
     if (!refused->message.isEmpty()) {
         err << messagePrefix << refused->message;
-        if (refused->code == 2)
+        if (refused->code == 2 && refused->pointsToHelp)
             err << "; try " << called << " --help";
         err << "\n";
     }
