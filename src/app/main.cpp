@@ -2,6 +2,7 @@
 #include "displayguard.h"
 #include "form1.h"
 #include "rendercommand.h"
+#include "stopsignals.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -49,6 +50,7 @@ int main(int argc, char *argv[])
     switch (request.action) {
     case commandline::Action::Render: {
         handOverRender(argv);
+        stopsignals::install();
         QCoreApplication application(argc, argv);
         QTextStream out(stdout);
         QTextStream err(stderr);

@@ -1,6 +1,7 @@
 #include "rendercommand.h"
 
 #include "commandline.h"
+#include "drawingrun.h"
 #include "figureexport.h"
 #include "fileopen.h"
 #include "headlessdrawing.h"
@@ -8,12 +9,15 @@
 #include "parameterfile.h"
 #include "pngrecipe.h"
 #include "recipetext.h"
+#include "renderprogress.h"
 #include "settingsfile.h"
 #include "settingstext.h"
+#include "stopsignals.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -96,6 +100,10 @@ const QList<OptionSpec> &optionTable()
          "SECONDS",
          "the work a drawing may take, in seconds of one core (default 60); a "
          "longer drawing is refused before it starts; 0 lifts the limit"},
+        {{"q", "quiet"},
+         "",
+         "no progress line; without it a render longer than a second shows one on "
+         "standard error when that is a terminal"},
         {{"h", "help"}, "", "this text"},
         {{"v", "version"}, "", "print the version and end"},
     };
@@ -449,8 +457,27 @@ std::optional<Refusal> render(const QStringList &arguments, const QString &calle
     headless::Job drawn = job;
     if (!pixels)
         drawn.size = QSize(1, 1);
+    // Progress only on a terminal, where a person waits for it.
+    std::optional<RenderProgress> progress;
+    if (!parser.isSet("quiet") && ::isatty(STDERR_FILENO)) {
+        QElapsedTimer clock;
+        clock.start();
+        progress.emplace(
+            headless::estimate(job).points, DrawingRun::counterStep(job.recipe.prefs.stepSize),
+            [&err](const QByteArray &text) {
+                err << QString::fromLocal8Bit(text);
+                err.flush();
+                stopsignals::setLineOpen(true);
+            },
+            [clock] { return double(clock.nsecsElapsed()) / 1e9; });
+        drawn.onCheckpoint = [&progress](std::int64_t counter) { progress->reached(counter); };
+    }
     DrawingSurface surface(drawn.size, job.twipsPerPixel);
     const Recipe kept = headless::draw(surface, drawn);
+    if (progress) {
+        progress->finish();
+        stopsignals::setLineOpen(false);
+    }
     const recipetext::FigureRecipe keptFigure{kept, job.size, job.twipsPerPixel, true};
     if (output == "-")
         return writeToStandardOutput(format, keptFigure, &surface);

@@ -1,4 +1,5 @@
 #include "rendercommand.h"
+#include "stopsignals.h"
 
 #include <QCoreApplication>
 
@@ -6,6 +7,7 @@
 // without loading the libraries of images, windows, widgets and printing.
 int main(int argc, char *argv[])
 {
+    stopsignals::install();
     QCoreApplication application(argc, argv);
     QStringList arguments;
     for (int i = 1; i < argc; ++i)

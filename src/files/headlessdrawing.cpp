@@ -123,6 +123,7 @@ Recipe draw(DrawingSurface &surface, const Job &job)
     const double outerWidth = r.outerWidth > 0 ? r.outerWidth : surface.toTwips(job.size.width());
     const double outerHeight = r.outerHeight > 0 ? r.outerHeight : surface.toTwips(job.size.height());
     HeadlessHost host(surface, state, r.typed, outerWidth, outerHeight);
+    host.setOnCheckpoint(job.onCheckpoint);
     DrawingRun(state, host, surface, random).run();
     return *state.lastRecipe;
 }

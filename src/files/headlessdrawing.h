@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // A drawing window without a window: the figure of fixed parameter texts
@@ -35,12 +36,24 @@ public:
     bool showsProgressBar() const override { return false; }
     double panelLeft() const override { return 0; }
     double panelHeight() const override { return 0; }
+    void checkpointReached(std::int64_t counter) override
+    {
+        if (onCheckpoint_)
+            onCheckpoint_(counter);
+    }
     void processEvents() override {}
     bool idleBetweenCheckpoints() const override { return true; }
     void wait(std::chrono::microseconds) override {}
     bool programEnded() const override { return false; }
 
+    // What to call at each checkpoint with the counter reached.
+    void setOnCheckpoint(std::function<void(std::int64_t)> onCheckpoint)
+    {
+        onCheckpoint_ = std::move(onCheckpoint);
+    }
+
 private:
+    std::function<void(std::int64_t)> onCheckpoint_;
     DrawingSurface &surface_;
     FormState &state_;
     ParameterTexts texts_;
@@ -59,6 +72,8 @@ struct Job {
     std::uint64_t seed = 0;
     QSize size{586, 466};
     double twipsPerPixel = 15;
+    // Called at each checkpoint with the counter reached, for progress.
+    std::function<void(std::int64_t)> onCheckpoint;
 };
 
 // The outer size a job's figure is drawn for: the recorded one, stretched
