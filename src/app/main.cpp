@@ -9,8 +9,8 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 #include <optional>
-#include <string>
 
 #include <unistd.h>
 
@@ -22,21 +22,44 @@ void print(std::FILE *stream, const QString &text)
 }
 
 // Hands a render over to volutra-render beside this program, which starts
-// without loading the window's libraries. The program name stays "volutra",
-// so that the help names the command as it was typed. Returns only when
-// there is none to hand over to.
-void handOverRender(char *argv[])
+// without the window's libraries. The program name stays "volutra", so that
+// the help names the command as it was typed. Returns only when there is
+// none to hand over to; the command then runs here.
+void handOverRender(char *argv[], char *envp[])
 {
-    char self[4096];
-    const ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    char path[4096];
+    const ssize_t length = ::readlink("/proc/self/exe", path, sizeof path - 1);
     if (length <= 0)
         return;
-    self[length] = '\0';
-    std::string beside(self);
-    beside.erase(beside.rfind('/') + 1);
-    beside += "volutra-render";
-    ::execv(beside.c_str(), argv);
+    path[length] = '\0';
+    constexpr char name[] = "volutra-render";
+    char *slash = std::strrchr(path, '/');
+    if (!slash || std::size_t(slash + 1 - path) + sizeof name > sizeof path)
+        return;
+    std::memcpy(slash + 1, name, sizeof name);
+    ::execve(path, argv, envp);
 }
+
+// Runs before the initialisers of the shared libraries, which for Qt's
+// widget, image and print libraries take longer than a whole small render:
+// a render is handed over before any of them runs. Only the C library is
+// ready here, and the environment is the one handed in (environ is not set
+// yet). The arguments are read as commandline::parse reads them: a --render
+// before any "--".
+void handOverEarly(int argc, char **argv, char **envp)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--") == 0)
+            return;
+        if (std::strcmp(argv[i], "--render") == 0 || std::strncmp(argv[i], "--render=", 9) == 0) {
+            handOverRender(argv, envp);
+            return;
+        }
+    }
+}
+
+[[gnu::section(".preinit_array"), gnu::used]] void (*const earlyHandOver)(int, char **,
+                                                                          char **) = handOverEarly;
 
 } // namespace
 
@@ -49,7 +72,6 @@ int main(int argc, char *argv[])
     const commandline::Request request = commandline::parse(arguments);
     switch (request.action) {
     case commandline::Action::Render: {
-        handOverRender(argv);
         stopsignals::install();
         QCoreApplication application(argc, argv);
         QTextStream out(stdout);
