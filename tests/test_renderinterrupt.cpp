@@ -103,7 +103,7 @@ private slots:
         if (finished)
             QCOMPARE(content, whole);
         else
-            QVERIFY2(content == whole || content == old, "a part of a picture");
+            QVERIFY2(content == whole || content == old, "a partial picture");
     }
 };
 

@@ -64,16 +64,16 @@ const char *const exitText = "\n"
 // Every option of the command: its names, the name of its value (empty for a
 // switch), the help line, and for the options that stand for a line of the
 // settings file, that line's name in the settings table.
-struct OptionSpec {
+struct RenderOption {
     QStringList names;
     const char *valueName;
     const char *help;
     const char *setting = nullptr;
 };
 
-const QList<OptionSpec> &optionTable()
+const QList<RenderOption> &optionTable()
 {
-    static const QList<OptionSpec> table = {
+    static const QList<RenderOption> table = {
         {{"render"}, "FIGURE", "the figure to draw, instead of FIGURE after the options"},
         {{"o", "output"}, "OUT", "the picture to write; - writes standard output"},
         {{"format"},
@@ -113,7 +113,7 @@ const QList<OptionSpec> &optionTable()
 QString optionLines()
 {
     QString text;
-    for (const OptionSpec &option : optionTable()) {
+    for (const RenderOption &option : optionTable()) {
         QStringList typed;
         for (const QString &name : option.names)
             typed << (name.size() == 1 ? "-" : "--") + name;
@@ -250,7 +250,7 @@ std::optional<Refusal> applySettingsFile(const QString &path, DrawingPrefs &pref
     Settings settings;
     const std::vector<int> refused = settingstext::read(
         std::string_view(text.constData(), std::size_t(text.size())), settings, ScreenSize{});
-    for (const OptionSpec &option : optionTable()) {
+    for (const RenderOption &option : optionTable()) {
         if (!option.setting)
             continue;
         const int line = settingstext::lineNamed(option.setting);
@@ -270,7 +270,7 @@ std::optional<Refusal> applyOptions(const QCommandLineParser &parser, DrawingPre
 {
     Settings settings;
     settings.prefs = prefs;
-    for (const OptionSpec &option : optionTable()) {
+    for (const RenderOption &option : optionTable()) {
         const QString &name = option.names.last();
         if (!option.setting || !parser.isSet(name))
             continue;
@@ -372,7 +372,7 @@ std::optional<Refusal> render(const QStringList &arguments, const QString &calle
 {
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    for (const OptionSpec &option : optionTable())
+    for (const RenderOption &option : optionTable())
         parser.addOption(QCommandLineOption(option.names, option.help, option.valueName));
     // --help wins wherever it stands, even as the value of another option.
     if (arguments.contains("--help") || arguments.contains("-h")) {
