@@ -27,8 +27,14 @@ void install()
     struct sigaction action = {};
     action.sa_handler = stop;
     sigemptyset(&action.sa_mask);
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+    // A signal the caller set to be ignored stays ignored, as nohup and a
+    // shell's background jobs expect.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction before = {};
+        if (::sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN)
+            continue;
         ::sigaction(signal, &action, nullptr);
+    }
 }
 
 void setLineOpen(bool open)
