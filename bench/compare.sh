@@ -1,4 +1,5 @@
 #!/bin/bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Volutra's headless renders side by side with gnuplot 5.4 (pngcairo, "with
 # dots"), which draws the same figure on the same canvas from the same points,
 # written by Volutra's own formula. Every case runs both programs in turn,

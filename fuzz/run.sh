@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the libFuzzer targets with clang 14 and runs each one for SECONDS
 # (default 20) on a copy of its seed corpus, so that fuzz/corpus stays as it
 # is. The build folder is $FUZZ_BUILD (default build-fuzz, relative to the

@@ -4,11 +4,14 @@
 #include "surfaceimages.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QPaintEvent>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
+
+#include <cmath>
 
 // The window on a screen of twice the usual density: the canvas is drawn and
 // shown at device resolution, while positions and sizes in twips stay.
@@ -54,7 +57,8 @@ private slots:
         // What the window shows: the surface's pixels as they are.
         const QImage canvas = shown(form);
         QCOMPARE(canvas.size(), form.canvas->size() * 2);
-        COMPARE_IMAGES(canvas, surfaceimages::screenImage(form.surface()).copy(QRect(QPoint(), canvas.size())));
+        COMPARE_IMAGES(canvas,
+                       surfaceimages::screenImage(form.surface()).copy(QRect(QPoint(), canvas.size())));
         COMPARE_IMAGES(surfaceimages::image(form.surface()), canvas);
 
         const QImage figure = canvas.copy(0, 0, 2 * form.Frame1->x(), 2 * 400);
@@ -97,6 +101,42 @@ private slots:
     }
 
     // The printed picture is the device-resolution image.
+    // A loaded bitmap shows at its logical size: the pixels its resolution
+    // stands for, times the screen's ratio.
+    void pictureLoadsAtItsLogicalSize_data()
+    {
+        QTest::addColumn<double>("ratio");
+        QTest::addColumn<int>("dotsPerInch");
+        QTest::addColumn<QSize>("device");
+        QTest::newRow("96 dpi at ratio 1") << 1.0 << 96 << QSize(40, 30);
+        QTest::newRow("96 dpi at ratio 2") << 2.0 << 96 << QSize(80, 60);
+        QTest::newRow("saved at ratio 2, loaded at 2") << 2.0 << 192 << QSize(40, 30);
+        QTest::newRow("saved at ratio 2, loaded at 1") << 1.0 << 192 << QSize(20, 15);
+        QTest::newRow("no resolution at ratio 2") << 2.0 << 0 << QSize(80, 60);
+        QTest::newRow("144 dpi at ratio 1.5") << 1.5 << 144 << QSize(40, 30);
+        QTest::newRow("72 dpi at ratio 1") << 1.0 << 72 << QSize(40, 30);
+        QTest::newRow("72 dpi at ratio 2") << 2.0 << 72 << QSize(80, 60);
+        QTest::newRow("100 dpi at ratio 2") << 2.0 << 100 << QSize(80, 60);
+    }
+    void pictureLoadsAtItsLogicalSize()
+    {
+        QFETCH(double, ratio);
+        QFETCH(int, dotsPerInch);
+        QFETCH(QSize, device);
+        QImage bitmap(40, 30, QImage::Format_RGB32);
+        bitmap.fill(Qt::red);
+        bitmap.setDotsPerMeterX(int(std::lround(dotsPerInch / 0.0254)));
+        bitmap.setDotsPerMeterY(int(std::lround(dotsPerInch / 0.0254)));
+        QByteArray bytes;
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(bitmap.save(&buffer, "BMP"));
+        DrawingSurface surface(QSize(100, 100));
+        surfaceimages::setDevicePixelRatio(surface, ratio);
+        QVERIFY(!surfaceimages::loadPictureData(surface, bytes));
+        QCOMPARE(surfaceimages::picture(surface).size(), device);
+    }
+
     void printTakesDevicePixels()
     {
         FormFixture fixture;

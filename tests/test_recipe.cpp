@@ -255,6 +255,39 @@ private slots:
         QCOMPARE(back.twipsPerPixel, 12.5);
     }
 
+    // Turns beyond the range of their single precision are infinite, and an
+    // infinite count is written so that it reads back infinite.
+    void turnsReadBackExactly_data()
+    {
+        QTest::addColumn<QByteArray>("typed");
+        QTest::addColumn<float>("turns");
+        constexpr float infinite = std::numeric_limits<float>::infinity();
+        QTest::newRow("1e300") << QByteArray("1e300") << infinite;
+        QTest::newRow("1E+999") << QByteArray("1E+999") << infinite;
+        QTest::newRow("-1e300") << QByteArray("-1e300") << -infinite;
+        QTest::newRow("largest") << QByteArray("3.4028235e38") << std::numeric_limits<float>::max();
+        QTest::newRow("smallest") << QByteArray("1e-45") << std::numeric_limits<float>::denorm_min();
+        QTest::newRow("341.7") << QByteArray("341.7") << 341.7f;
+    }
+    void turnsReadBackExactly()
+    {
+        QFETCH(QByteArray, typed);
+        QFETCH(float, turns);
+        const QByteArray fourteen =
+            QByteArray("1\r\n2\r\n") + QByteArray("\r\n").repeated(10) + " 1\r\n 2\r\n";
+        const recipetext::Reading first =
+            recipetext::read(fourteen + "Volutra recipe 1\r\nturns " + typed + "\r\n");
+        QVERIFY(first.figure);
+        QCOMPARE(first.figure->recipe.prefs.turns, turns);
+        for (const bool chunk : {false, true}) {
+            const QByteArray text =
+                chunk ? recipetext::chunkText(*first.figure) : recipetext::parameterFile(*first.figure);
+            const recipetext::Reading again = recipetext::read(text);
+            QVERIFY(again.figure);
+            QCOMPARE(again.figure->recipe.prefs.turns, turns);
+        }
+    }
+
     void recipeTextReading_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -270,8 +303,7 @@ private slots:
         QTest::newRow("unknown names skipped")
             << QByteArray(fourteen + "Volutra recipe 1\r\nlater 5\r\nturns 3\r\n") << true << true << 3;
         QTest::newRow("bad values skipped")
-            << QByteArray(fourteen + "Volutra recipe 1\r\nturns 1E+999\r\npenSize 0\r\n") << true << true
-            << 1;
+            << QByteArray(fourteen + "Volutra recipe 1\r\npenSize 0\r\n") << true << true << 1;
         QTest::newRow("newer version")
             << QByteArray("Volutra recipe 2\r\n" + fourteen) << false << false << 0;
         QTest::newRow("too short") << QByteArray("Volutra recipe 1\r\n1\r\n2\r\n") << false << false << 0;

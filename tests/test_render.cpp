@@ -78,6 +78,117 @@ private slots:
         VERIFY_AREA(image, QRect(440, 0, image.width() - 440, image.height()), navy);
     }
 
+    // The conventions of command-line tools: FIGURE after the options, short
+    // options, the type by --format, --version, one message style.
+    void conventions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QByteArray>("start");
+        const QByteArray png("\x89PNG");
+        const QByteArray bmp("BM");
+        QTest::newRow("figure last, -o") << QStringList{"-o", "OUT.png", "GOOD"} << 0 << "" << png;
+        QTest::newRow("figure first") << QStringList{"GOOD", "-o", "OUT.bmp"} << 0 << "" << bmp;
+        QTest::newRow("--render") << QStringList{"--render", "GOOD", "-o", "OUT.png"} << 0 << "" << png;
+        QTest::newRow("-s") << QStringList{"GOOD", "-o", "OUT.bmp", "-s", "20x10"} << 0 << "" << bmp;
+        QTest::newRow("--format without extension")
+            << QStringList{"GOOD", "-o", "OUT", "--format", "png"} << 0 << "" << png;
+        QTest::newRow("--format over extension")
+            << QStringList{"GOOD", "-o", "OUT.png", "--format", "bmp"} << 0 << "" << bmp;
+        QTest::newRow("--format of no picture") << QStringList{"GOOD", "-o", "OUT", "--format", "par"} << 2
+                                                << "bad format \"par\"" << QByteArray();
+        QTest::newRow("--format with a dot")
+            << QStringList{"GOOD", "-o", "OUT", "--format", "x.png"} << 2 << "bad format" << QByteArray();
+        QTest::newRow("- output without --format")
+            << QStringList{"GOOD", "-o", "-"} << 2 << "needs --format" << QByteArray();
+        QTest::newRow("no extension") << QStringList{"GOOD", "-o", "OUT"} << 2 << "OUT" << QByteArray();
+        QTest::newRow("two figures") << QStringList{"GOOD", "GOOD", "-o", "OUT.png"} << 2
+                                     << "only one FIGURE can be drawn, 2 were given" << QByteArray();
+        QTest::newRow("--render and a figure") << QStringList{"--render", "GOOD", "GOOD", "-o", "OUT.png"}
+                                               << 2 << "only one FIGURE" << QByteArray();
+        QTest::newRow("no figure") << QStringList{"-o", "OUT.png"} << 2 << "FIGURE is missing"
+                                   << QByteArray();
+        QTest::newRow("unknown short option")
+            << QStringList{"GOOD", "-o", "OUT.png", "-x"} << 2 << "unknown option \"-x\"" << QByteArray();
+    }
+    void conventions()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        QFETCH(QByteArray, start);
+        const QString good = figure(flower());
+        const QString output = dir.filePath("conventions");
+        QFile::remove(output);
+        for (QString &argument : arguments) {
+            argument.replace("GOOD", good);
+            argument.replace("OUT", output);
+        }
+        QCOMPARE(run(arguments), exitCode);
+        QFile written(arguments.at(arguments.indexOf("-o") + 1));
+        if (exitCode == 0) {
+            QVERIFY2(err.isEmpty(), qPrintable(err));
+            QVERIFY(written.open(QIODevice::ReadOnly));
+            QCOMPARE(written.read(start.size()), start);
+            written.remove();
+        } else {
+            QVERIFY2(err.startsWith("volutra-render: "), qPrintable(err));
+            QVERIFY2(err.contains(message.replace("OUT", output)), qPrintable(err));
+            QVERIFY2(err.endsWith("; try volutra-render --help\n"), qPrintable(err));
+            QVERIFY(!written.exists());
+        }
+    }
+
+    void versionAndHelpNameTheProgram_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("called");
+        QTest::addColumn<QString>("start");
+        QTest::newRow("--version") << QStringList{"--version"} << "volutra-render"
+                                   << "Volutra 1.00\n";
+        QTest::newRow("-v") << QStringList{"-v"} << "volutra-render"
+                            << "Volutra 1.00\n";
+        QTest::newRow("help alone") << QStringList{"--help"} << "volutra-render"
+                                    << "Usage: volutra-render [options] FIGURE\n";
+        QTest::newRow("help of the window program") << QStringList{"--render", "-h"} << "volutra --render"
+                                                    << "Usage: volutra --render [options] FIGURE\n";
+    }
+    void versionAndHelpNameTheProgram()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, called);
+        QFETCH(QString, start);
+        QTextStream outStream(&out);
+        QTextStream errStream(&err);
+        out.clear();
+        err.clear();
+        QCOMPARE(rendercommand::run(arguments, outStream, errStream, called), 0);
+        outStream.flush();
+        QVERIFY2(out.startsWith(start), qPrintable(out));
+        QVERIFY(err.isEmpty());
+    }
+
+    void calledNameFollowsTheProgram_data()
+    {
+        QTest::addColumn<QString>("argumentZero");
+        QTest::addColumn<QString>("called");
+        QTest::newRow("render program") << "/usr/bin/volutra-render"
+                                        << "volutra-render";
+        QTest::newRow("window program") << "/usr/bin/volutra"
+                                        << "volutra --render";
+        QTest::newRow("renamed") << "./vr"
+                                 << "vr";
+        QTest::newRow("none") << ""
+                              << "volutra-render";
+    }
+    void calledNameFollowsTheProgram()
+    {
+        QFETCH(QString, argumentZero);
+        QFETCH(QString, called);
+        QCOMPARE(rendercommand::calledName(argumentZero), called);
+    }
+
     void writesPngAndTakesTheSize()
     {
         const QString output = dir.filePath("flower.png");
@@ -119,9 +230,9 @@ private slots:
         QTest::newRow("bad seed") << QStringList{"--render", "GOOD", "--output", output, "--seed", "-1"}
                                   << "bad seed";
         QTest::newRow("no output") << QStringList{"--render", "GOOD"} << "--output OUT is missing";
-        QTest::newRow("value missing") << QStringList{"--render", "GOOD", "--output"} << "Missing value";
-        QTest::newRow("unknown option")
-            << QStringList{"--render", "GOOD", "--output", output, "--colour"} << "Unknown option";
+        QTest::newRow("value missing") << QStringList{"--render", "GOOD", "--output"} << "missing value";
+        QTest::newRow("unknown option") << QStringList{"--render", "GOOD", "--output", output, "--colour"}
+                                        << "unknown option \"--colour\"";
     }
     void badInputLeavesNoFile()
     {

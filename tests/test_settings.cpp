@@ -108,11 +108,12 @@ char *toString(const Settings &s)
         << s.backGreen << ',' << s.backBlue << " randomColors " << s.prefs.randomColors << " frameBackColor "
         << s.frameBackColor << " frameForeColor " << s.frameForeColor << " autoClean " << s.autoClean << '/'
         << s.autoCleanChecked << " autoRedraw \"" << s.autoRedraw << "\"/" << s.autoRedrawChecked
-        << " stepSize " << s.prefs.stepSize << " turns " << s.prefs.turns << " penSize " << s.prefs.penSize << " drawMode "
-        << s.prefs.drawMode << " window " << s.windowHeight << ',' << s.windowTop << ',' << s.windowWidth << ','
-        << s.windowLeft << " frameRightOffset " << s.frameRightOffset << " drawOffsets " << s.prefs.placement.drawLeftOffset
-        << ',' << s.prefs.placement.drawTopOffset << " drawParts " << s.prefs.placement.drawPartX << ',' << s.prefs.placement.drawPartY << " mouseDelay "
-        << s.prefs.mouseDelay << " autoRunDelay " << s.prefs.autoRunDelay;
+        << " stepSize " << s.prefs.stepSize << " turns " << s.prefs.turns << " penSize " << s.prefs.penSize
+        << " drawMode " << s.prefs.drawMode << " window " << s.windowHeight << ',' << s.windowTop << ','
+        << s.windowWidth << ',' << s.windowLeft << " frameRightOffset " << s.frameRightOffset
+        << " drawOffsets " << s.prefs.placement.drawLeftOffset << ',' << s.prefs.placement.drawTopOffset
+        << " drawParts " << s.prefs.placement.drawPartX << ',' << s.prefs.placement.drawPartY
+        << " mouseDelay " << s.prefs.mouseDelay << " autoRunDelay " << s.prefs.autoRunDelay;
     return qstrdup(out.str().c_str());
 }
 
@@ -178,8 +179,9 @@ private slots:
         QTest::newRow("third of a turn, 7 digits")
             << modified([](Settings &s) { s.prefs.turns = 1.0f / 3.0f; }) << 13
             << QByteArray(".3333333 ' numbers of turns (default: 1)");
-        QTest::newRow("step size, 15 digits") << modified([](Settings &s) { s.prefs.stepSize = 1.0 / 3.0; }) << 12
-                                              << QByteArray(".333333333333333 ' step size (default: 100)");
+        QTest::newRow("step size, 15 digits")
+            << modified([](Settings &s) { s.prefs.stepSize = 1.0 / 3.0; }) << 12
+            << QByteArray(".333333333333333 ' step size (default: 100)");
         QTest::newRow("huge step size") << modified([](Settings &s) { s.prefs.stepSize = 1e20; }) << 12
                                         << QByteArray("1E+20 ' step size (default: 100)");
         QTest::newRow("screen height") << modified([](Settings &s) { s.windowHeight = 16200; }) << 16
@@ -293,8 +295,10 @@ private slots:
         row("empty line", {{1, ""}}, same);
         row("blank line", {{12, "    "}}, same);
         row("leading blanks", {{1, "   7 ' foreground red"}}, [](Settings &s) { s.foreRed = 7; });
-        row("text after the number", {{12, "250abc ' step size"}}, [](Settings &s) { s.prefs.stepSize = 250; });
-        row("text after an offset", {{21, "100abc ' offset"}}, [](Settings &s) { s.prefs.placement.drawLeftOffset = 100; });
+        row("text after the number", {{12, "250abc ' step size"}},
+            [](Settings &s) { s.prefs.stepSize = 250; });
+        row("text after an offset", {{21, "100abc ' offset"}},
+            [](Settings &s) { s.prefs.placement.drawLeftOffset = 100; });
         row("quoted", {{1, "\"7\""}}, [](Settings &s) { s.foreRed = 7; });
         row("quoted comma", {{1, "\"7,5\" ' foreground red"}}, [](Settings &s) { s.foreRed = 7; });
         row("quoted apostrophe", {{12, "\"  42 ' x\""}}, [](Settings &s) { s.prefs.stepSize = 42; });
@@ -650,20 +654,27 @@ private slots:
     void settingsFolder_data()
     {
         QTest::addColumn<bool>("hasHelpText");
+        QTest::addColumn<bool>("hasSettingsFile");
         QTest::addColumn<bool>("writable");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("build tree or portable copy") << true << true << "/opt/volutra";
-        QTest::newRow("portable copy on a read-only medium") << true << false << "/home/u/.config/Volutra";
-        QTest::newRow("installed, run by root") << false << true << "/home/u/.config/Volutra";
-        QTest::newRow("installed") << false << false << "/home/u/.config/Volutra";
+        const QString beside = "/opt/volutra";
+        const QString config = "/home/u/.config/Volutra";
+        QTest::newRow("build tree or portable copy") << true << false << true << beside;
+        QTest::newRow("portable copy on a read-only medium") << true << false << false << config;
+        QTest::newRow("installed, run by root") << false << false << true << config;
+        QTest::newRow("installed") << false << false << false << config;
+        QTest::newRow("portable copy without the guide") << false << true << true << beside;
+        QTest::newRow("settings beside on a read-only medium") << false << true << false << beside;
+        QTest::newRow("portable copy with both") << true << true << true << beside;
     }
 
     void settingsFolder()
     {
         QFETCH(bool, hasHelpText);
+        QFETCH(bool, hasSettingsFile);
         QFETCH(bool, writable);
         QFETCH(QString, expected);
-        const locationrules::ProgramFolder program{"/opt/volutra", hasHelpText, writable};
+        const locationrules::ProgramFolder program{"/opt/volutra", hasHelpText, hasSettingsFile, writable};
         QCOMPARE(locationrules::settingsFolder(program, "/home/u/.config/Volutra"), expected);
     }
 

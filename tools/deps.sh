@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the Debian 12 packages that building Volutra needs, when any of
 # them is missing; with the argument "test", also what the sanitizer and
 # fuzzing runs of the tests and the checks of the installed tree need.
@@ -6,7 +7,8 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libspng-dev libjpeg62-turbo-dev pkg-config fonts-dejavu-core)
 if [ "${1:-}" = test ]; then
   packages+=(clang-14 libclang-rt-14-dev librsvg2-bin
-    desktop-file-utils appstream libxml2-utils shared-mime-info groff-base)
+    desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
+    dpkg-dev lintian)
 fi
 missing=()
 for package in "${packages[@]}"; do

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Renders every figure in examples/ through "volutra --render" and puts them
 # on one contact sheet, docs/gallery.png (needs ImageMagick's montage).
 #

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the program (only it and the libraries it
-# links: the tests and the benchmark are built by tools/test.sh) and starts it.
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Installs what is missing, builds the two programs (only they and the libraries they
+# link, so that `cmake --install build` works next; the tests and the benchmark
+# are built by tools/test.sh) and starts the window.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/deps.sh
 cmake --preset default
-cmake --build --preset default --target volutra
+cmake --build --preset default --target volutra volutra-render
 exec ./build/volutra "$@"

@@ -63,6 +63,19 @@ Request refuse(const QString &why)
 
 } // namespace
 
+QString parserRefusal(const QCommandLineParser &parser, const QStringList &arguments)
+{
+    if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty())
+        return QString("unknown option \"%1\"").arg(typedOption(arguments, unknown.first()));
+    // Qt's own sentences, in the program's style: small letter, no full stop.
+    QString why = parser.errorText();
+    if (why.endsWith('.'))
+        why.chop(1);
+    if (!why.isEmpty())
+        why[0] = why[0].toLower();
+    return why;
+}
+
 Request parse(const QStringList &arguments)
 {
     if (asksForRender(arguments))
@@ -80,16 +93,8 @@ Request parse(const QStringList &arguments)
         parser.addOption(QCommandLineOption(name));
     parser.addPositionalArgument("FILE", "a parameter file or picture to open");
 
-    if (!parser.parse(QStringList{"volutra"} + arguments)) {
-        if (const QStringList unknown = parser.unknownOptionNames(); !unknown.isEmpty())
-            return refuse(QString("unknown option \"%1\"").arg(typedOption(arguments, unknown.first())));
-        QString why = parser.errorText();
-        if (why.endsWith('.'))
-            why.chop(1);
-        if (!why.isEmpty())
-            why[0] = why[0].toLower();
-        return refuse(why);
-    }
+    if (!parser.parse(QStringList{"volutra"} + arguments))
+        return refuse(parserRefusal(parser, arguments));
     if (parser.isSet(help))
         return {Action::Help, {}, {}};
     if (parser.isSet(versionOption))
@@ -102,7 +107,7 @@ Request parse(const QStringList &arguments)
 
 QString helpText()
 {
-    return windowUsage + rendercommand::usage();
+    return windowUsage + rendercommand::usage("volutra --render");
 }
 
 QString versionText()

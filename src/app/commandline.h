@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+class QCommandLineParser;
+
 // The program's command line, read before any window or display is needed:
 //   volutra [FILE]        the window, opening FILE (.par or .bmp) once shown
 //   volutra --render ...  a drawing without a window (see rendercommand.h)
@@ -24,6 +26,10 @@ struct Request {
 // What the arguments (without the program name) ask for. Qt's own window
 // options (-platform NAME, -style NAME, ...) are let through to the window.
 Request parse(const QStringList &arguments);
+
+// Why a parser refused `arguments`, in the program's style: the option as
+// typed, a small letter and no full stop.
+QString parserRefusal(const QCommandLineParser &parser, const QStringList &arguments);
 
 // The usage text of --help: the window's options, then the render command's.
 QString helpText();

@@ -1,88 +1,181 @@
 #include "rendercommand.h"
 
+#include "commandline.h"
+#include "drawingrun.h"
 #include "figureexport.h"
 #include "fileopen.h"
 #include "headlessdrawing.h"
+#include "numbers.h"
 #include "parameterfile.h"
 #include "pngrecipe.h"
 #include "recipetext.h"
+#include "renderprogress.h"
 #include "settingsfile.h"
 #include "settingstext.h"
+#include "stopsignals.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
+#include <cstring>
+
+#include <sys/mman.h>
+#include <unistd.h>
 
 namespace rendercommand {
 
 namespace {
 
-const char *const usageText =
-    "Usage: volutra --render FIGURE --output OUT [options]\n"
-    "\n"
+// The prose of the help text; the options' lines come from the table below.
+const char *const aboutText =
     "Draws a figure once, as \"Draw\" does, without a window, and writes it to OUT.\n"
     "FIGURE is a parameter file (.par) or a PNG picture written by Volutra, whose\n"
-    "recipe draws the same picture again, pixel for pixel at the same size. A PNG\n"
-    "without a recipe is refused (exit 1). An exported parameter file keeps its\n"
-    "settings too; a plain one draws with the default settings.\n"
+    "recipe draws the same picture again, pixel for pixel at the same size; - reads\n"
+    "it from standard input. A PNG without a recipe is refused (exit 1). An exported\n"
+    "parameter file keeps its settings too; a plain one draws with the default\n"
+    "settings.\n"
     "\n"
-    "OUT's extension, in any case, chooses the picture: .bmp (Windows bitmap),\n"
-    ".png (with the recipe in a text chunk), .svg (a vector drawing of lines and\n"
-    "dots in the pen colour and size; the raster drawing modes do not apply to\n"
-    "it), .jpg or .jpeg (JPEG). Any other extension is refused (exit 2) and\n"
-    "nothing is written.\n"
-    "\n"
-    "  --render FIGURE        the figure to draw\n"
-    "  --output OUT           the picture to write\n"
-    "  --size WIDTHxHEIGHT    the canvas in pixels, 1 to 16384 each (default: the\n"
-    "                         recipe's canvas, or 586x466)\n"
-    "  --seed N               a whole number that makes random figures and colours\n"
-    "                         repeatable\n"
-    "  --settings FILE        a settings file (voludef.txt) whose step size, turns,\n"
-    "                         pen size, drawing mode, placement (lines 21-24) and\n"
-    "                         random colours the drawing uses\n"
-    "  --step S               the counter step (above 0; default 100)\n"
-    "  --turns T              the number of turns (above 0; default 1); --turns 16\n"
-    "                         draws a million points\n"
-    "  --pen P                the pen size in pixels (1 to 32766)\n"
-    "  --mode M               the drawing mode, 1 to 16 (13 paints the pen colour)\n"
-    "  --help                 this text\n"
-    "\n"
-    "The options win over --settings, which wins over the recipe. Values that the\n"
-    "settings file would refuse are refused (exit 2). Exit 1: a file could not be\n"
-    "read or written.\n";
+    "OUT's extension, in any case, chooses the picture unless --format does: .bmp\n"
+    "(Windows bitmap), .png (with the recipe in a text chunk), .svg (a vector\n"
+    "drawing of lines and dots in the pen colour and size; the raster\n"
+    "drawing modes do not apply to it), .jpg or .jpeg (JPEG). Any other extension is\n"
+    "refused (exit 2) and nothing is written. -o - writes standard output, in the\n"
+    "format --format names.\n"
+    "\n";
+
+const char *const exitText = "\n"
+                             "The options win over --settings, which wins over the recipe. Values that the\n"
+                             "settings file would refuse are refused.\n"
+                             "\n"
+                             "Exit codes: 0 done; 1 a file could not be read or written, or a recipe is\n"
+                             "corrupt; 2 the arguments or their values were refused, or the drawing is\n"
+                             "beyond the work budget; 130 and 143 stopped by SIGINT or SIGTERM. On any\n"
+                             "failure nothing is written.\n";
+
+// Every option of the command: its names, the name of its value (empty for a
+// switch), the help line, and for the options that stand for a line of the
+// settings file, that line's name in the settings table.
+struct RenderOption {
+    QStringList names;
+    const char *valueName;
+    const char *help;
+    const char *setting = nullptr;
+};
+
+const QList<RenderOption> &optionTable()
+{
+    static const QList<RenderOption> table = {
+        {{"render"}, "FIGURE", "the figure to draw, instead of FIGURE after the options"},
+        {{"o", "output"}, "OUT", "the picture to write; - writes standard output"},
+        {{"format"},
+         "TYPE",
+         "bmp, png, svg, jpg or jpeg: the picture type, for an OUT without one of those "
+         "extensions or -"},
+        {{"s", "size"},
+         "WIDTHxHEIGHT",
+         "the canvas in pixels, 1 to 16384 each (default: the recipe's "
+         "canvas, or 586x466)"},
+        {{"seed"}, "N", "a whole number that makes random figures and colours repeatable"},
+        {{"settings"},
+         "FILE",
+         "a settings file (voludef.txt) whose step size, turns, pen size, drawing "
+         "mode, placement (lines 21-24) and random colours the drawing uses"},
+        {{"step"}, "S", "the counter step (above 0; default 100)", "stepSize"},
+        {{"turns"},
+         "T",
+         "the number of turns (above 0; default 1); --turns 16 draws a million points",
+         "turns"},
+        {{"pen"}, "P", "the pen size in pixels (1 to 32766)", "penSize"},
+        {{"mode"}, "M", "the drawing mode, 1 to 16 (13 paints the pen colour)", "drawMode"},
+        {{"budget"},
+         "SECONDS",
+         "the work a drawing may take, in seconds of one core (default 60); a "
+         "longer drawing is refused before it starts; 0 lifts the limit"},
+        {{"q", "quiet"},
+         "",
+         "no progress line; without it a render longer than a second shows one on "
+         "standard error when that is a terminal"},
+        {{"h", "help"}, "", "this text"},
+        {{"v", "version"}, "", "print the version and end"},
+    };
+    return table;
+}
+
+QString optionLines()
+{
+    QString text;
+    for (const RenderOption &option : optionTable()) {
+        QStringList typed;
+        for (const QString &name : option.names)
+            typed << (name.size() == 1 ? "-" : "--") + name;
+        QString left = "  " + typed.join(", ");
+        if (*option.valueName)
+            left += QString(" ") + option.valueName;
+        // The help wraps at 79 columns beside a left column of 26.
+        constexpr int column = 26;
+        QStringList lines{left.size() < column - 1 ? left.leftJustified(column)
+                                                   : left + "\n" + QString(column, ' ')};
+        for (const QString &word : QString(option.help).split(' ')) {
+            if (lines.last().size() + word.size() + 1 > 79 && lines.last().size() > column)
+                lines << QString(column, ' ');
+            QString &line = lines.last();
+            if (!line.endsWith(' '))
+                line += ' ';
+            line += word;
+        }
+        text += lines.join('\n') + '\n';
+    }
+    return text;
+}
 
 constexpr int maximumSide = 16384;
+constexpr double defaultBudgetSeconds = 60;
 constexpr qint64 maximumRecipeFileBytes = qint64(1) << 20;
 
 // Failures end the command with an exit code and one line of message.
 struct Refusal {
     int code;
     QString message;
+    // Whether the help could tell what to type instead.
+    bool pointsToHelp = true;
 };
+
+// Copies the whole of the descriptor `fd` to standard output.
+bool copyToStandardOutput(int fd)
+{
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return false;
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got == 0;
+        for (ssize_t sent = 0; sent < got;) {
+            const ssize_t put = ::write(STDOUT_FILENO, buffer + sent, std::size_t(got - sent));
+            if (put < 0 && errno == EINTR)
+                continue;
+            if (put < 0)
+                return false;
+            sent += put;
+        }
+    }
+}
 
 QString fileFailure(const QString &what, const QString &path, const Failure &failure)
 {
     return QString("cannot %1 %2: %3 (error %4)").arg(what, path, failure.description).arg(failure.number);
 }
-
-// The settings the render options stand for, by the names the settings
-// file's table gives them.
-struct SettingOption {
-    const char *option;
-    const char *setting;
-};
-constexpr SettingOption settingOptions[] = {
-    {"step", "stepSize"},
-    {"turns", "turns"},
-    {"pen", "penSize"},
-    {"mode", "drawMode"},
-};
 
 QString rangeText(int line)
 {
@@ -107,9 +200,11 @@ std::optional<Refusal> parseSize(const QString &value, QSize &size)
 // file is read once, so that a pipe works too.
 std::optional<Refusal> readFigure(const QString &path, recipetext::FigureRecipe &figure)
 {
-    QFile file(path);
+    QFile file(path == "-" ? QString("standard input") : path);
     errno = 0;
-    if (!fileopen::open(file, QIODevice::ReadOnly))
+    const bool opened = path == "-" ? file.open(STDIN_FILENO, QIODevice::ReadOnly)
+                                    : fileopen::open(file, QIODevice::ReadOnly);
+    if (!opened)
         return Refusal{1, fileFailure("read", path, failures::fromFile(file, path, errno))};
     if (pngrecipe::isPng(file.peek(8))) {
         const pngrecipe::Reading reading = pngrecipe::read(file);
@@ -155,13 +250,15 @@ std::optional<Refusal> applySettingsFile(const QString &path, DrawingPrefs &pref
     Settings settings;
     const std::vector<int> refused = settingstext::read(
         std::string_view(text.constData(), std::size_t(text.size())), settings, ScreenSize{});
-    for (const SettingOption &option : settingOptions) {
+    for (const RenderOption &option : optionTable()) {
+        if (!option.setting)
+            continue;
         const int line = settingstext::lineNamed(option.setting);
         if (std::find(refused.begin(), refused.end(), line) != refused.end())
             return Refusal{2, QString("%1 line %2: the %3 must be %4")
                                   .arg(path)
                                   .arg(line)
-                                  .arg(option.option, rangeText(line))};
+                                  .arg(option.names.last(), rangeText(line))};
     }
     prefs = settings.prefs;
     return std::nullopt;
@@ -173,56 +270,147 @@ std::optional<Refusal> applyOptions(const QCommandLineParser &parser, DrawingPre
 {
     Settings settings;
     settings.prefs = prefs;
-    for (const SettingOption &option : settingOptions) {
-        if (!parser.isSet(option.option))
+    for (const RenderOption &option : optionTable()) {
+        const QString &name = option.names.last();
+        if (!option.setting || !parser.isSet(name))
             continue;
         const int line = settingstext::lineNamed(option.setting);
-        const QString value = parser.value(option.option);
+        const QString value = parser.value(name);
         if (!settingstext::applyText(line, value.toStdString(), settings, ScreenSize{}))
-            return Refusal{
-                2, QString("bad %1 \"%2\": the %1 must be %3").arg(option.option, value, rangeText(line))};
+            return Refusal{2, QString("bad %1 \"%2\": the %1 must be %3").arg(name, value, rangeText(line))};
     }
     prefs = settings.prefs;
     return std::nullopt;
 }
 
-std::optional<Refusal> render(const QStringList &arguments, QTextStream &out)
+// The picture type: --format's, else OUT's extension. Both go through the
+// one table of extensions.
+std::optional<Refusal> pictureFormat(const QCommandLineParser &parser, const QString &output,
+                                     fileformat::Format &format)
 {
-    if (arguments.contains("--help") || arguments.contains("-h")) {
-        out << usageText;
-        return Refusal{0, {}};
+    if (parser.isSet("format")) {
+        const QString type = parser.value("format");
+        const auto named = fileformat::byExtension("picture." + type);
+        if (!named || !fileformat::isPicture(*named) || type.contains('.'))
+            return Refusal{2, QString("bad format \"%1\": expected bmp, png, svg, jpg or jpeg").arg(type)};
+        format = *named;
+        return std::nullopt;
     }
+    if (output == "-")
+        return Refusal{2, "-o - writes standard output and needs --format"};
+    const auto byName = fileformat::byExtension(output);
+    if (!byName || !fileformat::isPicture(*byName))
+        return Refusal{2, fileformat::pictureRefusal(output)};
+    format = *byName;
+    return std::nullopt;
+}
+
+// Writes the figure to standard output: complete into an anonymous file
+// first, so that a failure sends nothing, then copied.
+std::optional<Refusal> writeToStandardOutput(fileformat::Format format, const recipetext::FigureRecipe &kept,
+                                             const DrawingSurface *surface)
+{
+    const int fd = ::memfd_create("volutra-render", MFD_CLOEXEC);
+    if (fd < 0)
+        return Refusal{1, QString("cannot write standard output: %1").arg(std::strerror(errno))};
+    const QString path = QString("/proc/self/fd/%1").arg(fd);
+    const auto failure = figureexport::write(format, path, kept, surface);
+    std::optional<Refusal> refused;
+    if (failure)
+        refused = Refusal{1, fileFailure("write", "standard output", *failure)};
+    else if (!copyToStandardOutput(fd))
+        refused = Refusal{1, QString("cannot write standard output: %1").arg(std::strerror(errno))};
+    ::close(fd);
+    return refused;
+}
+
+std::optional<Refusal> parseBudget(const QCommandLineParser &parser, double &budget)
+{
+    if (!parser.isSet("budget"))
+        return std::nullopt;
+    bool ok = false;
+    budget = parser.value("budget").toDouble(&ok);
+    if (!ok || !(budget >= 0) || !std::isfinite(budget))
+        return Refusal{2,
+                       QString("bad budget \"%1\": expected seconds, 0 or more").arg(parser.value("budget"))};
+    return std::nullopt;
+}
+
+QString secondsText(double seconds)
+{
+    if (seconds < 120)
+        return QString("%1 s").arg(seconds, 0, 'f', 0);
+    if (seconds < 7200)
+        return QString("%1 min").arg(seconds / 60, 0, 'f', 0);
+    if (seconds < 2 * 86400)
+        return QString("%1 h").arg(seconds / 3600, 0, 'f', 0);
+    return QString("%1 days").arg(seconds / 86400, 0, 'g', 3);
+}
+
+// Refuses, before anything is drawn, a job whose work is beyond the budget
+// (0 for none), naming the option that lifts it.
+std::optional<Refusal> checkBudget(const headless::Job &job, double budget)
+{
+    const headless::Work work = headless::estimate(job);
+    if (budget == 0 || work.seconds <= budget)
+        return std::nullopt;
+    return Refusal{2,
+                   QString("the drawing would take about %1 (%2 points with a pen of %3 pixels on %4 "
+                           "pixels, %5 random numbers), beyond the budget of %6; --budget SECONDS "
+                           "raises it, --budget 0 lifts it")
+                       .arg(secondsText(work.seconds))
+                       .arg(work.points)
+                       .arg(work.penArea)
+                       .arg(work.pixels)
+                       .arg(work.draws)
+                       .arg(secondsText(budget)),
+                   false};
+}
+
+std::optional<Refusal> render(const QStringList &arguments, const QString &called, QTextStream &out,
+                              QTextStream &err)
+{
     QCommandLineParser parser;
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    parser.addOptions({
-        {"render", "", "FIGURE"},
-        {"output", "", "OUT"},
-        {"size", "", "WIDTHxHEIGHT"},
-        {"seed", "", "N"},
-        {"settings", "", "FILE"},
-        {"step", "", "S"},
-        {"turns", "", "T"},
-        {"pen", "", "P"},
-        {"mode", "", "M"},
-    });
-    if (!parser.parse(QStringList{"volutra"} + arguments))
-        return Refusal{2, parser.errorText()};
-    if (!parser.positionalArguments().isEmpty())
-        return Refusal{2, QString("unknown argument \"%1\"").arg(parser.positionalArguments().first())};
-    const QString figurePath = parser.value("render");
+    for (const RenderOption &option : optionTable())
+        parser.addOption(QCommandLineOption(option.names, option.help, option.valueName));
+    // --help wins wherever it stands, even as the value of another option.
+    if (arguments.contains("--help") || arguments.contains("-h")) {
+        out << usage(called);
+        return Refusal{0, {}};
+    }
+    if (!parser.parse(QStringList{called} + arguments))
+        return Refusal{2, commandline::parserRefusal(parser, arguments)};
+    if (parser.isSet("help")) {
+        out << usage(called);
+        return Refusal{0, {}};
+    }
+    if (parser.isSet("version")) {
+        out << commandline::versionText() << "\n";
+        return Refusal{0, {}};
+    }
+    QStringList figures = parser.positionalArguments();
+    if (parser.isSet("render"))
+        figures.prepend(parser.value("render"));
+    if (figures.isEmpty())
+        return Refusal{2, "FIGURE is missing"};
+    if (figures.size() > 1)
+        return Refusal{2, QString("only one FIGURE can be drawn, %1 were given").arg(figures.size())};
+    const QString figurePath = figures.first();
     const QString output = parser.value("output");
-    if (figurePath.isEmpty())
-        return Refusal{2, "--render FIGURE is missing"};
     if (output.isEmpty())
         return Refusal{2, "--output OUT is missing"};
-    const auto format = fileformat::byExtension(output);
-    if (!format || !fileformat::isPicture(*format))
-        return Refusal{2, fileformat::pictureRefusal(output)};
+    fileformat::Format format{};
+    if (const auto refused = pictureFormat(parser, output, format))
+        return refused;
 
     headless::Job job;
     if (parser.isSet("size"))
         if (const auto refused = parseSize(parser.value("size"), job.size))
             return refused;
+    double budget = defaultBudgetSeconds;
+    if (const auto refused = parseBudget(parser, budget))
+        return refused;
     std::optional<std::uint64_t> seed;
     if (parser.isSet("seed")) {
         bool ok = false;
@@ -250,21 +438,52 @@ std::optional<Refusal> render(const QStringList &arguments, QTextStream &out)
             return refused;
     if (const auto refused = applyOptions(parser, job.recipe.prefs))
         return refused;
+    if (const auto corrupt = headless::corruption(job.recipe))
+        return Refusal{1, QString("corrupt recipe in %1: %2").arg(figurePath, *corrupt)};
     if (const auto never = headless::refusal(job.recipe))
-        return Refusal{2, *never};
+        return Refusal{2, *never, false};
+    if (const auto refused = checkBudget(job, budget))
+        return refused;
+    if (const auto reached = headless::turnsReached(job.recipe))
+        err << messagePrefix
+            << QString("warning: %1 turns are beyond the counter's reach; drawing %2 turns\n")
+                   .arg(QString::fromStdString(
+                       numbers::numberText(job.recipe.prefs.turns, numbers::Precision::Single)))
+                   .arg(*reached, 0, 'f', 2);
     job.seed = seed ? *seed : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
 
     // A vector drawing needs the completed recipe, not the pixels.
-    const bool pixels = figureexport::needsPixels(*format);
+    const bool pixels = figureexport::needsPixels(format);
     headless::Job drawn = job;
     if (!pixels)
         drawn.size = QSize(1, 1);
+    // Progress only on a terminal, where a person waits for it.
+    std::optional<RenderProgress> progress;
+    if (!parser.isSet("quiet") && ::isatty(STDERR_FILENO)) {
+        QElapsedTimer clock;
+        clock.start();
+        progress.emplace(
+            headless::estimate(job).points, DrawingRun::counterStep(job.recipe.prefs.stepSize),
+            [&err](const QByteArray &text) {
+                err << QString::fromLocal8Bit(text);
+                err.flush();
+                stopsignals::setLineOpen(true);
+            },
+            [clock] { return double(clock.nsecsElapsed()) / 1e9; });
+        drawn.onCheckpoint = [&progress](std::int64_t counter) { progress->reached(counter); };
+    }
     DrawingSurface surface(drawn.size, job.twipsPerPixel);
     const Recipe kept = headless::draw(surface, drawn);
+    if (progress) {
+        progress->finish();
+        stopsignals::setLineOpen(false);
+    }
     const recipetext::FigureRecipe keptFigure{kept, job.size, job.twipsPerPixel, true};
-    if (const auto tooLarge = figureexport::refusal(*format, keptFigure))
+    if (const auto tooLarge = figureexport::refusal(format, keptFigure))
         return Refusal{2, *tooLarge};
-    if (const auto failure = figureexport::write(*format, output, keptFigure, &surface))
+    if (output == "-")
+        return writeToStandardOutput(format, keptFigure, &surface);
+    if (const auto failure = figureexport::write(format, output, keptFigure, &surface))
         return Refusal{1, fileFailure("write", output, *failure)};
     return std::nullopt;
 }
@@ -279,18 +498,30 @@ bool wanted(const QStringList &arguments)
     return false;
 }
 
-QString usage()
+QString calledName(const QString &argumentZero)
 {
-    return usageText;
+    const QString base = QFileInfo(argumentZero).fileName();
+    if (base.isEmpty())
+        return "volutra-render";
+    return base == "volutra" ? "volutra --render" : base;
 }
 
-int run(const QStringList &arguments, QTextStream &out, QTextStream &err)
+QString usage(const QString &called)
 {
-    const auto refused = render(arguments, out);
+    return QString("Usage: %1 [options] FIGURE\n\n").arg(called) + aboutText + optionLines() + exitText;
+}
+
+int run(const QStringList &arguments, QTextStream &out, QTextStream &err, const QString &called)
+{
+    const auto refused = render(arguments, called, out, err);
     if (!refused)
         return 0;
-    if (!refused->message.isEmpty())
-        err << "volutra: " << refused->message << "\n";
+    if (!refused->message.isEmpty()) {
+        err << messagePrefix << refused->message;
+        if (refused->code == 2 && refused->pointsToHelp)
+            err << "; try " << called << " --help";
+        err << "\n";
+    }
     return refused->code;
 }
 

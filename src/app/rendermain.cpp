@@ -1,4 +1,5 @@
 #include "rendercommand.h"
+#include "stopsignals.h"
 
 #include <QCoreApplication>
 
@@ -6,11 +7,13 @@
 // without loading the libraries of images, windows, widgets and printing.
 int main(int argc, char *argv[])
 {
+    stopsignals::install();
     QCoreApplication application(argc, argv);
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return rendercommand::run(arguments, out, err);
+    return rendercommand::run(arguments, out, err,
+                              rendercommand::calledName(QString::fromLocal8Bit(argc > 0 ? argv[0] : "")));
 }

@@ -3,6 +3,7 @@
 #include "parametertexts.h"
 
 #include <chrono>
+#include <cstdint>
 
 // What the drawing run, auto run and mouse sizing need from the window.
 class DrawingHost {
@@ -27,6 +28,9 @@ public:
     virtual double panelLeft() const = 0;
     virtual double panelHeight() const = 0;
 
+    // Called at each checkpoint with the counter reached, before the events
+    // are handled: a host without a progress bar can show progress its own way.
+    virtual void checkpointReached(std::int64_t) {}
     // Handles every pending event of the window.
     virtual void processEvents() = 0;
     // True when handling events never changes anything, so that a drawing

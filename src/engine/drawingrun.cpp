@@ -132,6 +132,7 @@ bool DrawingRun::drawOnce()
                                  static_cast<float>(host_.panelHeight() + layout::progressBarBelowPanel),
                                  state_.foregroundColor);
             }
+            host_.checkpointReached(n);
             host_.processEvents();
             if (host_.programEnded())
                 return false;

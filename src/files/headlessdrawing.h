@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 // A drawing window without a window: the figure of fixed parameter texts
@@ -35,12 +36,24 @@ public:
     bool showsProgressBar() const override { return false; }
     double panelLeft() const override { return 0; }
     double panelHeight() const override { return 0; }
+    void checkpointReached(std::int64_t counter) override
+    {
+        if (onCheckpoint_)
+            onCheckpoint_(counter);
+    }
     void processEvents() override {}
     bool idleBetweenCheckpoints() const override { return true; }
     void wait(std::chrono::microseconds) override {}
     bool programEnded() const override { return false; }
 
+    // What to call at each checkpoint with the counter reached.
+    void setOnCheckpoint(std::function<void(std::int64_t)> onCheckpoint)
+    {
+        onCheckpoint_ = std::move(onCheckpoint);
+    }
+
 private:
+    std::function<void(std::int64_t)> onCheckpoint_;
     DrawingSurface &surface_;
     FormState &state_;
     ParameterTexts texts_;
@@ -59,6 +72,8 @@ struct Job {
     std::uint64_t seed = 0;
     QSize size{586, 466};
     double twipsPerPixel = 15;
+    // Called at each checkpoint with the counter reached, for progress.
+    std::function<void(std::int64_t)> onCheckpoint;
 };
 
 // The outer size a job's figure is drawn for: the recorded one, stretched
@@ -72,6 +87,29 @@ OuterSize outerSize(const Recipe &recipe, QSize recordedCanvas, QSize canvas, do
 
 // Why a job cannot be drawn: a counter step that rounds to 0 would never end.
 std::optional<QString> refusal(const Recipe &recipe);
+
+// Why a recipe cannot have come from a drawing: its random pen starts
+// further into the generator than any drawing session reaches.
+std::optional<QString> corruption(const Recipe &recipe);
+// About 400 of the longest drawings, or over a million of the default one,
+// in one session; passing over them takes a few seconds.
+inline constexpr std::uint64_t maximumDrawsBefore = std::uint64_t(1) << 28;
+
+// The work a job asks for, known before drawing: every point paints the pen's
+// area, the canvas is filled and written, and the random pen passes over the
+// generator's numbers. The time is what one core of a common machine takes.
+struct Work {
+    std::uint64_t points = 0;
+    std::uint64_t penArea = 1;
+    std::uint64_t pixels = 0;
+    std::uint64_t draws = 0;
+    double seconds = 0;
+};
+Work estimate(const Job &job);
+
+// The turns the counter reaches when a job asks for more than it can count;
+// nothing when it draws the turns asked for.
+std::optional<double> turnsReached(const Recipe &recipe);
 
 // Draws the job on `surface`, which takes its size, and returns the recipe
 // the drawing kept.

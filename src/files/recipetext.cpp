@@ -7,6 +7,7 @@
 #include <QList>
 
 #include <cmath>
+#include <limits>
 
 namespace recipetext {
 
@@ -109,6 +110,24 @@ double finiteOr(double v, double fallback)
     return std::isfinite(v) ? v : fallback;
 }
 
+// The counter's step and turns may be infinite, as typed values beyond the
+// range make them; they are written as 1E+999 and read back as they were.
+double numberOr(double v, double fallback)
+{
+    return std::isnan(v) ? fallback : v;
+}
+
+// A number as the single precision of the turns holds it: beyond its range
+// it is infinite, as the window makes it.
+float singleOf(double v)
+{
+    // Half a unit in the last place above the largest float rounds to infinity.
+    constexpr double rounding = std::numeric_limits<float>::max() + 0x1p103;
+    if (v >= rounding || v <= -rounding)
+        return v > 0 ? std::numeric_limits<float>::infinity() : -std::numeric_limits<float>::infinity();
+    return static_cast<float>(v);
+}
+
 std::uint64_t wholeNumber(const QByteArray &word)
 {
     bool ok = false;
@@ -125,9 +144,9 @@ void applySetting(const QByteArray &line, FigureRecipe &figure)
     Recipe &r = figure.recipe;
     const double v = value(words, 1);
     if (name == "stepSize") {
-        r.prefs.stepSize = finiteOr(v, r.prefs.stepSize);
+        r.prefs.stepSize = numberOr(v, r.prefs.stepSize);
     } else if (name == "turns") {
-        r.prefs.turns = static_cast<float>(finiteOr(v, r.prefs.turns));
+        r.prefs.turns = singleOf(numberOr(v, r.prefs.turns));
     } else if (name == "penSize") {
         r.prefs.penSize = wholeWithin(v, 1, 32766, r.prefs.penSize);
     } else if (name == "drawMode") {

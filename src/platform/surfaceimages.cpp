@@ -4,6 +4,9 @@
 #include "imageview.h"
 #include "safesave.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
@@ -60,7 +63,8 @@ std::optional<Failure> loadPictureFrom(DrawingSurface &surface, QIODevice &devic
     const QImage picture = reader.read();
     if (picture.isNull() || buffer.ranShort())
         return failures::make(failures::InvalidPicture);
-    surfaceimages::setPicture(surface, picture);
+    surfaceimages::setPicture(surface,
+                              surfaceimages::pictureInDevicePixels(picture, surface.devicePixelRatio()));
     return std::nullopt;
 }
 
@@ -84,6 +88,27 @@ QImage picture(const DrawingSurface &surface)
 void setPicture(DrawingSurface &surface, const QImage &picture)
 {
     surface.setPicture(imageview::copyOf(picture));
+}
+
+QImage pictureInDevicePixels(const QImage &picture, double ratio)
+{
+    // A picture that states the resolution of a screen ratio, 96 dots an
+    // inch times 1 to 4 in quarters, as the program writes them, holds that
+    // ratio's device pixels: a bitmap saved at a ratio of 2 states 192. Any
+    // other resolution (72 from many programs, or none) stands for logical
+    // pixels.
+    constexpr double metresPerInch = 0.0254;
+    constexpr long logicalDotsPerInch = 96;
+    const long dotsPerInch = std::lround(picture.dotsPerMeterX() * metresPerInch);
+    const bool screenRatio =
+        dotsPerInch >= logicalDotsPerInch && dotsPerInch <= 4 * logicalDotsPerInch && dotsPerInch % 24 == 0;
+    const double pictureRatio = screenRatio ? double(dotsPerInch) / logicalDotsPerInch : 1.0;
+    const double scale = ratio / pictureRatio;
+    const QSize size(std::max(1L, std::lround(picture.width() * scale)),
+                     std::max(1L, std::lround(picture.height() * scale)));
+    if (size == picture.size())
+        return picture;
+    return picture.scaled(size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
 }
 
 QImage screenImage(const DrawingSurface &surface)

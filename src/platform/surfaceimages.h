@@ -23,6 +23,11 @@ void setDevicePixelRatio(DrawingSurface &surface, double ratio);
 QImage picture(const DrawingSurface &surface);
 void setPicture(DrawingSurface &surface, const QImage &picture);
 
+// A loaded picture in the device pixels of `ratio`: its logical size, by the
+// resolution it states, times the ratio. A bitmap saved at a ratio of 2
+// (192 dots an inch) reloads one to one there.
+QImage pictureInDevicePixels(const QImage &picture, double ratio);
+
 // The image the window shows and the persistent image's client area, which
 // share the surface's pixels without copying them and keep what they show
 // when the surface draws on.

@@ -12,7 +12,7 @@ const QString helpFileName = QStringLiteral("readme.txt");
 
 QString settingsFolder(const ProgramFolder &program, const QString &configFolder)
 {
-    if (program.hasHelpText && program.writable)
+    if (program.hasSettingsFile || (program.hasHelpText && program.writable))
         return program.path;
     return configFolder;
 }

@@ -12,12 +12,16 @@ struct ProgramFolder {
     QString path;
     // readme.txt lies beside the program: the build tree or a portable copy.
     bool hasHelpText = false;
+    // voludef.txt lies beside the program: a portable copy, with or without
+    // the guide.
+    bool hasSettingsFile = false;
     bool writable = false;
 };
 
-// The folder for voludef.txt. A build tree or a portable copy keeps it beside
-// the program while that folder can be written; an installed program, whose
-// help text lives under share/, keeps it in configFolder.
+// The folder for voludef.txt. A settings file beside the program is always
+// used there (a portable copy); a build tree or a copy with the guide keeps it
+// beside the program while that folder can be written; an installed program,
+// whose help text lives under share/, keeps it in configFolder.
 QString settingsFolder(const ProgramFolder &program, const QString &configFolder);
 
 // The places of readme.txt in the order "?" tries them: beside the program,

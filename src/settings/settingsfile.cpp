@@ -10,8 +10,7 @@
 #include <cerrno>
 #include <string_view>
 
-namespace settingsfile
-{
+namespace settingsfile {
 
 bool readFile(const QString &path, Settings &settings, ScreenSize screen)
 {

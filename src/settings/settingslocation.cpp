@@ -15,6 +15,7 @@ QString settingsFolder()
     locationrules::ProgramFolder program;
     program.path = QCoreApplication::applicationDirPath();
     program.hasHelpText = QFileInfo::exists(QDir(program.path).filePath(QStringLiteral("readme.txt")));
+    program.hasSettingsFile = QFileInfo(QDir(program.path).filePath(settingsFileName)).isFile();
     program.writable = QFileInfo(program.path).isWritable();
     return locationrules::settingsFolder(program,
                                          QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation));

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
 # Installs a build tree into a temporary prefix and checks what a desktop reads
 # there: the file list, the desktop entry, the AppStream description, the MIME
 # type, the icon and the manual page. Any failed check fails the test.
@@ -33,9 +34,13 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 
 expected=(
   share/applications/$id.desktop
+  share/bash-completion/completions/volutra-render
+  share/doc/volutra/changelog.gz
+  share/doc/volutra/copyright
   share/doc/volutra/readme.txt
   share/icons/hicolor/scalable/apps/$id.svg
-  share/man/man1/volutra.1
+  share/man/man1/volutra-render.1.gz
+  share/man/man1/volutra.1.gz
   share/metainfo/$id.metainfo.xml
   share/mime/packages/$id.xml
 )
@@ -74,7 +79,11 @@ mime_type=$(sed -n 's/^MimeType=\([^;]*\);.*/\1/p' "$desktop")
 grep -q ":$mime_type:\*\.par$" "$work/mime/globs2" 2>/dev/null ||
   fail "the MIME package does not map *.par to '$mime_type'"
 
-quiet groff -man -ww -z "$prefix/share/man/man1/volutra.1"
+for page in volutra.1 volutra-render.1; do
+  zcat "$prefix/share/man/man1/$page.gz" >"$work/$page"
+  quiet groff -man -ww -z "$work/$page"
+done
+quiet bash -n "$prefix/share/bash-completion/completions/volutra-render"
 
 [ "$failed" = 0 ] && echo "installed tree checked: ${#expected[@]} files"
 exit "$failed"
