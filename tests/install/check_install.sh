@@ -3,10 +3,11 @@
 # Installs a build tree into a temporary prefix and checks what a desktop reads
 # there: the file list, the desktop entry, the AppStream description, the MIME
 # type, the icon and the manual page. Any failed check fails the test.
-#   check_install.sh BUILD_DIR PROGRAM...
+#   check_install.sh BUILD_DIR WINDOW_MODULE PROGRAM...
 set -euo pipefail
 build=$1
-shift
+module=$2
+shift 2
 id=org.volutra.Volutra
 
 failed=0
@@ -43,6 +44,7 @@ expected=(
   share/man/man1/volutra.1.gz
   share/metainfo/$id.metainfo.xml
   share/mime/packages/$id.xml
+  "$module"
 )
 for program in "$@"; do
   expected+=("bin/$program")
@@ -53,6 +55,13 @@ if ! difference=$(diff <(printf '%s\n' "${expected[@]}" | sort) \
   fail "the installed files differ from the expected list (< missing, > unexpected)"
   printf '%s\n' "$difference" >&2
 fi
+
+# The installed program finds its window module: with no display to reach,
+# the window itself says so.
+if window_output=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$prefix/bin/volutra" 2>&1); then
+  fail "the installed window started without a display"
+fi
+grep -q "no display could be reached" <<<"$window_output" || fail "the installed program did not reach its window: $window_output"
 
 desktop=$prefix/share/applications/$id.desktop
 quiet desktop-file-validate "$desktop"
