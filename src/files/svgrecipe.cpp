@@ -16,11 +16,13 @@ namespace svgrecipe {
 
 namespace {
 
-constexpr qint64 blockSize = qint64(64) << 10;
+constexpr qint64 firstBlockSize = qint64(64) << 10;
 const QString kind = QStringLiteral("SVG");
 
 // Feeds `xml` the device's bytes a block at a time, no more than
-// picturetext::searchLimit in all.
+// picturetext::searchLimit in all. The reader parses a token cut by the end
+// of a block again from its start once more comes, so each block is twice
+// the one before: a long token costs a few passes, not one a block.
 class Feed {
 public:
     Feed(QIODevice &device, QXmlStreamReader &xml) : device_(device), xml_(xml) {}
@@ -31,10 +33,11 @@ public:
         const qint64 room = qint64(picturetext::searchLimit) - taken_;
         if (room <= 0)
             return false;
-        const QByteArray block = device_.read(std::min(blockSize, room));
+        const QByteArray block = device_.read(std::min(blockSize_, room));
         if (block.isEmpty())
             return false;
         taken_ += block.size();
+        blockSize_ *= 2;
         xml_.addData(block);
         return true;
     }
@@ -45,6 +48,7 @@ private:
     QIODevice &device_;
     QXmlStreamReader &xml_;
     qint64 taken_ = 0;
+    qint64 blockSize_ = firstBlockSize;
 };
 
 } // namespace
@@ -78,6 +82,9 @@ picturetext::Reading read(QIODevice &device)
                 inMetadata = true;
                 text.clear();
             }
+            // Ours holds text alone; metadata of other programs holds elements.
+            if (depth == 3)
+                inMetadata = false;
             break;
         case QXmlStreamReader::Characters:
             if (inMetadata && depth == 2) {
@@ -88,11 +95,11 @@ picturetext::Reading read(QIODevice &device)
             break;
         case QXmlStreamReader::EndElement:
             if (inMetadata && depth == 2) {
-                // Metadata of other programs holds other things.
                 if (text.startsWith(QLatin1String(recipetext::versionPrefix)))
                     return picturetext::found(text.toUtf8());
-                inMetadata = false;
             }
+            if (depth == 2)
+                inMetadata = false;
             if (--depth == 0)
                 return picturetext::noRecipe();
             break;
