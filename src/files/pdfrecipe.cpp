@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -15,7 +16,10 @@ namespace pdfrecipe {
 
 namespace {
 
-constexpr qint64 blockSize = qint64(1) << 20;
+// The first block holds a small file whole; later ones grow to a size
+// that reads a large file at little cost.
+constexpr qint64 firstBlockSize = qint64(4) << 10;
+constexpr qint64 largestBlockSize = qint64(1) << 20;
 const QString kind = QStringLiteral("PDF");
 const QByteArray packetBegin = "<?xpacket begin=";
 const QByteArray packetEnd = "<?xpacket end=";
@@ -62,6 +66,7 @@ QByteArray xmpMetadata(const QString &recipeText)
 
 picturetext::Reading read(QIODevice &device)
 {
+    qint64 blockSize = firstBlockSize;
     QByteArray pending = device.read(blockSize);
     if (!isPdf(pending))
         return picturetext::unreadable(kind, QStringLiteral("it does not begin with %PDF-"));
@@ -100,6 +105,7 @@ picturetext::Reading read(QIODevice &device)
         }
         if (atEnd)
             break;
+        blockSize = std::min(blockSize * 2, largestBlockSize);
         const QByteArray block = device.read(blockSize);
         atEnd = block.isEmpty();
         pending += block;

@@ -16,7 +16,7 @@ namespace svgrecipe {
 
 namespace {
 
-constexpr qint64 firstBlockSize = qint64(64) << 10;
+constexpr qint64 firstBlockSize = qint64(4) << 10;
 const QString kind = QStringLiteral("SVG");
 
 // Feeds `xml` the device's bytes a block at a time, no more than
