@@ -240,7 +240,7 @@ private slots:
         QCOMPARE(found ? int(*found) : -1, format);
     }
 
-    // The PNG reader keeps the same words and bound.
+    // The PNG reader keeps the same words and bounds.
     void pngSharesTheWords()
     {
         QImage plain(4, 4, QImage::Format_RGB32);
@@ -251,6 +251,11 @@ private slots:
         QVERIFY(plain.save(&buffer, "PNG"));
         QCOMPARE(pngrecipe::readBytes(bytes).error, picturetext::noRecipe().error);
         QVERIFY(pngrecipe::readBytes("\x89PNG\r\n").error.startsWith("not a readable PNG picture ("));
+        QTemporaryDir dir;
+        const DrawingSurface surface(QSize(4, 4), 15);
+        const QByteArray large = "Volutra recipe 1\n" + QByteArray(qsizetype(picturetext::textLimit), 'x');
+        QVERIFY(!pngrecipe::write(dir.filePath("large.png"), surface.imagePixels(), large));
+        QCOMPARE(pngrecipe::read(dir.filePath("large.png")).error, picturetext::tooLarge().error);
     }
 };
 
