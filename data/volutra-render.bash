@@ -19,7 +19,7 @@ _volutra_render()
         -s|--size|--seed|--step|--turns|--pen|--mode|--budget)
             return ;;
         --render)
-            COMPREPLY=($(compgen -f -X '!*.@(par|png|PAR|PNG)' -- "$cur"))
+            COMPREPLY=($(compgen -f -X '!*.@(par|png|svg|pdf|PAR|PNG|SVG|PDF)' -- "$cur"))
             return ;;
     esac
     if [[ $cur == -* ]]; then
@@ -27,6 +27,6 @@ _volutra_render()
             --turns --pen --mode --budget -q --quiet -h --help -v --version' -- "$cur"))
         return
     fi
-    COMPREPLY=($(compgen -o plusdirs -f -X '!*.@(par|png|PAR|PNG)' -- "$cur"))
+    COMPREPLY=($(compgen -o plusdirs -f -X '!*.@(par|png|svg|pdf|PAR|PNG|SVG|PDF)' -- "$cur"))
 }
 complete -o filenames -F _volutra_render volutra-render

@@ -17,7 +17,7 @@ case $build in
 /*) ;;
 *) build=$root/$build ;;
 esac
-targets=(fuzz_settings fuzz_parameterfile fuzz_curve fuzz_numbers fuzz_picture fuzz_pngrecipe fuzz_history)
+targets=(fuzz_settings fuzz_parameterfile fuzz_curve fuzz_numbers fuzz_picture fuzz_pngrecipe fuzz_picturerecipe fuzz_history)
 
 CXX=clang++-14 cmake -S "$root" -B "$build" -G Ninja -DVOLUTRA_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" --target "${targets[@]}"

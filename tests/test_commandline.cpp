@@ -92,7 +92,8 @@ private slots:
     void helpShowsBothUsages()
     {
         const QString help = commandline::helpText();
-        for (const char *part : {"volutra [FILE]", "--version", ".par", ".bmp", "--render", "--output"})
+        for (const char *part :
+             {"volutra [FILE]", "--version", ".par", ".bmp", ".png", ".svg", ".pdf", "--render", "--output"})
             QVERIFY2(help.contains(part), part);
         QVERIFY(help.indexOf("volutra [FILE]") < help.indexOf("--render"));
     }

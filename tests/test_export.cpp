@@ -1,10 +1,12 @@
 #include "curve.h"
+#include "datatable.h"
 #include "drawingrun.h"
 #include "figureexport.h"
 #include "fileformat.h"
 #include "formfixture.h"
 #include "headlessdrawing.h"
 #include "imagecheck.h"
+#include "pdfrecipe.h"
 #include "pngrecipe.h"
 #include "recipetext.h"
 #include "rendercommand.h"
@@ -13,6 +15,8 @@
 #include "testfiles.h"
 
 #include <QDir>
+#include <QPainter>
+#include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -88,6 +92,7 @@ private slots:
         QTest::newRow("svg") << "dir.png/a.SVG" << int(fileformat::Format::Svg);
         QTest::newRow("jpg") << "a.jpg" << int(fileformat::Format::Jpeg);
         QTest::newRow("jpeg") << "a.JPEG" << int(fileformat::Format::Jpeg);
+        QTest::newRow("pdf") << "a.Pdf" << int(fileformat::Format::Pdf);
         QTest::newRow("gif") << "a.gif" << -1;
         QTest::newRow("none") << "picture" << -1;
         QTest::newRow("bare png") << "png" << -1;
@@ -186,6 +191,57 @@ private slots:
         QVERIFY(plain.save(dir.filePath("plain.png")));
         QCOMPARE(run({"--render", "@plain.png", "--output", "@never.png"}), 1);
         QVERIFY2(err.contains("carries no Volutra recipe"), qPrintable(err));
+        QVERIFY(!QFile::exists(dir.filePath("never.png")));
+    }
+
+    // An SVG or a PDF that carries the recipe draws the figure again as its
+    // PNG does, whatever its name.
+    void vectorPicturesAsFigures_data()
+    {
+        oneColumnTable<QString>("name",
+                                {{"svg", "first.svg"}, {"pdf", "first.pdf"}, {"svg named .txt", "svg.txt"}});
+    }
+    void vectorPicturesAsFigures()
+    {
+        QFETCH(QString, name);
+        const QStringList figure{"--render", "@random.par", "--seed", "9", "--pen", "2", "--output"};
+        QCOMPARE(run(figure + QStringList{"@first.png"}), 0);
+        QCOMPARE(run(figure + QStringList{"@first.svg"}), 0);
+        QFile::remove(dir.filePath("svg.txt"));
+        QVERIFY(QFile::copy(dir.filePath("first.svg"), dir.filePath("svg.txt")));
+        {
+            QPdfWriter pdf(dir.filePath("first.pdf"));
+            pdf.setDocumentXmpMetadata(
+                pdfrecipe::xmpMetadata(QString::fromUtf8(*pngrecipe::read(dir.filePath("first.png")).text)));
+            QPainter(&pdf).drawImage(0, 0, rgb(dir.filePath("first.png")));
+        }
+        QCOMPARE(run({"@" + name, "-o", "@again.png"}), 0);
+        COMPARE_IMAGES(rgb(dir.filePath("again.png")), rgb(dir.filePath("first.png")));
+    }
+
+    void vectorPicturesWithoutRecipe_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("svg") << QByteArray("<svg xmlns=\"http://www.w3.org/2000/svg\"><metadata/></svg>")
+                             << "plain.svg"
+                             << "carries no Volutra recipe";
+        QTest::newRow("pdf") << QByteArray("%PDF-1.4\n%%EOF\n") << "plain.pdf"
+                             << "carries no Volutra recipe";
+        QTest::newRow("foreign XML") << QByteArray("<?xml version=\"1.0\"?><page/>") << "page.xml"
+                                     << "not a readable SVG picture";
+    }
+    void vectorPicturesWithoutRecipe()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, name);
+        QFETCH(QString, message);
+        write(name, bytes);
+        QCOMPARE(run({"@" + name, "-o", "@never.png"}), 1);
+        QVERIFY2(err.contains("cannot take the recipe of " + dir.filePath(name) + ": ") &&
+                     err.contains(message),
+                 qPrintable(err));
         QVERIFY(!QFile::exists(dir.filePath("never.png")));
     }
 

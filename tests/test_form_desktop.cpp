@@ -1,11 +1,17 @@
 #include "formfixture.h"
 #include "imagecheck.h"
+#include "pdfrecipe.h"
+#include "picturerecipe.h"
+#include "pngrecipe.h"
+#include "rendercommand.h"
 #include "settingslocation.h"
+#include "surfaceimages.h"
 
 #include <QDir>
 #include <QDropEvent>
 #include <QMimeData>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QSignalSpy>
 #include <QUrl>
 
@@ -36,6 +42,46 @@ bool drop(QWidget *target, const QList<QUrl> &urls)
     QCoreApplication::processEvents();
     return true;
 }
+
+// Opens `path` as the window is asked to from outside: "named" on the
+// command line or "dropped" on the canvas.
+bool openFromOutside(Form1 &form, const QString &how, const QString &path)
+{
+    if (how == "named") {
+        form.openFile(path);
+        return true;
+    }
+    return drop(form.canvas, {QUrl::fromLocalFile(path)});
+}
+
+// Writes the figure of the parameter file `parameters` as a picture at
+// `path`: a PNG or SVG by the render command, a PDF by Qt with the PNG's
+// recipe in its metadata.
+bool writePicture(const QString &parameters, const QString &path)
+{
+    QString out;
+    QString err;
+    QTextStream outStream(&out);
+    QTextStream errStream(&err);
+    const bool pdf = path.endsWith(".pdf");
+    const QString rendered = pdf ? path + ".png" : path;
+    if (rendercommand::run({parameters, "-o", rendered, "-s", "200x150"}, outStream, errStream) != 0) {
+        qWarning() << err;
+        return false;
+    }
+    if (!pdf)
+        return true;
+    const picturetext::Reading recipe = pngrecipe::read(rendered);
+    if (!recipe.text)
+        return false;
+    QPdfWriter writer(path);
+    writer.setDocumentXmpMetadata(pdfrecipe::xmpMetadata(QString::fromUtf8(*recipe.text)));
+    QPainter(&writer).drawImage(0, 0, QImage(rendered));
+    return true;
+}
+
+const QByteArray flower =
+    QByteArray("0.6\r\n7\r\n") + QByteArray("\r\n").repeated(10) + " 65535\r\n 8388608\r\n";
 
 } // namespace
 
@@ -95,7 +141,11 @@ private slots:
             QCOMPARE(fieldTexts(form),
                      (QStringList{"1", "2", "3", "4", "5", "6", "9", "10", "11", "12", "7", "8"}));
             VERIFY_READINGS(form, {{"foregroundColor", 255}, {"backgroundColor", 65280}});
-            VERIFY_FILLED(shown(form), Qt::green);
+            // Opened from outside, the figure is drawn at once in the pen's red.
+            const QImage drawn = shown(form);
+            const int red = imagecheck::count(drawn, Qt::red);
+            QVERIFY2(red > 0, "the figure was not drawn");
+            QCOMPARE(red + imagecheck::count(drawn, Qt::green), drawn.width() * drawn.height());
             return;
         }
         QCOMPARE(fieldTexts(form), fieldNames);
@@ -103,6 +153,137 @@ private slots:
         if (name == "red.bmp")
             QPainter(&expected).fillRect(0, 0, 40, 30, Qt::red);
         COMPARE_IMAGES(shown(form), expected);
+    }
+
+    // A picture of ours opened from outside sets the fields and colours as
+    // loading the parameters of its recipe does, and draws the figure.
+    void openFigurePicture_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("name");
+        for (const QString how : {"named", "dropped"})
+            for (const QString name : {"figure.png", "figure.svg", "figure.pdf", "upper.PNG"})
+                QTest::newRow(qPrintable(how + ", " + name)) << how << name;
+    }
+    void openFigurePicture()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, name);
+        FormFixture fixture;
+        Form1 &form = *fixture;
+        const QDir dir(fixture.dir.path());
+        QVERIFY(writeBytes(dir.filePath("flower.par"), flower));
+        QVERIFY(writePicture(dir.filePath("flower.par"), dir.filePath(name)));
+        QFile picture(dir.filePath(name));
+        QVERIFY(picture.open(QIODevice::ReadOnly));
+        const auto format = picturerecipe::formatOf(picture.peek(picturerecipe::startBytes), name);
+        QVERIFY(format);
+        const recipetext::Reading recipe = picturerecipe::read(*format, picture);
+        QVERIFY(recipe.figure);
+        QStringList expected;
+        for (const QString &field : fieldNames)
+            expected << QString::fromStdString(recipe.figure->recipe.typed.text[fileOrder.indexOf(field)]);
+        fillFields(form);
+
+        QVERIFY(openFromOutside(form, how, dir.filePath(name)));
+
+        VERIFY_ASKED(fixture.dialogs, QString());
+        QCOMPARE(fieldTexts(form), expected);
+        VERIFY_READINGS(form, {{"foregroundColor", 65535}, {"backgroundColor", 8388608}});
+        const QImage opened =
+            surfaceimages::screenImage(form.surface()).convertToFormat(QImage::Format_RGB32);
+        QVERIFY2(imagecheck::count(opened, Qt::yellow) > 200, "the figure was not drawn");
+        // The figure is the one "Draw" draws from the fields.
+        click(form.Frame1->Command1);
+        COMPARE_IMAGES(surfaceimages::screenImage(form.surface()).convertToFormat(QImage::Format_RGB32),
+                       opened);
+    }
+
+    // A picture without a recipe says so, and changes nothing.
+    void pictureWithoutRecipe_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("error");
+        const QString none = QStringLiteral("the picture carries no Volutra recipe");
+        for (const QString how : {"named", "dropped"}) {
+            QTest::newRow(qPrintable(how + ", PNG")) << how << "plain.png" << none;
+            QTest::newRow(qPrintable(how + ", SVG")) << how << "plain.svg" << none;
+            QTest::newRow(qPrintable(how + ", PDF")) << how << "plain.pdf" << none;
+            QTest::newRow(qPrintable(how + ", text named .png")) << how << "notes.png"
+                                                                 << "not a readable PNG picture (";
+        }
+    }
+    void pictureWithoutRecipe()
+    {
+        QFETCH(QString, how);
+        QFETCH(QString, name);
+        QFETCH(QString, error);
+        FormFixture fixture;
+        Form1 &form = *fixture;
+        const QDir dir(fixture.dir.path());
+        QVERIFY(filled(QSize(20, 10), Qt::red).save(dir.filePath("plain.png")));
+        QVERIFY(writeBytes(dir.filePath("plain.svg"), "<svg xmlns=\"http://www.w3.org/2000/svg\"/>"));
+        QVERIFY(writeBytes(dir.filePath("notes.png"), "text"));
+        {
+            QPdfWriter writer(dir.filePath("plain.pdf"));
+            QPainter(&writer).fillRect(0, 0, 10, 10, Qt::red);
+        }
+        fillFields(form);
+        fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
+
+        QVERIFY(openFromOutside(form, how, dir.filePath(name)));
+
+        QCOMPARE(fixture.dialogs.calls(), QStringList{"message"});
+        const QString shownText = fixture.dialogs.messages().last().text;
+        const QString prefix = "Cannot take the recipe of " + dir.filePath(name) + ": " + error;
+        QVERIFY2(shownText.startsWith(prefix), qPrintable(shownText));
+        QCOMPARE(fieldTexts(form), fieldNames);
+        VERIFY_FILLED(shown(form), Qt::black);
+    }
+
+    // Load's own dialog still takes parameter files and bitmaps alone.
+    void loadDialogRefusesPictures()
+    {
+        FormFixture fixture;
+        Form1 &form = *fixture;
+        const QString path = fixture.dir.filePath("figure.png");
+        QVERIFY(writeBytes(fixture.dir.filePath("flower.par"), flower));
+        QVERIFY(writePicture(fixture.dir.filePath("flower.par"), path));
+        fillFields(form);
+        fixture.dialogs.queueFile(path);
+        fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
+
+        click(form.Frame1->Command5);
+
+        VERIFY_ASKED(fixture.dialogs, "Wrong file extension: png", {"chooseFile"});
+        QCOMPARE(fieldTexts(form), fieldNames);
+    }
+
+    // A file dropped during an automatic run stops it, then opens and draws.
+    void dropDuringAutoRun()
+    {
+        FormFixture fixture;
+        Form1 &form = *fixture;
+        const QString path = fixture.dir.filePath("figure.png");
+        QVERIFY(writeBytes(fixture.dir.filePath("flower.par"), flower));
+        QVERIFY(writePicture(fixture.dir.filePath("flower.par"), path));
+        bool dropped = false;
+        duringRun(form, 50, [&] { dropped = drop(form.canvas, {QUrl::fromLocalFile(path)}); });
+        // Should the drop not stop the run, the test ends it rather than hang.
+        duringRun(form, 10000, [&] { click(form.Frame1->Command17); });
+
+        click(form.Frame1->Command17);
+        QTRY_COMPARE(form.state().drawingActive, std::int16_t(0));
+        QCoreApplication::processEvents();
+
+        QVERIFY(dropped);
+        QCOMPARE(form.state().autoRunActive, std::int16_t(0));
+        QCOMPARE(field(form, "Text1")->text(), QStringLiteral("0.6"));
+        VERIFY_READINGS(form, {{"foregroundColor", 65535}, {"backgroundColor", 8388608}});
+        QVERIFY(imagecheck::count(
+                    surfaceimages::screenImage(form.surface()).convertToFormat(QImage::Format_RGB32),
+                    Qt::yellow) > 200);
     }
 
     // Only a drag of one local file is taken.

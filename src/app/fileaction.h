@@ -18,10 +18,11 @@ namespace fileaction {
 using Action = std::function<std::optional<Failure>(const QString &)>;
 
 // Hands `path` to `bitmap` or `parameters` by its extension (".BMP" or
-// ".PAR" in any case); a name with another extension gets the
-// wrong-extension message and no action runs.
+// ".PAR" in any case), and a picture that may carry a recipe (.png, .svg,
+// .pdf) to `picture` when there is one; a name with another extension gets
+// the wrong-extension message and no action runs.
 std::optional<Failure> byExtension(const QString &path, const Action &bitmap, const Action &parameters,
-                                   Dialogs &dialogs);
+                                   Dialogs &dialogs, const Action &picture = {});
 
 // Where Load's file name came from.
 enum class Source { Dialog, Name };
@@ -32,7 +33,7 @@ enum class Source { Dialog, Name };
 // does a missing folder in a name from the dialog; a name given by the user
 // outside the dialog has its missing folder reported.
 void load(const DialogResult<QString> &name, Source source, const Action &bitmap, const Action &parameters,
-          Dialogs &dialogs);
+          Dialogs &dialogs, const Action &picture = {});
 
 // The file of a drop that carries exactly one local file; empty for any
 // other drop.

@@ -2,13 +2,16 @@
 
 #include "drawingrun.h"
 #include "figureexport.h"
-#include "fileaction.h"
 #include "filechoice.h"
-#include "parameterfile.h"
+#include "fileopen.h"
+#include "picturerecipe.h"
 #include "printing.h"
 #include "surfaceimages.h"
 
+#include <QFile>
 #include <QPrinter>
+
+#include <cerrno>
 
 FileCommands::FileCommands(ControlPanel &panel, FormState &state, DrawingSurface &surface, DrawingHost &host,
                            Dialogs &dialogs)
@@ -51,6 +54,12 @@ void FileCommands::save()
 std::optional<Failure> FileCommands::readParameterFile(const QString &path)
 {
     const parameterfile::Contents contents = parameterfile::read(path);
+    applyParameters(contents);
+    return contents.failure;
+}
+
+void FileCommands::applyParameters(const parameterfile::Contents &contents)
+{
     // What came before a failure stays applied.
     for (std::size_t i = 0; i < contents.texts.size() && i < ParameterTexts::Count; ++i)
         panel_.setText(static_cast<ParameterTexts::Index>(i), contents.texts[i]);
@@ -60,22 +69,62 @@ std::optional<Failure> FileCommands::readParameterFile(const QString &path)
         state_.backgroundColor = *contents.background;
         surface_.setBackColor(state_.backgroundColor);
     }
-    return contents.failure;
 }
 
-void FileCommands::load(const std::optional<QString> &path)
+std::optional<Failure> FileCommands::readPicture(const QString &path, bool &figureSet)
+{
+    QFile file(path);
+    errno = 0;
+    if (!fileopen::open(file, QIODevice::ReadOnly))
+        return failures::fromFile(file, path, errno);
+    // The name is that of a picture, so there is always a reader.
+    const auto format = picturerecipe::formatOf(file.peek(picturerecipe::startBytes), path);
+    const recipetext::Reading reading = picturerecipe::read(*format, file);
+    if (!reading.figure) {
+        dialogs_.message(QStringLiteral("Cannot take the recipe of %1: %2").arg(path, reading.error),
+                         Dialogs::Buttons::Ok);
+        return std::nullopt;
+    }
+    parameterfile::Contents contents;
+    for (const std::string &text : reading.figure->recipe.typed.text)
+        contents.texts.push_back(QString::fromStdString(text));
+    contents.foreground = reading.figure->recipe.penColor;
+    contents.background = reading.figure->recipe.backColor;
+    applyParameters(contents);
+    figureSet = true;
+    return std::nullopt;
+}
+
+void FileCommands::loadFrom(const DialogResult<QString> &name, fileaction::Source source,
+                            const fileaction::Action &parameters, const fileaction::Action &picture)
 {
     const bool autoRedraw = surface_.autoRedraw();
     surface_.setAutoRedraw(false);
     clearProgressBar();
-    const DialogResult<QString> name =
-        path ? DialogResult<QString>(*path)
-             : dialogs_.chooseFile(filechoice::request(FileDialogRequest::Mode::Open));
     fileaction::load(
-        name, path ? fileaction::Source::Name : fileaction::Source::Dialog,
-        [this](const QString &file) { return surfaceimages::loadPicture(surface_, file); },
-        [this](const QString &file) { return readParameterFile(file); }, dialogs_);
+        name, source, [this](const QString &file) { return surfaceimages::loadPicture(surface_, file); },
+        parameters, dialogs_, picture);
     surface_.setAutoRedraw(autoRedraw);
+}
+
+void FileCommands::load()
+{
+    loadFrom(dialogs_.chooseFile(filechoice::request(FileDialogRequest::Mode::Open)),
+             fileaction::Source::Dialog, [this](const QString &file) { return readParameterFile(file); }, {});
+}
+
+bool FileCommands::open(const QString &path)
+{
+    bool figureSet = false;
+    loadFrom(
+        path, fileaction::Source::Name,
+        [this, &figureSet](const QString &file) {
+            auto failure = readParameterFile(file);
+            figureSet = !failure;
+            return failure;
+        },
+        [this, &figureSet](const QString &file) { return readPicture(file, figureSet); });
+    return figureSet;
 }
 
 void FileCommands::print()

@@ -3,6 +3,7 @@
 #include "autorun.h"
 #include "closecommands.h"
 #include "drawingrun.h"
+#include "figureopening.h"
 #include "fileaction.h"
 #include "historycommands.h"
 #include "layout.h"
@@ -54,6 +55,7 @@ Form1::Form1(FormOptions options) : options_(std::move(options))
         dialogs_ = ownDialogs_.get();
     }
     files_ = std::make_unique<FileCommands>(*Frame1, state_, surface_, *this, *dialogs_);
+    opening_ = new FigureOpening(*this, *files_);
     history_ = new HistoryCommands(*this, *files_,
                                    options_.historyPath.isEmpty() ? historyFilePath() : options_.historyPath);
 
@@ -380,13 +382,12 @@ void Form1::Command4_Click()
 
 void Form1::Command5_Click()
 {
-    files_->load(std::nullopt);
+    files_->load();
 }
 
 void Form1::openFile(const QString &path)
 {
-    if (!ended_)
-        files_->load(path);
+    opening_->open(path);
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent *event)

@@ -18,6 +18,7 @@
 #include <memory>
 #include <optional>
 
+class FigureOpening;
 class HistoryCommands;
 
 // Where a window keeps its settings and how it asks the user.
@@ -71,8 +72,8 @@ public:
     // file, or drawn again at the canvas size as a picture.
     void exportFigure();
 
-    // Opens a picture or parameter file by name as Load does with the name
-    // its dialog gives; for a FILE on the command line and a dropped file.
+    // Opens a file by name, for a FILE on the command line and a dropped
+    // file: see FigureOpening.
     void openFile(const QString &path);
 
     // Reads the settings file and applies it; a missing or unreadable file
@@ -134,6 +135,7 @@ private:
     std::unique_ptr<Dialogs> ownDialogs_;
     Dialogs *dialogs_ = nullptr;
     std::unique_ptr<FileCommands> files_;
+    FigureOpening *opening_ = nullptr;
     HistoryCommands *history_ = nullptr;
     QShortcut *escape_ = nullptr;
     QShortcut *export_ = nullptr;

@@ -7,7 +7,7 @@
 #include "headlessdrawing.h"
 #include "numbers.h"
 #include "parameterfile.h"
-#include "pngrecipe.h"
+#include "picturerecipe.h"
 #include "recipetext.h"
 #include "renderprogress.h"
 #include "settingsfile.h"
@@ -38,11 +38,11 @@ namespace {
 // The prose of the help text; the options' lines come from the table below.
 const char *const aboutText =
     "Draws a figure once, as \"Draw\" does, without a window, and writes it to OUT.\n"
-    "FIGURE is a parameter file (.par) or a PNG picture written by Volutra, whose\n"
-    "recipe draws the same picture again, pixel for pixel at the same size; - reads\n"
-    "it from standard input. A PNG without a recipe is refused (exit 1). An exported\n"
-    "parameter file keeps its settings too; a plain one draws with the default\n"
-    "settings.\n"
+    "FIGURE is a parameter file (.par) or a PNG, SVG or PDF picture written by\n"
+    "Volutra, whose recipe draws the same picture again, pixel for pixel at the same\n"
+    "size; - reads it from standard input. A picture without a recipe is refused\n"
+    "(exit 1). An exported parameter file keeps its settings too; a plain one draws\n"
+    "with the default settings.\n"
     "\n"
     "OUT's extension, in any case, chooses the picture unless --format does: .bmp\n"
     "(Windows bitmap), .png (with the recipe in a text chunk), .svg (a vector\n"
@@ -196,7 +196,7 @@ std::optional<Refusal> parseSize(const QString &value, QSize &size)
     return std::nullopt;
 }
 
-// The figure: a PNG's recipe, or a parameter file with or without one. The
+// The figure: a picture's recipe, or a parameter file with or without one. The
 // file is read once, so that a pipe works too.
 std::optional<Refusal> readFigure(const QString &path, recipetext::FigureRecipe &figure)
 {
@@ -206,11 +206,8 @@ std::optional<Refusal> readFigure(const QString &path, recipetext::FigureRecipe 
                                     : fileopen::open(file, QIODevice::ReadOnly);
     if (!opened)
         return Refusal{1, fileFailure("read", path, failures::fromFile(file, path, errno))};
-    if (pngrecipe::isPng(file.peek(8))) {
-        const pngrecipe::Reading reading = pngrecipe::read(file);
-        if (!reading.text)
-            return Refusal{1, QString("cannot take the recipe of %1: %2").arg(path, reading.error)};
-        const recipetext::Reading recipe = recipetext::read(*reading.text);
+    if (const auto picture = picturerecipe::formatOf(file.peek(picturerecipe::startBytes), path)) {
+        const recipetext::Reading recipe = picturerecipe::read(*picture, file);
         if (!recipe.figure)
             return Refusal{1, QString("cannot take the recipe of %1: %2").arg(path, recipe.error)};
         figure = *recipe.figure;

@@ -32,6 +32,9 @@ std::optional<Failure> write(fileformat::Format format, const QString &path,
     case Format::Bmp: return surface->saveImage(path);
     case Format::Png: return pngrecipe::write(path, surface->imagePixels(), recipetext::chunkText(kept));
     case Format::Jpeg: break;
+    case Format::Pdf:
+        return Failure{failures::BadFileName,
+                       QStringLiteral("PDF pictures are read for their recipe, not written")};
     }
     return jpegfile::write(path, surface->imagePixels(), jpegQuality,
                            static_cast<int>(std::lround(surface->dotsPerInch())));

@@ -9,13 +9,14 @@ namespace fileformat {
 
 std::optional<Format> byExtension(const QString &path)
 {
-    static const std::array<std::pair<const char *, Format>, 6> known = {{
+    static const std::array<std::pair<const char *, Format>, 7> known = {{
         {".par", Format::Parameters},
         {".bmp", Format::Bmp},
         {".png", Format::Png},
         {".svg", Format::Svg},
         {".jpg", Format::Jpeg},
         {".jpeg", Format::Jpeg},
+        {".pdf", Format::Pdf},
     }};
     for (const auto &[extension, format] : known)
         if (path.endsWith(QLatin1String(extension), Qt::CaseInsensitive))

@@ -9,9 +9,9 @@
 // render command.
 namespace fileformat {
 
-enum class Format { Parameters, Bmp, Png, Svg, Jpeg };
+enum class Format { Parameters, Bmp, Png, Svg, Jpeg, Pdf };
 
-// .par, .bmp, .png, .svg, .jpg or .jpeg; nothing for any other name.
+// .par, .bmp, .png, .svg, .jpg, .jpeg or .pdf; nothing for any other name.
 std::optional<Format> byExtension(const QString &path);
 
 // Whether a format is a picture of the figure rather than its parameters.

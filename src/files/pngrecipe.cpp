@@ -93,10 +93,9 @@ std::optional<Palette> paletteOf(const PixelRows &pixels)
     }
     return palette;
 }
-// Chunks before the pixels hold a few hundred bytes in a picture of ours;
-// these limits keep a hostile file from filling the memory.
-constexpr std::size_t chunkSizeLimit = std::size_t(16) << 20;
-constexpr std::size_t chunkCacheLimit = std::size_t(32) << 20;
+// Chunks before the pixels hold a few hundred bytes in a picture of ours.
+constexpr std::size_t chunkSizeLimit = picturetext::textLimit;
+constexpr std::size_t chunkCacheLimit = picturetext::searchLimit;
 
 struct ContextFree {
     void operator()(spng_ctx *context) const { spng_ctx_free(context); }
@@ -247,17 +246,17 @@ Reading readFrom(spng_ctx *ctx)
     spng_set_crc_action(ctx, SPNG_CRC_ERROR, SPNG_CRC_ERROR);
     spng_ihdr header{};
     if (const int status = spng_get_ihdr(ctx, &header); status != 0)
-        return {std::nullopt, QStringLiteral("not a readable PNG picture (%1)").arg(spng_strerror(status))};
+        return picturetext::unreadable(QStringLiteral("PNG"), spng_strerror(status));
     std::uint32_t count = 0;
-    if (spng_get_text(ctx, nullptr, &count) != 0 || count == 0)
-        return {std::nullopt, QStringLiteral("the picture carries no Volutra recipe")};
+    if (const int status = spng_get_text(ctx, nullptr, &count); status != 0 || count == 0)
+        return status == SPNG_ECHUNK_LIMITS ? picturetext::tooLarge() : picturetext::noRecipe();
     std::vector<spng_text> texts(count);
     if (spng_get_text(ctx, texts.data(), &count) != 0)
-        return {std::nullopt, QStringLiteral("the picture carries no Volutra recipe")};
+        return picturetext::noRecipe();
     for (const spng_text &text : texts)
         if (std::strcmp(text.keyword, keyword) == 0)
-            return {QByteArray(text.text, qsizetype(text.length)), {}};
-    return {std::nullopt, QStringLiteral("the picture carries no Volutra recipe")};
+            return picturetext::found(QByteArray(text.text, qsizetype(text.length)));
+    return picturetext::noRecipe();
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "failure.h"
+#include "picturetext.h"
 #include "pixelimage.h"
 
 #include <QByteArray>
@@ -23,10 +24,7 @@ inline constexpr char keyword[] = "Volutra recipe";
 std::optional<Failure> write(const QString &path, const PixelRows &pixels, const QByteArray &recipe);
 
 // The recipe chunk's text, or why there is none.
-struct Reading {
-    std::optional<QByteArray> text;
-    QString error;
-};
+using Reading = picturetext::Reading;
 
 // Reads the chunks before the pixels of the PNG at `path`, from a device
 // open for reading, or of `bytes`.

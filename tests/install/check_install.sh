@@ -87,6 +87,11 @@ update-mime-database "$work/mime" >/dev/null 2>&1 || fail "update-mime-database"
 mime_type=$(sed -n 's/^MimeType=\([^;]*\);.*/\1/p' "$desktop")
 grep -q ":$mime_type:\*\.par$" "$work/mime/globs2" 2>/dev/null ||
   fail "the MIME package does not map *.par to '$mime_type'"
+# The pictures the program writes open in it again.
+for picture in image/png image/svg+xml application/pdf; do
+  grep -q "^MimeType=.*;$picture;" "$desktop" || fail "the desktop entry does not open $picture"
+  grep -q "<mediatype>$picture</mediatype>" "$metainfo" || fail "the metainfo does not name $picture"
+done
 
 for page in volutra.1 volutra-render.1; do
   zcat "$prefix/share/man/man1/$page.gz" >"$work/$page"
