@@ -7,7 +7,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QListWidget>
+#include <QListView>
 #include <QSignalSpy>
 
 using historycheck::canvas;
@@ -79,6 +79,7 @@ private slots:
         formtest::drawFigure(*form);
         formtest::setTexts(*form, {{"Text1", ""}, {"Text2", ""}});
         formtest::click(form->Frame1->Command1);
+        historycheck::of(*form).history().finishWrites();
         const std::vector<HistoryEntry> before = historycheck::of(*form).history().entries();
         QCOMPARE(before.size(), std::size_t(2));
 
@@ -130,6 +131,7 @@ private slots:
             QCOMPARE(entry.thumbnail, QByteArray("png"));
         // The window draws and keeps on, and the file reads whole again.
         formtest::drawFigure(*form);
+        history.finishWrites();
         QCOMPARE(int(historyfile::read(form.historyPath).entries.size()), left + 1);
         QCOMPARE(historyfile::read(form.historyPath).skipped, 0);
     }
@@ -140,6 +142,7 @@ private slots:
         History history(path);
         for (int i = 0; i < 4; ++i)
             history.add(recipeNumber(i), "png", i);
+        history.finishWrites();
         QByteArray bytes = testfiles::readBytes(path);
         for (qsizetype cut = 1; cut < historyfile::entryRecord(history.entries().back()).size(); cut += 7) {
             const historyfile::Contents contents = historyfile::parse(bytes.left(bytes.size() - cut));
@@ -170,7 +173,8 @@ private slots:
             history.setFavourite(favourites[0], false);
             QCOMPARE(history.entries().front().id, favourites[1]);
         }
-        const History again(path);
+        History again(path);
+        again.finishWrites();
         QCOMPARE(again.entries().size(), History::bound + 6);
         QCOMPARE(again.entries().front().id, favourites[1]);
         // The file is rewritten down to what is kept, well short of every record.
@@ -187,13 +191,27 @@ private slots:
             second.add(recipeNumber(1000 + i), {}, i);
         }
         second.remove(second.entries().back().id);
-        // Every record of both is whole; a window reading them keeps the bound.
+        first.finishWrites();
+        second.finishWrites();
+        // Every record of both is whole, each window's in the order it kept
+        // them, though the two writers took turns as they came; a window
+        // reading them keeps the newest up to the bound.
         const historyfile::Contents contents = historyfile::read(path);
         QCOMPARE(contents.skipped, 0);
         QCOMPARE(contents.entries.size(), std::size_t(599));
+        int last[2] = {-1, 999};
+        for (const HistoryEntry &entry : contents.entries) {
+            const int number = entry.recipe.mid(7).toInt();
+            int &before = last[number >= 1000 ? 1 : 0];
+            QVERIFY2(number == before + 1, entry.recipe.constData());
+            before = number;
+        }
+        QCOMPARE(last[0], 299);
+        QCOMPARE(last[1], 1298);
         const History third(path);
         QCOMPARE(third.entries().size(), History::bound);
-        QCOMPARE(third.entries().back().recipe, recipeNumber(299));
+        QVERIFY(std::equal(third.entries().begin(), third.entries().end(),
+                           contents.entries.end() - History::bound));
     }
 
     void pasting_data()
@@ -242,27 +260,29 @@ private slots:
         QTest::keyClick(form.window.get(), Qt::Key_H, Qt::ControlModifier);
         HistoryWindow *window = historycheck::of(*form).window();
         QVERIFY(window && window->isVisible() && window->isWindow());
-        QListWidget *list = window->list();
-        QCOMPARE(list->count(), 4);
+        QListView *list = window->list();
+        HistoryModel *rows = window->model();
+        QCOMPARE(rows->rowCount(), 4);
         History &history = historycheck::of(*form).history();
-        QCOMPARE(HistoryWindow::idOf(list->item(0)), history.entries()[3].id);
-        QVERIFY(!list->item(0)->icon().isNull());
+        QCOMPARE(rows->idAt(0), history.entries()[3].id);
+        history.finishWrites();
+        QVERIFY(!rows->index(0).data(Qt::DecorationRole).value<QPixmap>().isNull());
 
         // A click brings the figure back.
-        const QRect third = list->visualItemRect(list->item(2));
+        const QRect third = list->visualRect(rows->index(2));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third.center());
         COMPARE_IMAGES(canvas(*form), drawn.images[1]);
-        QCOMPARE(list->currentRow(), 2);
+        QCOMPARE(list->currentIndex().row(), 2);
 
         // Delete removes it; a new drawing comes in at the top.
-        const std::uint64_t removed = HistoryWindow::idOf(list->item(2));
+        const std::uint64_t removed = rows->idAt(2);
         QTest::keyClick(window, Qt::Key_Delete);
-        QCOMPARE(list->count(), 3);
+        QCOMPARE(rows->rowCount(), 3);
         QCOMPARE(history.entries().size(), std::size_t(3));
         QVERIFY(!history.find(removed));
         formtest::drawFigure(*form);
-        QCOMPARE(list->count(), 4);
-        QCOMPARE(HistoryWindow::idOf(list->item(0)), history.entries().back().id);
+        QCOMPARE(rows->rowCount(), 4);
+        QCOMPARE(rows->idAt(0), history.entries().back().id);
     }
 
     void windowMenuCommands()
@@ -291,10 +311,13 @@ private slots:
 
         emit window->favouriteChanged(first.id, true);
         QVERIFY(commands.history().entries().front().favourite);
-        QVERIFY(window->item(first.id)->text().startsWith(QStringLiteral("\u2605 ")));
+        const QModelIndex row = window->model()->index(window->model()->rowOf(first.id));
+        QVERIFY(row.data().toString().startsWith(QStringLiteral("\u2605 ")));
+        commands.history().finishWrites();
         QVERIFY(historyfile::read(form.historyPath).entries.front().favourite);
         emit window->removeAsked(first.id);
-        QCOMPARE(window->list()->count(), 1);
+        QCOMPARE(window->model()->rowCount(), 1);
+        commands.history().finishWrites();
         QCOMPARE(historyfile::read(form.historyPath).entries.size(), std::size_t(1));
     }
 };
