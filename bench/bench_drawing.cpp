@@ -245,10 +245,11 @@ void measureHistory()
     // Past the bound, so that the file's rewrites are counted too.
     const int drawings = 600;
     const Times paced = keep(drawings, drawing);
-    std::printf("history\n  keeping one drawing       median %6.3f ms (processor %6.3f ms), mean %6.3f ms,\n"
-                "                            slowest %6.3f ms (processor %6.3f ms), %d drawings %.1f ms apart\n",
-                paced.took[paced.took.size() / 2] * 1e3, paced.processor[paced.processor.size() / 2] * 1e3,
-                paced.mean * 1e3, paced.took.back() * 1e3, paced.processor.back() * 1e3, drawings, drawing * 1e3);
+    std::printf(
+        "history\n  keeping one drawing       median %6.3f ms (processor %6.3f ms), mean %6.3f ms,\n"
+        "                            slowest %6.3f ms (processor %6.3f ms), %d drawings %.1f ms apart\n",
+        paced.took[paced.took.size() / 2] * 1e3, paced.processor[paced.processor.size() / 2] * 1e3,
+        paced.mean * 1e3, paced.took.back() * 1e3, paced.processor.back() * 1e3, drawings, drawing * 1e3);
     // Drawings that end faster than the writer keeps up wait for it.
     const Times rushed = keep(200, 0);
     std::printf("  back to back              median %6.3f ms, mean %6.3f ms, 200 drawings\n",
@@ -259,8 +260,8 @@ void measureHistory()
     history->showWindow();
     QApplication::processEvents();
     const double opening = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf("  History window opening    %6.1f ms with %d entries, %d thumbnails decoded\n", opening * 1e3,
-                history->window()->model()->rowCount(), history->window()->model()->decoded());
+    std::printf("  History window opening    %6.1f ms with %d entries, %d thumbnails decoded\n",
+                opening * 1e3, history->window()->model()->rowCount(), history->window()->model()->decoded());
 }
 
 } // namespace

@@ -4,11 +4,16 @@
 #include "imagecheck.h"
 #include "pngrecipe.h"
 #include "recipetext.h"
+#include "thumbnail.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QListView>
 #include <QSignalSpy>
+
+#include <chrono>
 
 using historycheck::canvas;
 
@@ -212,6 +217,145 @@ private slots:
         QCOMPARE(third.entries().size(), History::bound);
         QVERIFY(std::equal(third.entries().begin(), third.entries().end(),
                            contents.entries.end() - History::bound));
+    }
+
+    void keepingWaitsForNoFile()
+    {
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        HistoryCommands &commands = historycheck::of(*form);
+        commands.showWindow();
+        // Another window holds the file: the drawing ends and is kept all
+        // the same, and written once the lock is free.
+        historycheck::HeldLock lock(form.historyPath, std::chrono::seconds(5));
+        QVERIFY(lock.held());
+        QElapsedTimer took;
+        took.start();
+        formtest::drawFigure(*form);
+        QVERIFY2(took.elapsed() < 2500, qPrintable(QString("the drawing took %1 ms").arg(took.elapsed())));
+        History &history = commands.history();
+        QCOMPARE(history.entries().size(), std::size_t(1));
+        QCOMPARE(QFileInfo(form.historyPath).size(), 0);
+        lock.release();
+        history.finishWrites();
+        const historyfile::Contents contents = historyfile::read(form.historyPath);
+        QCOMPARE(contents.entries.size(), std::size_t(1));
+        QVERIFY(contents.entries[0] == history.entries()[0]);
+        // The thumbnail is the figure as the drawing left it, and the open
+        // window shows it.
+        QCOMPARE(contents.entries[0].thumbnail, thumbnail::png(thumbnail::picture(form->surface())));
+        const QImage small = QImage::fromData(contents.entries[0].thumbnail, "PNG");
+        QVERIFY(!small.isNull() && small.width() <= thumbnail::bounds.width() &&
+                small.height() <= thumbnail::bounds.height());
+        const QPixmap shown = commands.window()->model()->index(0).data(Qt::DecorationRole).value<QPixmap>();
+        QCOMPARE(shown.size(), small.size());
+    }
+
+    void endingWritesEverything()
+    {
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        QList<QByteArray> recipes;
+        {
+            // The writer is held back until after the window has ended.
+            historycheck::HeldLock lock(form.historyPath, std::chrono::milliseconds(300));
+            formtest::drawFigure(*form);
+            formtest::setTexts(*form, {{"Text2", "5"}});
+            formtest::click(form->Frame1->Command1);
+            for (const HistoryEntry &entry : historycheck::of(*form).history().entries())
+                recipes << entry.recipe;
+            form.window.reset();
+        }
+        const historyfile::Contents contents = historyfile::read(form.historyPath);
+        QCOMPARE(contents.skipped, 0);
+        QCOMPARE(contents.entries.size(), std::size_t(2));
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(contents.entries[std::size_t(i)].recipe, recipes[i]);
+            QVERIFY(!QImage::fromData(contents.entries[std::size_t(i)].thumbnail, "PNG").isNull());
+        }
+    }
+
+    void starMarksFavourite()
+    {
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        historycheck::Recorder drawn(*form);
+        formtest::drawFigure(*form);
+        formtest::setTexts(*form, {{"Text2", "5"}});
+        formtest::click(form->Frame1->Command1);
+        HistoryCommands &commands = historycheck::of(*form);
+        commands.showWindow();
+        HistoryWindow *window = commands.window();
+        // The window counts as active while the main window is, being its
+        // child: it is waited for as the active window itself.
+        window->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), window);
+        History &history = commands.history();
+        const std::uint64_t older = history.entries()[0].id;
+        const std::uint64_t newer = history.entries()[1].id;
+        const auto favourite = [&] { return history.find(older)->favourite; };
+
+        // A click on the older figure's star marks it, and a second one
+        // unmarks it; neither brings the figure back.
+        QListView *list = window->list();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, window->starArea(older).center());
+        QVERIFY(favourite());
+        QVERIFY(window->model()->index(1).data().toString().startsWith(QStringLiteral("\u2605 ")));
+        QVERIFY(window->model()->index(1).data(HistoryModel::FavouriteRole).toBool());
+        QVERIFY(!history.find(newer)->favourite);
+        history.finishWrites();
+        QVERIFY(historyfile::read(form.historyPath).entries.front().favourite);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, window->starArea(older).center());
+        QVERIFY(!favourite());
+        QCOMPARE(drawn.images.size(), 2);
+        QCOMPARE(*history.current(), newer);
+
+        // S and Ctrl+D mark and unmark the selected figure.
+        list->setCurrentIndex(window->model()->index(1));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_S);
+        QVERIFY(favourite());
+        QTest::keyClick(list, Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(!favourite());
+        QTest::keyClick(list, Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(favourite());
+        QVERIFY(!history.find(newer)->favourite);
+        QCOMPARE(drawn.images.size(), 2);
+        history.finishWrites();
+        QVERIFY(historyfile::read(form.historyPath).entries.front().favourite);
+        // Delete still removes it.
+        QTest::keyClick(list, Qt::Key_Delete);
+        QVERIFY(!history.find(older));
+        QCOMPARE(window->model()->rowCount(), 1);
+    }
+
+    void windowDecodesWhatItShows()
+    {
+        FormFixture form(FormFixture::NotStarted{});
+        QImage picture(200, 160, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        const QByteArray png = thumbnail::png(picture);
+        QByteArray bytes(historyfile::header);
+        for (int i = 0; i < int(History::bound); ++i)
+            bytes += historyfile::entryRecord({std::uint64_t(i + 1), i, false, recipeNumber(i), png});
+        QVERIFY(testfiles::writeBytes(form.historyPath, bytes));
+        form.start();
+        QVERIFY(formtest::activate(*form));
+        QTest::keyClick(form.window.get(), Qt::Key_H, Qt::ControlModifier);
+        HistoryWindow *window = historycheck::of(*form).window();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        HistoryModel *rows = window->model();
+        QCOMPARE(rows->rowCount(), int(History::bound));
+        // Only the rows in sight are decoded, the newest at the top.
+        window->grab();
+        const int first = rows->decoded();
+        QVERIFY2(first > 0 && first < 100, qPrintable(QString::number(first)));
+        QCOMPARE(rows->idAt(0), std::uint64_t(History::bound));
+        window->list()->scrollToBottom();
+        window->grab();
+        QVERIFY(rows->decoded() > first && rows->decoded() < 2 * first + 20);
+        const QPixmap oldest = rows->index(rows->rowCount() - 1).data(Qt::DecorationRole).value<QPixmap>();
+        QCOMPARE(oldest.toImage().pixel(oldest.width() / 2, oldest.height() / 2), QColor(Qt::darkCyan).rgb());
     }
 
     void pasting_data()

@@ -54,10 +54,10 @@ void HistoryCommands::keep()
                                           true};
     // Only the copy of the picture is taken here; it is scaled down and the
     // entry written while the next drawing runs.
-    const HistoryEntry &entry =
-        history_.addDrawing(recipetext::chunkText(figure),
-                            [picture = thumbnail::picture(surface)] { return thumbnail::png(picture); },
-                            QDateTime::currentMSecsSinceEpoch());
+    const HistoryEntry &entry = history_.addDrawing(
+        recipetext::chunkText(figure),
+        [picture = thumbnail::picture(surface)] { return thumbnail::png(picture); },
+        QDateTime::currentMSecsSinceEpoch());
     const std::uint64_t id = entry.id;
     if (window_) {
         window_->addRow(rowOf(entry));

@@ -48,8 +48,8 @@ const HistoryEntry *History::find(std::uint64_t id) const
 
 HistoryEntry &History::push(QByteArray recipe, QByteArray thumbnail, std::int64_t time)
 {
-    entries_.push_back({QRandomGenerator::global()->generate64(), time, false, std::move(recipe),
-                        std::move(thumbnail)});
+    entries_.push_back(
+        {QRandomGenerator::global()->generate64(), time, false, std::move(recipe), std::move(thumbnail)});
     current_ = entries_.back().id;
     return entries_.back();
 }
@@ -212,5 +212,7 @@ void History::compact()
     // Until the rewrite tells otherwise, the file holds the entries kept;
     // what other windows appended meanwhile is read again and kept too.
     records_ = entries_.size();
-    post([this] { report(historyfile::rewrite(path_, [](std::vector<HistoryEntry> &entries) { trim(entries); })); });
+    post([this] {
+        report(historyfile::rewrite(path_, [](std::vector<HistoryEntry> &entries) { trim(entries); }));
+    });
 }

@@ -18,16 +18,24 @@ QRect HistoryDelegate::starArea(const QRect &item)
     return {item.right() + 1 - starSide, item.top(), starSide, starSide};
 }
 
-void HistoryDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void HistoryDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option,
+                            const QModelIndex &index) const
 {
     QStyledItemDelegate::paint(painter, option, index);
     const bool favourite = index.data(HistoryModel::FavouriteRole).toBool();
+    const QRect area = starArea(option.rect);
     painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    // A light disc under the star keeps it in sight on a dark figure.
+    QColor disc = option.palette.color(QPalette::Base);
+    disc.setAlpha(190);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(disc);
+    painter->drawEllipse(area.adjusted(1, 1, -1, -1));
     QFont font = option.font;
-    font.setPixelSize(starSide - 4);
+    font.setPixelSize(starSide - 6);
     painter->setFont(font);
-    painter->setPen(favourite ? starColour : option.palette.color(QPalette::PlaceholderText));
-    painter->drawText(starArea(option.rect), Qt::AlignCenter,
-                      favourite ? QStringLiteral("\u2605") : QStringLiteral("\u2606"));
+    painter->setPen(favourite ? starColour : option.palette.color(QPalette::Text));
+    painter->drawText(area, Qt::AlignCenter, favourite ? QStringLiteral("\u2605") : QStringLiteral("\u2606"));
     painter->restore();
 }

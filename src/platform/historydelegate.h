@@ -14,5 +14,6 @@ public:
     // Where the star of a row drawn in `item` lies.
     static QRect starArea(const QRect &item);
 
-    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+               const QModelIndex &index) const override;
 };

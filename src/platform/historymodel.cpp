@@ -61,7 +61,8 @@ void HistoryModel::addRow(const Row &row)
 
 int HistoryModel::rowOf(std::uint64_t id) const
 {
-    const auto found = std::find_if(rows_.begin(), rows_.end(), [id](const Shown &s) { return s.row.id == id; });
+    const auto found =
+        std::find_if(rows_.begin(), rows_.end(), [id](const Shown &s) { return s.row.id == id; });
     return found == rows_.end() ? -1 : static_cast<int>(found - rows_.begin());
 }
 
