@@ -14,6 +14,7 @@
 #include <QSignalSpy>
 
 #include <chrono>
+#include <memory>
 
 using historycheck::canvas;
 
@@ -24,6 +25,10 @@ class TestHistory : public QObject {
 
     // An entry of a few bytes, as the model keeps any.
     static QByteArray recipeNumber(int i) { return "recipe " + QByteArray::number(i); }
+    static History::ThumbnailMaker made(QByteArray thumbnail)
+    {
+        return [thumbnail] { return thumbnail; };
+    }
 
 private slots:
     void autoRunSteppedBack_data()
@@ -146,7 +151,7 @@ private slots:
         const QString path = dir.filePath("interrupted");
         History history(path);
         for (int i = 0; i < 4; ++i)
-            history.add(recipeNumber(i), "png", i);
+            history.add(recipeNumber(i), made("png"), i);
         history.finishWrites();
         QByteArray bytes = testfiles::readBytes(path);
         for (qsizetype cut = 1; cut < historyfile::entryRecord(history.entries().back()).size(); cut += 7) {
@@ -163,7 +168,7 @@ private slots:
         {
             History history(path);
             for (int i = 0; i < int(History::bound) + 150; ++i) {
-                history.add(recipeNumber(i), {}, i);
+                history.add(recipeNumber(i), made({}), i);
                 if (i % 100 == 0) {
                     favourites.push_back(history.entries().back().id);
                     history.setFavourite(favourites.back(), true);
@@ -192,8 +197,8 @@ private slots:
         History first(path);
         History second(path);
         for (int i = 0; i < 300; ++i) {
-            first.add(recipeNumber(i), {}, i);
-            second.add(recipeNumber(1000 + i), {}, i);
+            first.add(recipeNumber(i), made({}), i);
+            second.add(recipeNumber(1000 + i), made({}), i);
         }
         second.remove(second.entries().back().id);
         first.finishWrites();
@@ -217,6 +222,28 @@ private slots:
         QCOMPARE(third.entries().size(), History::bound);
         QVERIFY(std::equal(third.entries().begin(), third.entries().end(),
                            contents.entries.end() - History::bound));
+    }
+
+    void fewPicturesWait()
+    {
+        const QString path = dir.filePath("pictures");
+        History history(path);
+        // Each picture waiting for its thumbnail holds a copy of the token.
+        const auto token = std::make_shared<int>(0);
+        long most = 0;
+        {
+            historycheck::HeldLock lock(path, std::chrono::milliseconds(500));
+            for (int i = 0; i < 20; ++i) {
+                history.add(
+                    recipeNumber(i), [token] { return QByteArray("png"); }, i);
+                most = std::max(most, token.use_count() - 1);
+            }
+        }
+        QVERIFY2(most <= 8, qPrintable(QString("%1 pictures waited").arg(most)));
+        history.finishWrites();
+        QCOMPARE(token.use_count(), 1);
+        QCOMPARE(historyfile::read(path).entries.size(), std::size_t(20));
+        QCOMPARE(history.entries().back().thumbnail, QByteArray("png"));
     }
 
     void keepingWaitsForNoFile()

@@ -54,7 +54,7 @@ void HistoryCommands::keep()
                                           true};
     // Only the copy of the picture is taken here; it is scaled down and the
     // entry written while the next drawing runs.
-    const HistoryEntry &entry = history_.addDrawing(
+    const HistoryEntry &entry = history_.add(
         recipetext::chunkText(figure),
         [picture = thumbnail::picture(surface)] { return thumbnail::png(picture); },
         QDateTime::currentMSecsSinceEpoch());

@@ -46,31 +46,7 @@ const HistoryEntry *History::find(std::uint64_t id) const
     return found == entries_.end() ? nullptr : &*found;
 }
 
-HistoryEntry &History::push(QByteArray recipe, QByteArray thumbnail, std::int64_t time)
-{
-    entries_.push_back(
-        {QRandomGenerator::global()->generate64(), time, false, std::move(recipe), std::move(thumbnail)});
-    current_ = entries_.back().id;
-    return entries_.back();
-}
-
-void History::afterAdd()
-{
-    trim(entries_);
-    if (records_ > entries_.size() + slack)
-        compact();
-}
-
-const HistoryEntry &History::add(QByteArray recipe, QByteArray thumbnail, std::int64_t time)
-{
-    const HistoryEntry &entry = push(std::move(recipe), std::move(thumbnail), time);
-    const std::uint64_t id = entry.id;
-    write(historyfile::entryRecord(entry));
-    afterAdd();
-    return *find(id);
-}
-
-const HistoryEntry &History::addDrawing(QByteArray recipe, ThumbnailMaker thumbnail, std::int64_t time)
+const HistoryEntry &History::add(QByteArray recipe, ThumbnailMaker thumbnail, std::int64_t time)
 {
     {
         // Drawings that end faster than their thumbnails are made wait for
@@ -79,8 +55,10 @@ const HistoryEntry &History::addDrawing(QByteArray recipe, ThumbnailMaker thumbn
         making_.wait(lock, [this] { return pictures_ < picturesWaiting; });
         ++pictures_;
     }
-    const HistoryEntry &entry = push(std::move(recipe), {}, time);
+    entries_.push_back({QRandomGenerator::global()->generate64(), time, false, std::move(recipe), {}});
+    const HistoryEntry &entry = entries_.back();
     const std::uint64_t id = entry.id;
+    current_ = id;
     if (!path_.isEmpty())
         ++records_;
     post([this, kept = HistoryEntry(entry), thumbnail = std::move(thumbnail)]() mutable {
@@ -96,7 +74,9 @@ const HistoryEntry &History::addDrawing(QByteArray recipe, ThumbnailMaker thumbn
         QMetaObject::invokeMethod(this, &History::collect, Qt::QueuedConnection);
         append(historyfile::entryRecord(kept));
     });
-    afterAdd();
+    trim(entries_);
+    if (records_ > entries_.size() + slack)
+        compact();
     return *find(id);
 }
 

@@ -41,10 +41,9 @@ public:
     const HistoryEntry *find(std::uint64_t id) const;
 
     // Keeps a new drawing as the newest entry, which becomes the current one.
-    const HistoryEntry &add(QByteArray recipe, QByteArray thumbnail, std::int64_t time);
-    // The same with a thumbnail still to make: the entry has none until it
-    // is made and thumbnailMade() tells, before the entry is written.
-    const HistoryEntry &addDrawing(QByteArray recipe, ThumbnailMaker thumbnail, std::int64_t time);
+    // The entry has no thumbnail until `thumbnail` has made it on the writing
+    // thread and thumbnailMade() tells, before the entry is written.
+    const HistoryEntry &add(QByteArray recipe, ThumbnailMaker thumbnail, std::int64_t time);
     void setFavourite(std::uint64_t id, bool favourite);
     void remove(std::uint64_t id);
 
@@ -65,10 +64,6 @@ signals:
     void thumbnailMade(std::uint64_t id);
 
 private:
-    HistoryEntry &push(QByteArray recipe, QByteArray thumbnail, std::int64_t time);
-    // After a new entry: the bound, and a rewrite once the file is well
-    // beyond the entries.
-    void afterAdd();
     // Runs `job` on the writing thread after every job asked before it.
     void post(std::function<void()> job);
     void write(const QByteArray &record);
