@@ -14,7 +14,9 @@
 #include <QSignalSpy>
 
 #include <chrono>
+#include <future>
 #include <memory>
+#include <thread>
 
 using historycheck::canvas;
 
@@ -228,22 +230,42 @@ private slots:
     {
         const QString path = dir.filePath("pictures");
         History history(path);
-        // Each picture waiting for its thumbnail holds a copy of the token.
+        // Each picture waiting for its thumbnail holds a copy of the token;
+        // the first thumbnail takes 500 ms, while drawings go on ending.
         const auto token = std::make_shared<int>(0);
+        std::promise<void> open;
+        const std::shared_future<void> gate = open.get_future().share();
+        std::thread opener([&open] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            open.set_value();
+        });
         long most = 0;
-        {
-            historycheck::HeldLock lock(path, std::chrono::milliseconds(500));
-            for (int i = 0; i < 20; ++i) {
-                history.add(
-                    recipeNumber(i), [token] { return QByteArray("png"); }, i);
-                most = std::max(most, token.use_count() - 1);
-            }
+        for (int i = 0; i < 20; ++i) {
+            history.add(
+                recipeNumber(i),
+                [token, gate] {
+                    gate.wait();
+                    return QByteArray("png");
+                },
+                i);
+            most = std::max(most, token.use_count() - 1);
         }
+        opener.join();
         QVERIFY2(most <= 8, qPrintable(QString("%1 pictures waited").arg(most)));
         history.finishWrites();
         QCOMPARE(token.use_count(), 1);
         QCOMPARE(historyfile::read(path).entries.size(), std::size_t(20));
         QCOMPARE(history.entries().back().thumbnail, QByteArray("png"));
+        // A file held by another window holds back no picture.
+        {
+            historycheck::HeldLock lock(path, std::chrono::seconds(5));
+            for (int i = 0; i < 20; ++i)
+                history.add(
+                    recipeNumber(i), [token] { return QByteArray("png"); }, i);
+            QTRY_COMPARE(token.use_count(), 1);
+        }
+        history.finishWrites();
+        QCOMPARE(historyfile::read(path).entries.size(), std::size_t(40));
     }
 
     void keepingWaitsForNoFile()

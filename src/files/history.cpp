@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <future>
+#include <memory>
 
 namespace {
 
@@ -17,8 +19,10 @@ constexpr int picturesWaiting = 8;
 
 History::History(QString path) : path_(std::move(path))
 {
-    // One thread, so that the records reach the file in the order asked.
+    // One thread each, so that the records reach the file in the order asked
+    // and the thumbnails are made one at a time.
     writer_.setMaxThreadCount(1);
+    thumbnails_.setMaxThreadCount(1);
     if (path_.isEmpty())
         return;
     historyfile::Contents contents = historyfile::read(path_);
@@ -36,7 +40,7 @@ History::History(QString path) : path_(std::move(path))
 
 History::~History()
 {
-    writer_.waitForDone();
+    finishWrites();
 }
 
 const HistoryEntry *History::find(std::uint64_t id) const
@@ -61,17 +65,24 @@ const HistoryEntry &History::add(QByteArray recipe, ThumbnailMaker thumbnail, st
     current_ = id;
     if (!path_.isEmpty())
         ++records_;
-    post([this, kept = HistoryEntry(entry), thumbnail = std::move(thumbnail)]() mutable {
-        kept.thumbnail = thumbnail();
+    // The thumbnail is made apart from the file, so that a rewrite of the
+    // file, which may take long, holds back no picture.
+    auto made = std::make_shared<std::promise<QByteArray>>();
+    thumbnails_.start([this, id, thumbnail = std::move(thumbnail), made]() mutable {
+        QByteArray bytes = thumbnail();
         // The picture is gone with the maker.
         thumbnail = nullptr;
         {
             const std::lock_guard lock(madeLock_);
-            made_.emplace_back(kept.id, kept.thumbnail);
+            made_.emplace_back(id, bytes);
             --pictures_;
         }
         making_.notify_all();
         QMetaObject::invokeMethod(this, &History::collect, Qt::QueuedConnection);
+        made->set_value(std::move(bytes));
+    });
+    post([this, kept = HistoryEntry(entry), thumbnail = made->get_future().share()]() mutable {
+        kept.thumbnail = thumbnail.get();
         append(historyfile::entryRecord(kept));
     });
     trim(entries_);
@@ -119,6 +130,8 @@ const HistoryEntry *History::step(int direction, bool fromNewDrawing) const
 
 void History::finishWrites()
 {
+    // The writer waits for thumbnails, never the other way round.
+    thumbnails_.waitForDone();
     writer_.waitForDone();
     collect();
 }

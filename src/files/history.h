@@ -19,14 +19,15 @@
 // the last `bound` entries that are not favourites, and every favourite. It
 // remembers which entry was brought back last, to step from there.
 //
-// The file is written by a thread of its own, in the order asked, so that a
-// drawing waits for neither the disk, the file's lock nor a rewrite; the
-// history's end waits until everything asked is written.
+// The file is written by a thread of its own, in the order asked, and the
+// thumbnails are made by another, so that a drawing waits for neither the
+// disk, the file's lock nor a rewrite; the history's end waits until
+// everything asked is written.
 class History : public QObject {
     Q_OBJECT
 public:
     static constexpr std::size_t bound = 500;
-    // Makes an entry's thumbnail as PNG bytes, on the writing thread.
+    // Makes an entry's thumbnail as PNG bytes, on a thread of the history's.
     using ThumbnailMaker = std::function<QByteArray()>;
 
     // Reads the file at `path`; an empty path keeps the history in memory
@@ -41,8 +42,8 @@ public:
     const HistoryEntry *find(std::uint64_t id) const;
 
     // Keeps a new drawing as the newest entry, which becomes the current one.
-    // The entry has no thumbnail until `thumbnail` has made it on the writing
-    // thread and thumbnailMade() tells, before the entry is written.
+    // The entry has no thumbnail until `thumbnail` has made it on a thread
+    // of the history's and thumbnailMade() tells; the entry is written after.
     const HistoryEntry &add(QByteArray recipe, ThumbnailMaker thumbnail, std::int64_t time);
     void setFavourite(std::uint64_t id, bool favourite);
     void remove(std::uint64_t id);
@@ -85,12 +86,14 @@ private:
     std::size_t records_ = 0;
     // Touched by the writing thread alone.
     bool writeFailed_ = false;
-    // Thumbnails made on the writing thread, for collect(), and how many
-    // are still to make.
+    // Thumbnails made meanwhile, for collect(), and how many are still to
+    // make.
     std::mutex madeLock_;
     std::condition_variable making_;
     std::vector<std::pair<std::uint64_t, QByteArray>> made_;
     int pictures_ = 0;
-    // Last, so that it ends, waiting for its jobs, before what they use.
+    // Last, so that they end, waiting for their jobs, before what the jobs
+    // use; the writer first, as its jobs wait for thumbnails.
+    QThreadPool thumbnails_;
     QThreadPool writer_;
 };
