@@ -4,11 +4,19 @@
 #include "imagecheck.h"
 #include "pngrecipe.h"
 #include "recipetext.h"
+#include "thumbnail.h"
 
 #include <QClipboard>
+#include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
-#include <QListWidget>
+#include <QListView>
 #include <QSignalSpy>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
 
 using historycheck::canvas;
 
@@ -19,6 +27,10 @@ class TestHistory : public QObject {
 
     // An entry of a few bytes, as the model keeps any.
     static QByteArray recipeNumber(int i) { return "recipe " + QByteArray::number(i); }
+    static History::ThumbnailMaker made(QByteArray thumbnail)
+    {
+        return [thumbnail] { return thumbnail; };
+    }
 
 private slots:
     void autoRunSteppedBack_data()
@@ -79,6 +91,7 @@ private slots:
         formtest::drawFigure(*form);
         formtest::setTexts(*form, {{"Text1", ""}, {"Text2", ""}});
         formtest::click(form->Frame1->Command1);
+        historycheck::of(*form).history().finishWrites();
         const std::vector<HistoryEntry> before = historycheck::of(*form).history().entries();
         QCOMPARE(before.size(), std::size_t(2));
 
@@ -130,6 +143,7 @@ private slots:
             QCOMPARE(entry.thumbnail, QByteArray("png"));
         // The window draws and keeps on, and the file reads whole again.
         formtest::drawFigure(*form);
+        history.finishWrites();
         QCOMPARE(int(historyfile::read(form.historyPath).entries.size()), left + 1);
         QCOMPARE(historyfile::read(form.historyPath).skipped, 0);
     }
@@ -139,7 +153,8 @@ private slots:
         const QString path = dir.filePath("interrupted");
         History history(path);
         for (int i = 0; i < 4; ++i)
-            history.add(recipeNumber(i), "png", i);
+            history.add(recipeNumber(i), made("png"), i);
+        history.finishWrites();
         QByteArray bytes = testfiles::readBytes(path);
         for (qsizetype cut = 1; cut < historyfile::entryRecord(history.entries().back()).size(); cut += 7) {
             const historyfile::Contents contents = historyfile::parse(bytes.left(bytes.size() - cut));
@@ -155,7 +170,7 @@ private slots:
         {
             History history(path);
             for (int i = 0; i < int(History::bound) + 150; ++i) {
-                history.add(recipeNumber(i), {}, i);
+                history.add(recipeNumber(i), made({}), i);
                 if (i % 100 == 0) {
                     favourites.push_back(history.entries().back().id);
                     history.setFavourite(favourites.back(), true);
@@ -170,7 +185,8 @@ private slots:
             history.setFavourite(favourites[0], false);
             QCOMPARE(history.entries().front().id, favourites[1]);
         }
-        const History again(path);
+        History again(path);
+        again.finishWrites();
         QCOMPARE(again.entries().size(), History::bound + 6);
         QCOMPARE(again.entries().front().id, favourites[1]);
         // The file is rewritten down to what is kept, well short of every record.
@@ -183,17 +199,212 @@ private slots:
         History first(path);
         History second(path);
         for (int i = 0; i < 300; ++i) {
-            first.add(recipeNumber(i), {}, i);
-            second.add(recipeNumber(1000 + i), {}, i);
+            first.add(recipeNumber(i), made({}), i);
+            second.add(recipeNumber(1000 + i), made({}), i);
         }
         second.remove(second.entries().back().id);
-        // Every record of both is whole; a window reading them keeps the bound.
+        first.finishWrites();
+        second.finishWrites();
+        // Every record of both is whole, each window's in the order it kept
+        // them, though the two writers took turns as they came; a window
+        // reading them keeps the newest up to the bound.
         const historyfile::Contents contents = historyfile::read(path);
         QCOMPARE(contents.skipped, 0);
         QCOMPARE(contents.entries.size(), std::size_t(599));
+        int last[2] = {-1, 999};
+        for (const HistoryEntry &entry : contents.entries) {
+            const int number = entry.recipe.mid(7).toInt();
+            int &before = last[number >= 1000 ? 1 : 0];
+            QVERIFY2(number == before + 1, entry.recipe.constData());
+            before = number;
+        }
+        QCOMPARE(last[0], 299);
+        QCOMPARE(last[1], 1298);
         const History third(path);
         QCOMPARE(third.entries().size(), History::bound);
-        QCOMPARE(third.entries().back().recipe, recipeNumber(299));
+        QVERIFY(std::equal(third.entries().begin(), third.entries().end(),
+                           contents.entries.end() - History::bound));
+    }
+
+    void fewPicturesWait()
+    {
+        const QString path = dir.filePath("pictures");
+        History history(path);
+        // Each picture waiting for its thumbnail holds a copy of the token;
+        // the first thumbnail takes 500 ms, while drawings go on ending.
+        const auto token = std::make_shared<int>(0);
+        std::promise<void> open;
+        const std::shared_future<void> gate = open.get_future().share();
+        std::thread opener([&open] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+            open.set_value();
+        });
+        long most = 0;
+        for (int i = 0; i < 20; ++i) {
+            history.add(
+                recipeNumber(i),
+                [token, gate] {
+                    gate.wait();
+                    return QByteArray("png");
+                },
+                i);
+            most = std::max(most, token.use_count() - 1);
+        }
+        opener.join();
+        QVERIFY2(most <= 8, qPrintable(QString("%1 pictures waited").arg(most)));
+        history.finishWrites();
+        QCOMPARE(token.use_count(), 1);
+        QCOMPARE(historyfile::read(path).entries.size(), std::size_t(20));
+        QCOMPARE(history.entries().back().thumbnail, QByteArray("png"));
+        // A file held by another window holds back no picture.
+        {
+            historycheck::HeldLock lock(path, std::chrono::seconds(5));
+            for (int i = 0; i < 20; ++i)
+                history.add(
+                    recipeNumber(i), [token] { return QByteArray("png"); }, i);
+            QTRY_COMPARE(token.use_count(), 1);
+        }
+        history.finishWrites();
+        QCOMPARE(historyfile::read(path).entries.size(), std::size_t(40));
+    }
+
+    void keepingWaitsForNoFile()
+    {
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        HistoryCommands &commands = historycheck::of(*form);
+        commands.showWindow();
+        // Another window holds the file: the drawing ends and is kept all
+        // the same, and written once the lock is free.
+        historycheck::HeldLock lock(form.historyPath, std::chrono::seconds(5));
+        QVERIFY(lock.held());
+        QElapsedTimer took;
+        took.start();
+        formtest::drawFigure(*form);
+        QVERIFY2(took.elapsed() < 2500, qPrintable(QString("the drawing took %1 ms").arg(took.elapsed())));
+        History &history = commands.history();
+        QCOMPARE(history.entries().size(), std::size_t(1));
+        QCOMPARE(QFileInfo(form.historyPath).size(), 0);
+        lock.release();
+        history.finishWrites();
+        const historyfile::Contents contents = historyfile::read(form.historyPath);
+        QCOMPARE(contents.entries.size(), std::size_t(1));
+        QVERIFY(contents.entries[0] == history.entries()[0]);
+        // The thumbnail is the figure as the drawing left it, and the open
+        // window shows it.
+        QCOMPARE(contents.entries[0].thumbnail, thumbnail::png(thumbnail::picture(form->surface())));
+        const QImage small = QImage::fromData(contents.entries[0].thumbnail, "PNG");
+        QVERIFY(!small.isNull() && small.width() <= thumbnail::bounds.width() &&
+                small.height() <= thumbnail::bounds.height());
+        const QPixmap shown = commands.window()->model()->index(0).data(Qt::DecorationRole).value<QPixmap>();
+        QCOMPARE(shown.size(), small.size());
+    }
+
+    void endingWritesEverything()
+    {
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        QList<QByteArray> recipes;
+        {
+            // The writer is held back until after the window has ended.
+            historycheck::HeldLock lock(form.historyPath, std::chrono::milliseconds(300));
+            formtest::drawFigure(*form);
+            formtest::setTexts(*form, {{"Text2", "5"}});
+            formtest::click(form->Frame1->Command1);
+            for (const HistoryEntry &entry : historycheck::of(*form).history().entries())
+                recipes << entry.recipe;
+            form.window.reset();
+        }
+        const historyfile::Contents contents = historyfile::read(form.historyPath);
+        QCOMPARE(contents.skipped, 0);
+        QCOMPARE(contents.entries.size(), std::size_t(2));
+        for (int i = 0; i < 2; ++i) {
+            QCOMPARE(contents.entries[std::size_t(i)].recipe, recipes[i]);
+            QVERIFY(!QImage::fromData(contents.entries[std::size_t(i)].thumbnail, "PNG").isNull());
+        }
+    }
+
+    void starMarksFavourite()
+    {
+        FormFixture form;
+        QVERIFY(formtest::activate(*form));
+        historycheck::Recorder drawn(*form);
+        formtest::drawFigure(*form);
+        formtest::setTexts(*form, {{"Text2", "5"}});
+        formtest::click(form->Frame1->Command1);
+        HistoryCommands &commands = historycheck::of(*form);
+        commands.showWindow();
+        HistoryWindow *window = commands.window();
+        // The window counts as active while the main window is, being its
+        // child: it is waited for as the active window itself.
+        window->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), window);
+        History &history = commands.history();
+        const std::uint64_t older = history.entries()[0].id;
+        const std::uint64_t newer = history.entries()[1].id;
+        const auto favourite = [&] { return history.find(older)->favourite; };
+
+        // A click on the older figure's star marks it, and a second one
+        // unmarks it; neither brings the figure back.
+        QListView *list = window->list();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, window->starArea(older).center());
+        QVERIFY(favourite());
+        QVERIFY(window->model()->index(1).data().toString().startsWith(QStringLiteral("\u2605 ")));
+        QVERIFY(window->model()->index(1).data(HistoryModel::FavouriteRole).toBool());
+        QVERIFY(!history.find(newer)->favourite);
+        history.finishWrites();
+        QVERIFY(historyfile::read(form.historyPath).entries.front().favourite);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, window->starArea(older).center());
+        QVERIFY(!favourite());
+        QCOMPARE(drawn.images.size(), 2);
+        QCOMPARE(*history.current(), newer);
+
+        // S and Ctrl+D mark and unmark the selected figure.
+        list->setCurrentIndex(window->model()->index(1));
+        list->setFocus();
+        QTest::keyClick(list, Qt::Key_S);
+        QVERIFY(favourite());
+        QTest::keyClick(list, Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(!favourite());
+        QTest::keyClick(list, Qt::Key_D, Qt::ControlModifier);
+        QVERIFY(favourite());
+        QVERIFY(!history.find(newer)->favourite);
+        QCOMPARE(drawn.images.size(), 2);
+        history.finishWrites();
+        QVERIFY(historyfile::read(form.historyPath).entries.front().favourite);
+        // Delete still removes it.
+        QTest::keyClick(list, Qt::Key_Delete);
+        QVERIFY(!history.find(older));
+        QCOMPARE(window->model()->rowCount(), 1);
+    }
+
+    void windowDecodesWhatItShows()
+    {
+        FormFixture form(FormFixture::NotStarted{});
+        QImage picture(200, 160, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        const QByteArray png = thumbnail::png(picture);
+        QByteArray bytes(historyfile::header);
+        for (int i = 0; i < int(History::bound); ++i)
+            bytes += historyfile::entryRecord({std::uint64_t(i + 1), i, false, recipeNumber(i), png});
+        QVERIFY(testfiles::writeBytes(form.historyPath, bytes));
+        form.start();
+        QVERIFY(formtest::activate(*form));
+        QTest::keyClick(form.window.get(), Qt::Key_H, Qt::ControlModifier);
+        HistoryWindow *window = historycheck::of(*form).window();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        HistoryModel *rows = window->model();
+        QCOMPARE(rows->rowCount(), int(History::bound));
+        // Only the rows in sight are decoded, the newest at the top.
+        window->grab();
+        const int first = rows->decoded();
+        QVERIFY2(first > 0 && first < 100, qPrintable(QString::number(first)));
+        QCOMPARE(rows->idAt(0), std::uint64_t(History::bound));
+        window->list()->scrollToBottom();
+        window->grab();
+        QVERIFY(rows->decoded() > first && rows->decoded() < 2 * first + 20);
+        const QPixmap oldest = rows->index(rows->rowCount() - 1).data(Qt::DecorationRole).value<QPixmap>();
+        QCOMPARE(oldest.toImage().pixel(oldest.width() / 2, oldest.height() / 2), QColor(Qt::darkCyan).rgb());
     }
 
     void pasting_data()
@@ -242,27 +453,29 @@ private slots:
         QTest::keyClick(form.window.get(), Qt::Key_H, Qt::ControlModifier);
         HistoryWindow *window = historycheck::of(*form).window();
         QVERIFY(window && window->isVisible() && window->isWindow());
-        QListWidget *list = window->list();
-        QCOMPARE(list->count(), 4);
+        QListView *list = window->list();
+        HistoryModel *rows = window->model();
+        QCOMPARE(rows->rowCount(), 4);
         History &history = historycheck::of(*form).history();
-        QCOMPARE(HistoryWindow::idOf(list->item(0)), history.entries()[3].id);
-        QVERIFY(!list->item(0)->icon().isNull());
+        QCOMPARE(rows->idAt(0), history.entries()[3].id);
+        history.finishWrites();
+        QVERIFY(!rows->index(0).data(Qt::DecorationRole).value<QPixmap>().isNull());
 
         // A click brings the figure back.
-        const QRect third = list->visualItemRect(list->item(2));
+        const QRect third = list->visualRect(rows->index(2));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, third.center());
         COMPARE_IMAGES(canvas(*form), drawn.images[1]);
-        QCOMPARE(list->currentRow(), 2);
+        QCOMPARE(list->currentIndex().row(), 2);
 
         // Delete removes it; a new drawing comes in at the top.
-        const std::uint64_t removed = HistoryWindow::idOf(list->item(2));
+        const std::uint64_t removed = rows->idAt(2);
         QTest::keyClick(window, Qt::Key_Delete);
-        QCOMPARE(list->count(), 3);
+        QCOMPARE(rows->rowCount(), 3);
         QCOMPARE(history.entries().size(), std::size_t(3));
         QVERIFY(!history.find(removed));
         formtest::drawFigure(*form);
-        QCOMPARE(list->count(), 4);
-        QCOMPARE(HistoryWindow::idOf(list->item(0)), history.entries().back().id);
+        QCOMPARE(rows->rowCount(), 4);
+        QCOMPARE(rows->idAt(0), history.entries().back().id);
     }
 
     void windowMenuCommands()
@@ -291,10 +504,13 @@ private slots:
 
         emit window->favouriteChanged(first.id, true);
         QVERIFY(commands.history().entries().front().favourite);
-        QVERIFY(window->item(first.id)->text().startsWith(QStringLiteral("\u2605 ")));
+        const QModelIndex row = window->model()->index(window->model()->rowOf(first.id));
+        QVERIFY(row.data().toString().startsWith(QStringLiteral("\u2605 ")));
+        commands.history().finishWrites();
         QVERIFY(historyfile::read(form.historyPath).entries.front().favourite);
         emit window->removeAsked(first.id);
-        QCOMPARE(window->list()->count(), 1);
+        QCOMPARE(window->model()->rowCount(), 1);
+        commands.history().finishWrites();
         QCOMPARE(historyfile::read(form.historyPath).entries.size(), std::size_t(1));
     }
 };

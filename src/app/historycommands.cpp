@@ -36,6 +36,10 @@ HistoryCommands::HistoryCommands(Form1 &form, FileCommands &files, const QString
     // A field with the focus takes Ctrl+V for itself first.
     shortcut(QKeySequence::Paste, [this] { paste(); });
     connect(&form_, &Form1::figureDrawn, this, &HistoryCommands::keep);
+    connect(&history_, &History::thumbnailMade, this, [this](std::uint64_t id) {
+        if (const HistoryEntry *entry = history_.find(id); entry && window_)
+            window_->setThumbnail(id, entry->thumbnail);
+    });
 }
 
 void HistoryCommands::keep()
@@ -48,8 +52,12 @@ void HistoryCommands::keep()
     const DrawingSurface &surface = form_.surface();
     const recipetext::FigureRecipe figure{*form_.state().lastRecipe, surface.size(), surface.twipsPerPixel(),
                                           true};
-    const HistoryEntry &entry = history_.add(recipetext::chunkText(figure), thumbnail::png(surface),
-                                             QDateTime::currentMSecsSinceEpoch());
+    // Only the copy of the picture is taken here; it is scaled down and the
+    // entry written while the next drawing runs.
+    const HistoryEntry &entry = history_.add(
+        recipetext::chunkText(figure),
+        [picture = thumbnail::picture(surface)] { return thumbnail::png(picture); },
+        QDateTime::currentMSecsSinceEpoch());
     const std::uint64_t id = entry.id;
     if (window_) {
         window_->addRow(rowOf(entry));

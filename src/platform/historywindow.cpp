@@ -1,32 +1,28 @@
 #include "historywindow.h"
 
+#include "historydelegate.h"
 #include "thumbnail.h"
 
-#include <QContextMenuEvent>
-#include <QIcon>
-#include <QImage>
+#include <QAction>
 #include <QKeyEvent>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
-#include <QPixmap>
+#include <QMouseEvent>
 #include <QVBoxLayout>
 
 namespace {
 
-constexpr int idRole = Qt::UserRole;
-constexpr int favouriteRole = Qt::UserRole + 1;
-constexpr int timeRole = Qt::UserRole + 2;
 const QString star = QStringLiteral("\u2605");
 
-QString caption(const QDateTime &time, bool favourite)
+std::uint64_t idOf(const QModelIndex &index)
 {
-    const QString when = time.toString(time.date() == QDate::currentDate() ? "HH:mm:ss" : "yyyy-MM-dd HH:mm");
-    return favourite ? star + " " + when : when;
+    return index.data(HistoryModel::IdRole).toULongLong();
 }
 
 } // namespace
 
-HistoryWindow::HistoryWindow(QWidget *parent) : QWidget(parent, Qt::Window), list_(new QListWidget(this))
+HistoryWindow::HistoryWindow(QWidget *parent)
+    : QWidget(parent, Qt::Window), list_(new QListView(this)), model_(new HistoryModel(this))
 {
     setObjectName("HistoryWindow");
     setWindowTitle("Volutra history");
@@ -35,98 +31,82 @@ HistoryWindow::HistoryWindow(QWidget *parent) : QWidget(parent, Qt::Window), lis
     list_->setIconSize(thumbnail::bounds);
     list_->setResizeMode(QListView::Adjust);
     list_->setMovement(QListView::Static);
+    // Every row is as large as the first: the list lays out 500 rows
+    // without asking each one.
     list_->setUniformItemSizes(true);
     list_->setContextMenuPolicy(Qt::CustomContextMenu);
+    list_->setModel(model_);
+    list_->setItemDelegate(new HistoryDelegate(list_));
+    list_->viewport()->installEventFilter(this);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(list_);
     resize(300, 480);
 
-    connect(list_, &QListWidget::itemClicked, this,
-            [this](QListWidgetItem *item) { emit chosen(idOf(item)); });
-    connect(list_, &QListWidget::customContextMenuRequested, this, &HistoryWindow::showMenu);
-}
-
-std::uint64_t HistoryWindow::idOf(const QListWidgetItem *item)
-{
-    return item->data(idRole).toULongLong();
-}
-
-QListWidgetItem *HistoryWindow::makeItem(const Row &row) const
-{
-    auto *item = new QListWidgetItem(caption(row.time, row.favourite));
-    item->setData(idRole, QVariant::fromValue<qulonglong>(row.id));
-    item->setData(favouriteRole, row.favourite);
-    item->setData(timeRole, row.time);
-    item->setIcon(QIcon(QPixmap::fromImage(QImage::fromData(row.thumbnail, "PNG"))));
-    return item;
-}
-
-void HistoryWindow::setRows(const std::vector<Row> &rows)
-{
-    list_->setUpdatesEnabled(false);
-    list_->clear();
-    for (auto row = rows.rbegin(); row != rows.rend(); ++row)
-        list_->addItem(makeItem(*row));
-    list_->setUpdatesEnabled(true);
-}
-
-void HistoryWindow::addRow(const Row &row)
-{
-    list_->insertItem(0, makeItem(row));
-}
-
-QListWidgetItem *HistoryWindow::item(std::uint64_t id) const
-{
-    for (int i = 0; i < list_->count(); ++i)
-        if (idOf(list_->item(i)) == id)
-            return list_->item(i);
-    return nullptr;
-}
-
-void HistoryWindow::removeRow(std::uint64_t id)
-{
-    delete item(id);
-}
-
-void HistoryWindow::trimTo(std::size_t count, const std::function<bool(std::uint64_t id)> &kept)
-{
-    for (int i = list_->count() - 1; i >= 0 && static_cast<std::size_t>(list_->count()) > count; --i)
-        if (!kept(idOf(list_->item(i))))
-            delete list_->item(i);
-}
-
-void HistoryWindow::setFavourite(std::uint64_t id, bool favourite)
-{
-    if (QListWidgetItem *found = item(id)) {
-        found->setData(favouriteRole, favourite);
-        found->setText(caption(found->data(timeRole).toDateTime(), favourite));
-    }
+    auto *marking = new QAction(this);
+    marking->setShortcuts({QKeySequence(Qt::Key_S), QKeySequence(Qt::CTRL | Qt::Key_D)});
+    marking->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(marking);
+    connect(marking, &QAction::triggered, this, [this] { toggleFavourite(list_->currentIndex()); });
+    connect(list_, &QListView::clicked, this, [this](const QModelIndex &index) { emit chosen(idOf(index)); });
+    connect(list_, &QListView::customContextMenuRequested, this, &HistoryWindow::showMenu);
 }
 
 void HistoryWindow::setCurrent(std::uint64_t id)
 {
-    if (QListWidgetItem *found = item(id))
-        list_->setCurrentItem(found);
+    if (const int row = model_->rowOf(id); row >= 0)
+        list_->setCurrentIndex(model_->index(row));
+}
+
+QRect HistoryWindow::starArea(std::uint64_t id) const
+{
+    const int row = model_->rowOf(id);
+    return row < 0 ? QRect() : HistoryDelegate::starArea(list_->visualRect(model_->index(row)));
+}
+
+void HistoryWindow::toggleFavourite(const QModelIndex &index)
+{
+    if (index.isValid())
+        emit favouriteChanged(idOf(index), !index.data(HistoryModel::FavouriteRole).toBool());
 }
 
 void HistoryWindow::keyPressEvent(QKeyEvent *event)
 {
-    QListWidgetItem *current = list_->currentItem();
-    if (current && event->key() == Qt::Key_Delete) {
+    const QModelIndex current = list_->currentIndex();
+    if (current.isValid() && event->key() == Qt::Key_Delete) {
         emit removeAsked(idOf(current));
         return;
     }
     QWidget::keyPressEvent(event);
 }
 
+bool HistoryWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    // A press on a star marks or unmarks the favourite and neither selects
+    // the row nor brings its figure back: the list sees none of the click.
+    const auto type = event->type();
+    if (watched != list_->viewport() ||
+        (type != QEvent::MouseButtonPress && type != QEvent::MouseButtonRelease &&
+         type != QEvent::MouseButtonDblClick))
+        return QWidget::eventFilter(watched, event);
+    auto *mouse = static_cast<QMouseEvent *>(event);
+    const QPoint at = mouse->position().toPoint();
+    const QModelIndex index = list_->indexAt(at);
+    if (mouse->button() != Qt::LeftButton || !index.isValid() ||
+        !HistoryDelegate::starArea(list_->visualRect(index)).contains(at))
+        return QWidget::eventFilter(watched, event);
+    if (type == QEvent::MouseButtonPress)
+        toggleFavourite(index);
+    return true;
+}
+
 void HistoryWindow::showMenu(const QPoint &at)
 {
-    QListWidgetItem *item = list_->itemAt(at);
-    if (!item)
+    const QModelIndex index = list_->indexAt(at);
+    if (!index.isValid())
         return;
-    const std::uint64_t id = idOf(item);
-    const bool favourite = item->data(favouriteRole).toBool();
+    const std::uint64_t id = idOf(index);
+    const bool favourite = index.data(HistoryModel::FavouriteRole).toBool();
     QMenu menu(this);
     QAction *marking = menu.addAction(star + " Favourite");
     marking->setCheckable(true);

@@ -3,24 +3,25 @@
 #include "surfaceimages.h"
 
 #include <QBuffer>
-#include <QImage>
 
 namespace thumbnail {
 
-QByteArray png(const DrawingSurface &surface)
+QImage picture(const DrawingSurface &surface)
 {
     const QImage screen = surfaceimages::screenImage(surface);
-    // The screen image may be larger than the client area; a view of the
-    // area avoids copying it.
-    const QSize area = surface.deviceSize().boundedTo(screen.size());
-    const QImage client(screen.constBits(), area.width(), area.height(), screen.bytesPerLine(),
-                        screen.format());
-    const QImage small = client.scaled(bounds, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+    // The screen image may be larger than the client area, and is drawn on
+    // by the next drawing: the area alone is copied.
+    return screen.copy(QRect(QPoint(0, 0), surface.deviceSize().boundedTo(screen.size())));
+}
+
+QByteArray png(const QImage &picture)
+{
+    const QImage small = picture.scaled(bounds, Qt::KeepAspectRatio, Qt::SmoothTransformation)
                              .convertToFormat(QImage::Format_RGB888);
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
-    // Quick compression: the thumbnail is written while the drawings wait.
+    // Quick compression: a drawing that follows shares the processor.
     small.save(&buffer, "PNG", 80);
     return bytes;
 }

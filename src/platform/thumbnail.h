@@ -3,6 +3,7 @@
 #include "drawingsurface.h"
 
 #include <QByteArray>
+#include <QImage>
 #include <QSize>
 
 // The small picture of a figure that the history shows.
@@ -11,7 +12,11 @@ namespace thumbnail {
 // The largest thumbnail; the figure keeps its proportions within it.
 inline constexpr QSize bounds{120, 96};
 
-// What the surface's screen shows, scaled down into `bounds`, as PNG bytes.
-QByteArray png(const DrawingSurface &surface);
+// A copy of what the surface's screen shows: quick to take when a drawing
+// ends, for png() to scale down later on any thread.
+QImage picture(const DrawingSurface &surface);
+
+// `picture` scaled down into `bounds`, as PNG bytes.
+QByteArray png(const QImage &picture);
 
 } // namespace thumbnail

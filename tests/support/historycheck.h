@@ -4,9 +4,17 @@
 #include "historycommands.h"
 #include "surfaceimages.h"
 
+#include <QFile>
 #include <QImage>
 #include <QList>
 #include <QTest>
+
+#include <chrono>
+#include <fcntl.h>
+#include <future>
+#include <sys/file.h>
+#include <thread>
+#include <unistd.h>
 
 // Reaching and driving the window's history as a user does.
 namespace historycheck {
@@ -43,6 +51,39 @@ public:
     }
     QList<QImage> images;
     QList<Recipe> recipes;
+};
+
+// Holds the lock of the history file at `path`, as another window writing
+// it would, until release() or until `holdFor` has passed: a program that
+// waited for the lock on its own thread would otherwise hang.
+class HeldLock {
+public:
+    HeldLock(const QString &path, std::chrono::milliseconds holdFor)
+        : fd_(::open(QFile::encodeName(path + ".lock").constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600))
+    {
+        if (fd_ >= 0)
+            ::flock(fd_, LOCK_EX);
+        holder_ = std::thread([this, holdFor, released = released_.get_future()] {
+            released.wait_for(holdFor);
+            ::close(fd_);
+        });
+    }
+    ~HeldLock() { release(); }
+    HeldLock(const HeldLock &) = delete;
+    HeldLock &operator=(const HeldLock &) = delete;
+    bool held() const { return fd_ >= 0; }
+    void release()
+    {
+        if (!holder_.joinable())
+            return;
+        released_.set_value();
+        holder_.join();
+    }
+
+private:
+    int fd_;
+    std::promise<void> released_;
+    std::thread holder_;
 };
 
 } // namespace historycheck
