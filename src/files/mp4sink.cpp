@@ -98,7 +98,7 @@ bool Mp4Sink::begin(QIODevice &device, QSize size, int fps)
     // starts the video and the count of frames is the count given.
     codec_->max_b_frames = 0;
     av_opt_set(codec_->priv_data, "preset", "veryfast", 0);
-    av_opt_set(codec_->priv_data, "crf", "18", 0);
+    av_opt_set(codec_->priv_data, "crf", "12", 0);
 
     const QByteArray path =
         "/proc/self/fd/" + QByteArray::number(fd_ = ::memfd_create("volutra-mp4", MFD_CLOEXEC));
