@@ -139,17 +139,22 @@ std::unique_ptr<FrameSink> sinkFor(fileformat::Format format)
 Outcome write(fileformat::Format format, const QString &path, const headless::Job &job,
               const Options &options, const Progress &progress)
 {
-    const std::unique_ptr<FrameSink> sink = sinkFor(format);
+    return write(*sinkFor(format), path, job, options, progress);
+}
+
+Outcome write(FrameSink &sink, const QString &path, const headless::Job &job, const Options &options,
+              const Progress &progress)
+{
     const int frames = frameCount(options);
     Outcome outcome;
     bool cancelled = false;
     bool encoderFailed = false;
     auto failure = safesave::writeFileWith(path, [&](QIODevice &device) {
-        if (!sink->begin(device, job.size, options.fps)) {
+        if (!sink.begin(device, job.size, options.fps)) {
             outcome.refused = true;
             return false;
         }
-        FrameQueue queue(*sink, queueFrames);
+        FrameQueue queue(sink, queueFrames);
         DrawingSurface surface(job.size, job.twipsPerPixel);
         int drawn = 0;
         const auto stopped = [&] { return cancelled || queue.failed(); };
@@ -194,7 +199,7 @@ Outcome write(fileformat::Format format, const QString &path, const headless::Jo
         }
         if (cancelled)
             return false;
-        if (!sink->finish(note({kept, job.size, job.twipsPerPixel, true}, options, job.seed))) {
+        if (!sink.finish(note({kept, job.size, job.twipsPerPixel, true}, options, job.seed))) {
             encoderFailed = true;
             return false;
         }
@@ -202,8 +207,8 @@ Outcome write(fileformat::Format format, const QString &path, const headless::Jo
     });
     if (cancelled)
         failure = failures::make(failures::Cancelled);
-    else if (failure && (outcome.refused || encoderFailed) && !sink->error().isEmpty())
-        failure = Failure{0, sink->error()};
+    else if (failure && (outcome.refused || encoderFailed) && !sink.error().isEmpty())
+        failure = Failure{0, sink.error()};
     outcome.failure = failure;
     return outcome;
 }

@@ -95,5 +95,8 @@ struct Outcome {
 // all.
 Outcome write(fileformat::Format format, const QString &path, const headless::Job &job,
               const Options &options, const Progress &progress = {});
+// The same through a given encoder.
+Outcome write(FrameSink &sink, const QString &path, const headless::Job &job, const Options &options,
+              const Progress &progress = {});
 
 } // namespace animation
