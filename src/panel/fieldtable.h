@@ -101,7 +101,7 @@ constexpr const Field *byFocusNumber(int focusNumber)
 }
 
 // The field with the given short name, or nullptr for a name no field has.
-inline const Field *byShortName(std::string_view shortName)
+constexpr const Field *byShortName(std::string_view shortName)
 {
     const auto it = std::find_if(fields.begin(), fields.end(),
                                  [shortName](const Field &f) { return shortName == f.shortName; });
@@ -138,11 +138,11 @@ constexpr std::array<Field, ParameterTexts::Count> inFocusNumberOrder()
     return sorted;
 }
 
-// Every parameter and every focus number has one field.
+// Every parameter, every focus number and every short name has one field.
 constexpr bool consistent()
 {
     for (const Field &f : fields)
-        if (byFocusNumber(f.focusNumber) != &f || &byIndex(f.index) != &f)
+        if (byFocusNumber(f.focusNumber) != &f || &byIndex(f.index) != &f || byShortName(f.shortName) != &f)
             return false;
     return true;
 }
