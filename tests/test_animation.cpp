@@ -391,9 +391,29 @@ private slots:
                                 << "bad fps";
         QTest::newRow("webp too wide") << QStringList{"--animate", "-s", "16384x8"} << "a.webp"
                                        << "16383";
+        QTest::newRow("beyond the budget")
+            << QStringList{"--animate", "--duration", "80", "--fps", "120", "-s", "4000x4000"} << "a.webp"
+            << "--budget SECONDS raises it";
         QTest::newRow("video too large") << QStringList{"--animate", "-s", "16384x16384"} << "a.mp4"
                                          << "H.264";
     }
+    // A signal in the middle of the frames ends the render with 128 plus its
+    // number and leaves no file.
+    void stopLeavesNoFile()
+    {
+        QTemporaryDir folder;
+        QProcess process;
+        process.start(VOLUTRA_RENDER_PROGRAM, {figure("stopped.par", {"0.5", "/11"}), "--animate", "-s",
+                                               "1280x720", "-o", folder.filePath("stopped.mp4")});
+        QVERIFY(process.waitForStarted());
+        QTest::qWait(700);
+        QCOMPARE(process.state(), QProcess::Running);
+        process.terminate();
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 143);
+        QCOMPARE(testfiles::entries(folder.path()), QStringList{});
+    }
+
     void refusalsWriteNothing()
     {
         QFETCH(QStringList, options);

@@ -89,7 +89,7 @@ std::optional<Refusal> render(const QCommandLineParser &parser, const headless::
         return refused;
     if (const auto refused = animation::refusal(options, format, job.size))
         return Refusal{2, *refused, false};
-    if (const auto refused = renderrefusal::beyondBudget(animation::estimate(job, options, format), budget))
+    if (const auto refused = renderrefusal::beyondBudget(animation::estimate(job, options), budget))
         return refused;
 
     std::optional<RenderProgress> progress;

@@ -70,7 +70,7 @@ std::optional<QString> refusal(const Options &options, fileformat::Format format
 
 // The work of the whole animation: the drawing (once for a trace, once a
 // frame for a sweep) and encoding every frame.
-headless::Work estimate(const headless::Job &job, const Options &options, fileformat::Format format);
+headless::Work estimate(const headless::Job &job, const Options &options);
 
 // The note the file carries: the recipe's text, then the animation's options
 // one "name value" line each, so that the animation can be made again.
