@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "filesizelimit.h"
 #include "testfiles.h"
 
 #include <QImage>
@@ -411,6 +412,31 @@ private slots:
         process.terminate();
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitCode(), 143);
+        QCOMPARE(testfiles::entries(folder.path()), QStringList{});
+    }
+
+    // A write that fails half-way, as on a full disk, ends with exit 1 and
+    // leaves no file.
+    void failedWriteLeavesNoFile_data()
+    {
+        QTest::addColumn<QString>("extension");
+        for (const QString extension : {"gif", "webp", "mp4"})
+            QTest::addRow("%s", qPrintable(extension)) << extension;
+    }
+    void failedWriteLeavesNoFile()
+    {
+        QFETCH(QString, extension);
+        QTemporaryDir folder;
+        const QString par = figure("full.par", {"0.5", "/11"});
+        Run run;
+        {
+            const FileSizeLimit limit(4096);
+            QVERIFY(limit.ok());
+            run = render({par, "--animate", "--duration", "1", "-s", "200x150", "-o",
+                          folder.filePath("full." + extension)});
+        }
+        QVERIFY2(run.exitCode == 1, qPrintable(run.err));
+        QVERIFY2(run.err.contains("cannot write"), qPrintable(run.err));
         QCOMPARE(testfiles::entries(folder.path()), QStringList{});
     }
 

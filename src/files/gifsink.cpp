@@ -14,7 +14,7 @@ namespace {
 int writeToDevice(GifFileType *gif, const GifByteType *bytes, int length)
 {
     auto *device = static_cast<QIODevice *>(gif->UserData);
-    return int(device->write(reinterpret_cast<const char *>(bytes), length));
+    return device ? int(device->write(reinterpret_cast<const char *>(bytes), length)) : 0;
 }
 
 // The hundredths of a second from the start to the end of tick `ticks`.
@@ -27,15 +27,19 @@ std::int64_t hundredthsAt(std::int64_t ticks, int fps)
 
 GifSink::~GifSink()
 {
-    if (gif_)
+    // A file left unfinished is let go without writing its end: the device
+    // may be gone by now.
+    if (gif_) {
+        gif_->UserData = nullptr;
         EGifCloseFile(gif_, nullptr);
+    }
 }
 
 bool GifSink::failed(const char *what)
 {
     const int code = gif_ ? gif_->Error : 0;
     // The device's own failure is told by the writer, with its error number.
-    if (code == E_GIF_ERR_WRITE_FAILED)
+    if (code == E_GIF_ERR_WRITE_FAILED || code == E_GIF_ERR_DISK_IS_FULL)
         return false;
     const char *text = GifErrorString(code);
     return fail(QString("GIF %1: %2").arg(what, text ? text : "failed"));
