@@ -154,7 +154,8 @@ int main(int argc, char *argv[])
         const Timing whole = timed([&] { animation::write(format, path, job, options); });
         Keeper keeper;
         animation::write(keeper, dir.filePath("kept"), job, options);
-        const auto sink = animation::sinkFor(format);
+        QString why;
+        const auto sink = animation::sinkFor(format, why);
         const Timing alone = timed([&] { keeper.replay(*sink, dir.filePath("alone." + extension)); });
         std::printf("%-5s %10.2f / %-10.2f %10.2f / %-10.2f %8.2f %8.2f   (%zu frames, %lld KB)\n",
                     qPrintable(extension), whole.wall, whole.processor, alone.wall, alone.processor,

@@ -343,7 +343,8 @@ private slots:
         const FileDialogRequest request = form.dialogs.fileRequests().first();
         QCOMPARE(request.title, QString("Export figure"));
         QCOMPARE(request.filter,
-                 QString("PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|Parameters (*.par)|*.par"));
+                 QString("PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|Parameters (*.par)|*.par|"
+                         "Animated GIF (*.gif)|*.gif|Animated WebP (*.webp)|*.webp|MP4 video (*.mp4)|*.mp4"));
         QVERIFY(request.confirmOverwrite);
 
         const QString size = QString("%1x%2").arg(screen.width()).arg(screen.height());

@@ -10,14 +10,21 @@
 #include "tracecanvas.h"
 #include "webpsink.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QIODevice>
+#include <QStringList>
 
 #include <algorithm>
 #include <cmath>
 
+#include <dlfcn.h>
+
 namespace animation {
 
 namespace {
+
+constexpr char encodersModule[] = "volutra-encoders.so";
 
 // Frames waiting for the encoder: enough to keep both threads busy.
 constexpr std::size_t queueFrames = 3;
@@ -121,19 +128,45 @@ QByteArray note(const recipetext::FigureRecipe &kept, const Options &options, st
     return recipetext::chunkText(kept) + lines.toUtf8();
 }
 
-std::unique_ptr<FrameSink> sinkFor(fileformat::Format format)
+std::unique_ptr<FrameSink> sinkFor(fileformat::Format format, QString &why)
 {
-    switch (format) {
-    case fileformat::Format::Gif: return std::make_unique<GifSink>();
-    case fileformat::Format::WebP: return std::make_unique<WebPSink>();
-    default: return std::make_unique<Mp4Sink>();
+    // Beside the program (the build tree's programs, tests one folder
+    // below), else where it is installed. The module stays loaded.
+    using Make = FrameSink *(*)(int);
+    static Make make = nullptr;
+    static QString missing;
+    if (!make && missing.isEmpty()) {
+        const QString folder = QFileInfo(QFile::symLinkTarget("/proc/self/exe")).absolutePath();
+        const QStringList places{folder, folder + "/..", folder + "/../" + VOLUTRA_ENCODERS_DIR};
+        QStringList tried;
+        for (const QString &place : places) {
+            const QString path = place + "/" + encodersModule;
+            if (!QFileInfo::exists(path))
+                continue;
+            if (void *module = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL)) {
+                make = reinterpret_cast<Make>(::dlsym(module, "volutra_frame_sink"));
+                break;
+            }
+            tried << QString::fromLocal8Bit(::dlerror());
+        }
+        if (!make)
+            missing = tried.isEmpty()
+                          ? QString("the encoders' module %1 is in none of %2")
+                                .arg(encodersModule, places.join(", "))
+                          : QString("the encoders' module cannot be loaded: %1").arg(tried.join("; "));
     }
+    why = missing;
+    return std::unique_ptr<FrameSink>(make ? make(int(format)) : nullptr);
 }
 
 Outcome write(fileformat::Format format, const QString &path, const headless::Job &job,
               const Options &options, const Progress &progress)
 {
-    return write(*sinkFor(format), path, job, options, progress);
+    QString why;
+    const std::unique_ptr<FrameSink> sink = sinkFor(format, why);
+    if (!sink)
+        return {Failure{0, why}, true};
+    return write(*sink, path, job, options, progress);
 }
 
 Outcome write(FrameSink &sink, const QString &path, const headless::Job &job, const Options &options,

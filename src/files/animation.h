@@ -76,8 +76,9 @@ headless::Work estimate(const headless::Job &job, const Options &options);
 // one "name value" line each, so that the animation can be made again.
 QByteArray note(const recipetext::FigureRecipe &kept, const Options &options, std::uint64_t seed);
 
-// The encoder of an animation format.
-std::unique_ptr<FrameSink> sinkFor(fileformat::Format format);
+// The encoder of an animation format, from the encoders' module, which is
+// loaded the first time; nothing, with `why`, when the module is missing.
+std::unique_ptr<FrameSink> sinkFor(fileformat::Format format, QString &why);
 
 // Told how many of the frames are drawn; returning false stops the
 // animation, which then writes nothing.

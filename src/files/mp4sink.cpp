@@ -29,11 +29,6 @@ QString libraryError(int code)
 
 } // namespace
 
-QSize Mp4Sink::codedSize(QSize size)
-{
-    return QSize(size.width() + (size.width() & 1), size.height() + (size.height() & 1));
-}
-
 Mp4Sink::~Mp4Sink()
 {
     release();

@@ -31,7 +31,10 @@ public:
     // The largest picture of H.264's highest level, in 16x16 blocks.
     static constexpr std::int64_t largestBlocks = 139264;
     // The size a picture is coded at: even in both directions.
-    static QSize codedSize(QSize size);
+    static QSize codedSize(QSize size)
+    {
+        return QSize(size.width() + (size.width() & 1), size.height() + (size.height() & 1));
+    }
 
 private:
     bool failed(const char *what, int code);

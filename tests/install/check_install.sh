@@ -44,6 +44,8 @@ expected=(
   share/metainfo/$id.metainfo.xml
   share/mime/packages/$id.xml
 )
+# The animation encoders' module, where the build installs it.
+expected+=("$VOLUTRA_ENCODERS_INSTALLED")
 for program in "$@"; do
   expected+=("bin/$program")
   [ -x "$prefix/bin/$program" ] || fail "bin/$program is not executable"
