@@ -16,6 +16,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 
 #include <dlfcn.h>
@@ -222,6 +223,7 @@ Outcome write(FrameSink &sink, const QString &path, const headless::Job &job, co
             handOver(1 + holdTicks(options));
         if (!queue.close()) {
             encoderFailed = true;
+            errno = queue.systemError();
             return false;
         }
         if (cancelled)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "framequeue.h"
 
+#include <cerrno>
+
 FrameQueue::FrameQueue(FrameSink &sink, std::size_t capacity)
     : sink_(sink), capacity_(capacity), thread_([this] { encode(); })
 {
@@ -40,6 +42,12 @@ bool FrameQueue::failed() const
     return failed_;
 }
 
+int FrameQueue::systemError() const
+{
+    const std::lock_guard lock(mutex_);
+    return systemError_;
+}
+
 void FrameQueue::encode()
 {
     for (;;) {
@@ -51,7 +59,9 @@ void FrameQueue::encode()
                 return;
             frame = std::move(waiting_.front());
         }
+        errno = 0;
         const bool added = sink_.add(frame.image.rows().corner(frame.size), frame.ticks);
+        const int error = errno;
         // The frame leaves the queue only once encoded, so that no more than
         // `capacity` frames are ever held.
         frame = {};
@@ -59,6 +69,7 @@ void FrameQueue::encode()
         waiting_.pop_front();
         if (!added) {
             failed_ = true;
+            systemError_ = error;
             waiting_.clear();
         }
         changed_.notify_all();

@@ -30,6 +30,9 @@ public:
     bool close();
     // Whether the sink has refused a frame.
     bool failed() const;
+    // errno as the encoding thread's failed frame left it, so that the
+    // device's failure can be told with its number.
+    int systemError() const;
 
 private:
     struct Frame {
@@ -46,5 +49,6 @@ private:
     std::deque<Frame> waiting_;
     bool closing_ = false;
     bool failed_ = false;
+    int systemError_ = 0;
     std::thread thread_;
 };
