@@ -16,7 +16,12 @@ _volutra_render()
         --settings)
             COMPREPLY=($(compgen -f -X '!*.txt' -- "$cur"))
             return ;;
-        -s|--size|--seed|--step|--turns|--pen|--mode|--budget)
+        -s|--size|--seed|--step|--turns|--pen|--mode|--budget|--duration|--fps|--hold|--frames)
+            return ;;
+        --sweep)
+            COMPREPLY=($(compgen -W 'xamp= xfreq= yamp= yfreq= xpwr1= xpwr2= xrot= xwst= yrot= ywst= ypwr1=
+                ypwr2=' -- "$cur"))
+            compopt -o nospace
             return ;;
         --render)
             COMPREPLY=($(compgen -f -X '!*.@(par|png|svg|pdf|PAR|PNG|SVG|PDF)' -- "$cur"))
@@ -24,7 +29,8 @@ _volutra_render()
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--render -o --output --format -s --size --seed --settings --step
-            --turns --pen --mode --budget -q --quiet -h --help -v --version' -- "$cur"))
+            --turns --pen --mode --animate --duration --fps --hold --sweep --frames --budget -q --quiet
+            -h --help -v --version' -- "$cur"))
         return
     fi
     COMPREPLY=($(compgen -o plusdirs -f -X '!*.@(par|png|svg|pdf|PAR|PNG|SVG|PDF)' -- "$cur"))

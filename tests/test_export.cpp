@@ -93,7 +93,10 @@ private slots:
         QTest::newRow("jpg") << "a.jpg" << int(fileformat::Format::Jpeg);
         QTest::newRow("jpeg") << "a.JPEG" << int(fileformat::Format::Jpeg);
         QTest::newRow("pdf") << "a.Pdf" << int(fileformat::Format::Pdf);
-        QTest::newRow("gif") << "a.gif" << -1;
+        QTest::newRow("gif") << "a.Gif" << int(fileformat::Format::Gif);
+        QTest::newRow("webp") << "a.webp" << int(fileformat::Format::WebP);
+        QTest::newRow("mp4") << "a.MP4" << int(fileformat::Format::Mp4);
+        QTest::newRow("tif") << "a.tif" << -1;
         QTest::newRow("none") << "picture" << -1;
         QTest::newRow("bare png") << "png" << -1;
         QTest::newRow("par") << "a.PAR" << int(fileformat::Format::Parameters);
@@ -111,7 +114,7 @@ private slots:
     {
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<QString>("message");
-        QTest::newRow("gif") << QStringList{"--output", "@out.gif"} << "names no picture type";
+        QTest::newRow("tif") << QStringList{"--output", "@out.tif"} << "names no picture type";
         QTest::newRow("no extension") << QStringList{"--output", "@out"} << "no extension";
         QTest::newRow("step 0") << QStringList{"--step", "0"} << "bad step";
         QTest::newRow("step rounds to 0") << QStringList{"--step", "0.3"} << "never end";
@@ -396,7 +399,8 @@ private slots:
         const FileDialogRequest request = form.dialogs.fileRequests().first();
         QCOMPARE(request.title, QString("Export figure"));
         QCOMPARE(request.filter,
-                 QString("PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|Parameters (*.par)|*.par"));
+                 QString("PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|Parameters (*.par)|*.par|"
+                         "Animated GIF (*.gif)|*.gif|Animated WebP (*.webp)|*.webp|MP4 video (*.mp4)|*.mp4"));
         QVERIFY(request.confirmOverwrite);
 
         const QString size = QString("%1x%2").arg(screen.width()).arg(screen.height());
@@ -441,11 +445,11 @@ private slots:
         QCOMPARE(form.dialogs.messages().size(), 1);
         QVERIFY2(form.dialogs.messages().first().text.startsWith("Export error : "),
                  qPrintable(form.dialogs.messages().first().text));
-        form.dialogs.queueFile(dir.filePath("a.gif"));
+        form.dialogs.queueFile(dir.filePath("a.tif"));
         form.dialogs.queueMessage(Dialogs::Answer::Ok);
         form->exportFigure();
-        QCOMPARE(form.dialogs.messages().last().text, QString("Wrong file extension: gif"));
-        QVERIFY(!QFile::exists(dir.filePath("a.gif")));
+        QCOMPARE(form.dialogs.messages().last().text, QString("Wrong file extension: tif"));
+        QVERIFY(!QFile::exists(dir.filePath("a.tif")));
     }
 };
 

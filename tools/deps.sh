@@ -4,11 +4,12 @@
 # them is missing; with the argument "test", also what the sanitizer and
 # fuzzing runs of the tests and the checks of the installed tree need.
 set -euo pipefail
-packages=(cmake ninja-build g++ qt6-base-dev libspng-dev libjpeg62-turbo-dev pkg-config fonts-dejavu-core)
+packages=(cmake ninja-build g++ qt6-base-dev libspng-dev libjpeg62-turbo-dev pkg-config fonts-dejavu-core
+  libgif-dev libwebp-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev)
 if [ "${1:-}" = test ]; then
   packages+=(clang-14 libclang-rt-14-dev librsvg2-bin
     desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
-    dpkg-dev lintian)
+    dpkg-dev lintian ffmpeg)
 fi
 missing=()
 for package in "${packages[@]}"; do

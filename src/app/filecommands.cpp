@@ -157,7 +157,8 @@ void FileCommands::exportFigure(const recipetext::FigureRecipe &figure)
     FileDialogRequest request;
     request.mode = FileDialogRequest::Mode::Save;
     request.title = "Export figure";
-    request.filter = "PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|Parameters (*.par)|*.par";
+    request.filter = "PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|Parameters (*.par)|*.par|"
+                     "Animated GIF (*.gif)|*.gif|Animated WebP (*.webp)|*.webp|MP4 video (*.mp4)|*.mp4";
     request.defaultExtension = "PNG";
     request.confirmOverwrite = true;
     const auto choice = dialogs_.chooseFile(request);
@@ -166,7 +167,13 @@ void FileCommands::exportFigure(const recipetext::FigureRecipe &figure)
         failure = *refused;
     const QString path = failure ? QString() : std::get<QString>(choice);
     if (!path.isEmpty()) {
-        if (fileformat::byExtension(path))
+        if (const auto format = fileformat::byExtension(path); format && fileformat::isAnimation(*format)) {
+            const std::unique_ptr<ProgressReport> progress =
+                dialogs_.showProgress("Drawing the animation...");
+            failure = figureexport::exportFigure(path, figure, [&progress](int drawn, int frames) {
+                return !progress || progress->reached(drawn, frames);
+            });
+        } else if (format)
             failure = figureexport::exportFigure(path, figure);
         else
             dialogs_.message(filechoice::wrongExtensionMessage(path), Dialogs::Buttons::Ok);

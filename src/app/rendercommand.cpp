@@ -9,7 +9,9 @@
 #include "parameterfile.h"
 #include "picturerecipe.h"
 #include "recipetext.h"
+#include "renderanimation.h"
 #include "renderprogress.h"
+#include "renderrefusal.h"
 #include "settingsfile.h"
 #include "settingstext.h"
 #include "stopsignals.h"
@@ -50,6 +52,12 @@ const char *const aboutText =
     "drawing modes do not apply to it), .jpg or .jpeg (JPEG). Any other extension is\n"
     "refused (exit 2) and nothing is written. -o - writes standard output, in the\n"
     "format --format names.\n"
+    "\n"
+    "--animate writes the figure as it is traced into OUT.gif, OUT.webp (lossless)\n"
+    "or OUT.mp4 (H.264): each frame adds the next points and the last frame, held\n"
+    "for --hold seconds, is the still picture. --sweep FIELD=FROM:TO makes each\n"
+    "frame the whole figure with a field moved from FROM to TO instead. Without\n"
+    "one of them those extensions are refused. Animations need a file, not -.\n"
     "\n";
 
 const char *const exitText = "\n"
@@ -96,6 +104,18 @@ const QList<RenderOption> &optionTable()
          "turns"},
         {{"pen"}, "P", "the pen size in pixels (1 to 32766)", "penSize"},
         {{"mode"}, "M", "the drawing mode, 1 to 16 (13 paints the pen colour)", "drawMode"},
+        {{"animate"}, "", "draw the figure as it is traced into an animation (.gif, .webp or .mp4 OUT)"},
+        {{"duration"},
+         "S",
+         "the seconds of a traced animation before the last frame (above 0 to 3600; default 6)"},
+        {{"fps"}, "N", "the frames per second of an animation, 1 to 120 (default 30)"},
+        {{"hold"}, "S", "the seconds the last frame of an animation is held longer (0 to 3600; default 2)"},
+        {{"sweep"},
+         "FIELD=FROM:TO",
+         "an animation whose frames draw the whole figure with FIELD moved evenly from FROM to TO; "
+         "FIELD is xamp, xfreq, yamp, yfreq, xpwr1, xpwr2, xrot, xwst, yrot, ywst, ypwr1 or ypwr2; "
+         "several --sweep move several fields"},
+        {{"frames"}, "N", "the frames of a sweep, 1 to 10000 (default: duration times fps)"},
         {{"budget"},
          "SECONDS",
          "the work a drawing may take, in seconds of one core (default 60); a "
@@ -140,14 +160,6 @@ QString optionLines()
 constexpr int maximumSide = 16384;
 constexpr double defaultBudgetSeconds = 60;
 constexpr qint64 maximumRecipeFileBytes = qint64(1) << 20;
-
-// Failures end the command with an exit code and one line of message.
-struct Refusal {
-    int code;
-    QString message;
-    // Whether the help could tell what to type instead.
-    bool pointsToHelp = true;
-};
 
 // Copies the whole of the descriptor `fd` to standard output.
 bool copyToStandardOutput(int fd)
@@ -296,6 +308,12 @@ std::optional<Refusal> pictureFormat(const QCommandLineParser &parser, const QSt
     if (output == "-")
         return Refusal{2, "-o - writes standard output and needs --format"};
     const auto byName = fileformat::byExtension(output);
+    if (byName && fileformat::isAnimation(*byName) && renderanimation::wanted(parser)) {
+        format = *byName;
+        return std::nullopt;
+    }
+    if (byName && fileformat::isAnimation(*byName))
+        return Refusal{2, fileformat::animationRefusal(output)};
     if (!byName || !fileformat::isPicture(*byName))
         return Refusal{2, fileformat::pictureRefusal(output)};
     format = *byName;
@@ -331,37 +349,6 @@ std::optional<Refusal> parseBudget(const QCommandLineParser &parser, double &bud
         return Refusal{2,
                        QString("bad budget \"%1\": expected seconds, 0 or more").arg(parser.value("budget"))};
     return std::nullopt;
-}
-
-QString secondsText(double seconds)
-{
-    if (seconds < 120)
-        return QString("%1 s").arg(seconds, 0, 'f', 0);
-    if (seconds < 7200)
-        return QString("%1 min").arg(seconds / 60, 0, 'f', 0);
-    if (seconds < 2 * 86400)
-        return QString("%1 h").arg(seconds / 3600, 0, 'f', 0);
-    return QString("%1 days").arg(seconds / 86400, 0, 'g', 3);
-}
-
-// Refuses, before anything is drawn, a job whose work is beyond the budget
-// (0 for none), naming the option that lifts it.
-std::optional<Refusal> checkBudget(const headless::Job &job, double budget)
-{
-    const headless::Work work = headless::estimate(job);
-    if (budget == 0 || work.seconds <= budget)
-        return std::nullopt;
-    return Refusal{2,
-                   QString("the drawing would take about %1 (%2 points with a pen of %3 pixels on %4 "
-                           "pixels, %5 random numbers), beyond the budget of %6; --budget SECONDS "
-                           "raises it, --budget 0 lifts it")
-                       .arg(secondsText(work.seconds))
-                       .arg(work.points)
-                       .arg(work.penArea)
-                       .arg(work.pixels)
-                       .arg(work.draws)
-                       .arg(secondsText(budget)),
-                   false};
 }
 
 std::optional<Refusal> render(const QStringList &arguments, const QString &called, QTextStream &out,
@@ -439,7 +426,7 @@ std::optional<Refusal> render(const QStringList &arguments, const QString &calle
         return Refusal{1, QString("corrupt recipe in %1: %2").arg(figurePath, *corrupt)};
     if (const auto never = headless::refusal(job.recipe))
         return Refusal{2, *never, false};
-    if (const auto refused = checkBudget(job, budget))
+    if (const auto refused = renderrefusal::beyondBudget(headless::estimate(job), budget))
         return refused;
     if (const auto reached = headless::turnsReached(job.recipe))
         err << messagePrefix
@@ -448,6 +435,8 @@ std::optional<Refusal> render(const QStringList &arguments, const QString &calle
                        numbers::numberText(job.recipe.prefs.turns, numbers::Precision::Single)))
                    .arg(*reached, 0, 'f', 2);
     job.seed = seed ? *seed : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
+    if (renderanimation::wanted(parser))
+        return renderanimation::render(parser, job, format, output, budget, err);
 
     // A vector drawing needs the completed recipe, not the pixels.
     const bool pixels = figureexport::needsPixels(format);

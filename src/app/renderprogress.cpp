@@ -23,11 +23,11 @@ void RenderProgress::reached(std::int64_t counter)
     QString left = "time left unknown";
     if (fraction > 0)
         left = QString("%1 s left").arg(std::ceil(elapsed * (1 - fraction) / fraction), 0, 'f', 0);
-    const QString line = QString("volutra-render: %1% %2 of %3 points, %4")
+    const QString line = QString("volutra-render: %1% %2 of %3 %4, %5")
                              .arg(int(fraction * 100))
                              .arg(done)
                              .arg(points_)
-                             .arg(left);
+                             .arg(unit_, left);
     // The line is written over the last one; the rest of that is cleared.
     write_("\r" + line.toLocal8Bit() + "\033[K");
     shown_ = true;

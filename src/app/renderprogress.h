@@ -23,6 +23,10 @@ public:
     // The drawing is done: the line, if shown, is cleared.
     void finish();
 
+    // What is counted, "points" unless told otherwise (an animation counts
+    // its frames).
+    void setUnit(const char *unit) { unit_ = unit; }
+
     // Whether a line stands on the terminal now.
     bool shown() const { return shown_; }
 
@@ -37,4 +41,5 @@ private:
     double start_;
     double lastDrawn_ = -1;
     bool shown_ = false;
+    const char *unit_ = "points";
 };

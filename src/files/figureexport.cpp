@@ -35,6 +35,9 @@ std::optional<Failure> write(fileformat::Format format, const QString &path,
     case Format::Pdf:
         return Failure{failures::BadFileName,
                        QStringLiteral("PDF pictures are read for their recipe, not written")};
+    case Format::Gif:
+    case Format::WebP:
+    case Format::Mp4: return Failure{0, fileformat::animationRefusal(path)};
     }
     return jpegfile::write(path, surface->imagePixels(), jpegQuality,
                            static_cast<int>(std::lround(surface->dotsPerInch())));
@@ -47,9 +50,18 @@ std::optional<QString> refusal(fileformat::Format format, const recipetext::Figu
     return std::nullopt;
 }
 
-std::optional<Failure> exportFigure(const QString &path, const recipetext::FigureRecipe &figure)
+std::optional<Failure> exportFigure(const QString &path, const recipetext::FigureRecipe &figure,
+                                    const animation::Progress &progress)
 {
     const fileformat::Format format = *fileformat::byExtension(path);
+    if (fileformat::isAnimation(format)) {
+        if (const auto never = headless::refusal(figure.recipe))
+            return Failure{0, *never};
+        const animation::Options options;
+        if (const auto refused = animation::refusal(options, format, figure.canvas))
+            return Failure{0, *refused};
+        return animation::write(format, path, headless::jobFor(figure), options, progress).failure;
+    }
     if (fileformat::isPicture(format))
         if (const auto never = headless::refusal(figure.recipe))
             return Failure{0, *never};

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "animation.h"
 #include "drawingsurface.h"
 #include "failure.h"
 #include "fileformat.h"
@@ -28,9 +29,12 @@ std::optional<Failure> write(fileformat::Format format, const QString &path,
 std::optional<QString> refusal(fileformat::Format format, const recipetext::FigureRecipe &kept);
 
 // Exports a kept figure as the extension of `path` asks: a parameter file
-// with the recipe, or the figure drawn again on a canvas of `figure.canvas`.
-// A picture of a recipe that could never finish drawing is refused with its
-// reason. `path` must name a format (see fileformat::byExtension).
-std::optional<Failure> exportFigure(const QString &path, const recipetext::FigureRecipe &figure);
+// with the recipe, or the figure drawn again on a canvas of `figure.canvas`,
+// or traced as an animation of the default length, told to `progress`,
+// which may stop it (the failure is then Cancelled). A picture of a recipe
+// that could never finish drawing is refused with its reason. `path` must
+// name a format (see fileformat::byExtension).
+std::optional<Failure> exportFigure(const QString &path, const recipetext::FigureRecipe &figure,
+                                    const animation::Progress &progress = {});
 
 } // namespace figureexport

@@ -9,7 +9,7 @@ namespace fileformat {
 
 std::optional<Format> byExtension(const QString &path)
 {
-    static const std::array<std::pair<const char *, Format>, 7> known = {{
+    static const std::array<std::pair<const char *, Format>, 10> known = {{
         {".par", Format::Parameters},
         {".bmp", Format::Bmp},
         {".png", Format::Png},
@@ -17,6 +17,9 @@ std::optional<Format> byExtension(const QString &path)
         {".jpg", Format::Jpeg},
         {".jpeg", Format::Jpeg},
         {".pdf", Format::Pdf},
+        {".gif", Format::Gif},
+        {".webp", Format::WebP},
+        {".mp4", Format::Mp4},
     }};
     for (const auto &[extension, format] : known)
         if (path.endsWith(QLatin1String(extension), Qt::CaseInsensitive))
@@ -26,7 +29,19 @@ std::optional<Format> byExtension(const QString &path)
 
 bool isPicture(Format format)
 {
-    return format != Format::Parameters;
+    return format != Format::Parameters && !isAnimation(format);
+}
+
+bool isAnimation(Format format)
+{
+    return format == Format::Gif || format == Format::WebP || format == Format::Mp4;
+}
+
+QString animationRefusal(const QString &path)
+{
+    return QStringLiteral("cannot write %1: .%2 is an animation; --animate draws the figure as it is "
+                          "traced, --sweep FIELD=FROM:TO moves a parameter; a still picture is a .png")
+        .arg(path, QFileInfo(path).suffix());
 }
 
 QString pictureRefusal(const QString &path)

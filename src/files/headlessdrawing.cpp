@@ -124,7 +124,8 @@ Recipe draw(DrawingSurface &surface, const Job &job)
     const double outerHeight = r.outerHeight > 0 ? r.outerHeight : surface.toTwips(job.size.height());
     HeadlessHost host(surface, state, r.typed, outerWidth, outerHeight);
     host.setOnCheckpoint(job.onCheckpoint);
-    DrawingRun(state, host, surface, random).run();
+    host.setStop(job.stop);
+    DrawingRun(state, host, job.through ? *job.through : surface, random).run();
     return *state.lastRecipe;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "canvas.h"
 #include "colors.h"
 #include "drawinghost.h"
 #include "drawingsurface.h"
@@ -44,7 +45,7 @@ public:
     void processEvents() override {}
     bool idleBetweenCheckpoints() const override { return true; }
     void wait(std::chrono::microseconds) override {}
-    bool programEnded() const override { return false; }
+    bool programEnded() const override { return stop_ && stop_(); }
 
     // What to call at each checkpoint with the counter reached.
     void setOnCheckpoint(std::function<void(std::int64_t)> onCheckpoint)
@@ -52,8 +53,12 @@ public:
         onCheckpoint_ = std::move(onCheckpoint);
     }
 
+    // What tells, at each checkpoint, that the drawing is to stop where it is.
+    void setStop(std::function<bool()> stop) { stop_ = std::move(stop); }
+
 private:
     std::function<void(std::int64_t)> onCheckpoint_;
+    std::function<bool()> stop_;
     DrawingSurface &surface_;
     FormState &state_;
     ParameterTexts texts_;
@@ -74,6 +79,12 @@ struct Job {
     double twipsPerPixel = 15;
     // Called at each checkpoint with the counter reached, for progress.
     std::function<void(std::int64_t)> onCheckpoint;
+    // Asked at each checkpoint; true stops the drawing there.
+    std::function<bool()> stop;
+    // The canvas the drawing goes through when set: one that passes every
+    // operation on to the surface and watches the drawing as it goes, such
+    // as an animation's frames.
+    Canvas *through = nullptr;
 };
 
 // The outer size a job's figure is drawn for: the recorded one, stretched

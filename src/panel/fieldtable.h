@@ -4,11 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 #include <variant>
 
 // The twelve parameter fields of the control panel: the parameter each holds,
 // the number the window records while it has the focus (the number in its
-// name), and where it stands.
+// name), its short name on the command line (--sweep), and where it stands.
 namespace fieldtable {
 
 enum class Column { X, Y };
@@ -18,6 +19,7 @@ struct Field {
     ParameterTexts::Index index;
     int focusNumber;
     const char *name;
+    const char *shortName;
     Row row;
     Column column;
     // Twips.
@@ -32,18 +34,35 @@ struct RowOfFields {
         ParameterTexts::Index index;
         int focusNumber;
         const char *name;
+        const char *shortName;
     } x, y;
 };
 
 inline constexpr int columnLeft[] = {120, 1320};
 
 inline constexpr RowOfFields rows[] = {
-    {480, 732, 288, {ParameterTexts::XAmp, 1, "Text1"}, {ParameterTexts::YAmp, 3, "Text3"}},
-    {960, 732, 288, {ParameterTexts::XFreq, 2, "Text2"}, {ParameterTexts::YFreq, 4, "Text4"}},
-    {1440, 732, 288, {ParameterTexts::XPwr1, 5, "Text5"}, {ParameterTexts::YPwr1, 13, "Text13"}},
-    {1920, 732, 288, {ParameterTexts::XPwr2, 6, "Text6"}, {ParameterTexts::YPwr2, 14, "Text14"}},
-    {2400, 735, 285, {ParameterTexts::XRot, 7, "Text7"}, {ParameterTexts::YRot, 9, "Text9"}},
-    {2880, 735, 285, {ParameterTexts::XWst, 8, "Text8"}, {ParameterTexts::YWst, 10, "Text10"}},
+    {480, 732, 288, {ParameterTexts::XAmp, 1, "Text1", "xamp"}, {ParameterTexts::YAmp, 3, "Text3", "yamp"}},
+    {960,
+     732,
+     288,
+     {ParameterTexts::XFreq, 2, "Text2", "xfreq"},
+     {ParameterTexts::YFreq, 4, "Text4", "yfreq"}},
+    {1440,
+     732,
+     288,
+     {ParameterTexts::XPwr1, 5, "Text5", "xpwr1"},
+     {ParameterTexts::YPwr1, 13, "Text13", "ypwr1"}},
+    {1920,
+     732,
+     288,
+     {ParameterTexts::XPwr2, 6, "Text6", "xpwr2"},
+     {ParameterTexts::YPwr2, 14, "Text14", "ypwr2"}},
+    {2400, 735, 285, {ParameterTexts::XRot, 7, "Text7", "xrot"}, {ParameterTexts::YRot, 9, "Text9", "yrot"}},
+    {2880,
+     735,
+     285,
+     {ParameterTexts::XWst, 8, "Text8", "xwst"},
+     {ParameterTexts::YWst, 10, "Text10", "ywst"}},
 };
 
 constexpr std::array<Field, ParameterTexts::Count> fieldsColumnByColumn()
@@ -57,6 +76,7 @@ constexpr std::array<Field, ParameterTexts::Count> fieldsColumnByColumn()
             out[i++] = {.index = cell.index,
                         .focusNumber = cell.focusNumber,
                         .name = cell.name,
+                        .shortName = cell.shortName,
                         .row = static_cast<Row>(r),
                         .column = column,
                         .left = columnLeft[static_cast<int>(column)],
@@ -77,6 +97,14 @@ constexpr const Field *byFocusNumber(int focusNumber)
 {
     const auto it = std::find_if(fields.begin(), fields.end(),
                                  [focusNumber](const Field &f) { return f.focusNumber == focusNumber; });
+    return it == fields.end() ? nullptr : &*it;
+}
+
+// The field with the given short name, or nullptr for a name no field has.
+constexpr const Field *byShortName(std::string_view shortName)
+{
+    const auto it = std::find_if(fields.begin(), fields.end(),
+                                 [shortName](const Field &f) { return shortName == f.shortName; });
     return it == fields.end() ? nullptr : &*it;
 }
 
@@ -110,11 +138,11 @@ constexpr std::array<Field, ParameterTexts::Count> inFocusNumberOrder()
     return sorted;
 }
 
-// Every parameter and every focus number has one field.
+// Every parameter, every focus number and every short name has one field.
 constexpr bool consistent()
 {
     for (const Field &f : fields)
-        if (byFocusNumber(f.focusNumber) != &f || &byIndex(f.index) != &f)
+        if (byFocusNumber(f.focusNumber) != &f || &byIndex(f.index) != &f || byShortName(f.shortName) != &f)
             return false;
     return true;
 }

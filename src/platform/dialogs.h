@@ -5,6 +5,7 @@
 
 #include <QString>
 
+#include <memory>
 #include <optional>
 #include <variant>
 
@@ -28,6 +29,15 @@ struct FileDialogRequest {
 // Either the value the user chose, or a failure; cancelling is the failure
 // failures::Cancelled.
 template <typename T> using DialogResult = std::variant<T, Failure>;
+
+// A long task's progress in front of the user, with a button that cancels
+// it; it goes away when destroyed.
+class ProgressReport {
+public:
+    virtual ~ProgressReport() = default;
+    // `done` of `total` steps are done; false once the user has cancelled.
+    virtual bool reached(int done, int total) = 0;
+};
 
 // Everything the program asks the user through the platform's standard
 // dialogs, message boxes and the help viewer. The window calls only this
@@ -62,4 +72,12 @@ public:
 
     // Shows a text file to the user in a viewer that runs on its own.
     virtual void openTextFile(const QString &path) = 0;
+
+    // The progress of a task that may take a while, shown once it has taken
+    // half a second; nothing shows it by default.
+    virtual std::unique_ptr<ProgressReport> showProgress(const QString &label)
+    {
+        static_cast<void>(label);
+        return nullptr;
+    }
 };

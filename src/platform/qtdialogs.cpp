@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
+#include <QProgressDialog>
 #include <QStringDecoder>
 
 #include <cerrno>
@@ -105,6 +106,36 @@ std::optional<Failure> QtDialogs::choosePrinter(QPrinter &printer, int options, 
     if (dialog.exec() != QDialog::Accepted)
         return failures::make(failures::Cancelled);
     return std::nullopt;
+}
+
+namespace {
+
+class ProgressDialogReport : public ProgressReport {
+public:
+    ProgressDialogReport(QWidget *parent, const QString &label) : dialog_(label, "Cancel", 0, 1, parent)
+    {
+        dialog_.setWindowModality(Qt::WindowModal);
+        dialog_.setMinimumDuration(500);
+        dialog_.setAutoClose(false);
+        dialog_.setAutoReset(false);
+    }
+    bool reached(int done, int total) override
+    {
+        dialog_.setMaximum(total);
+        // A modal dialog handles the events, Cancel's click among them.
+        dialog_.setValue(done);
+        return !dialog_.wasCanceled();
+    }
+
+private:
+    QProgressDialog dialog_;
+};
+
+} // namespace
+
+std::unique_ptr<ProgressReport> QtDialogs::showProgress(const QString &label)
+{
+    return std::make_unique<ProgressDialogReport>(parent_, label);
 }
 
 Dialogs::Answer QtDialogs::message(const QString &text, Buttons buttons, const QString &caption)

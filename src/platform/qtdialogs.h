@@ -11,9 +11,8 @@ class QWidget;
 
 // The dialogs of the program on Qt's standard dialogs. Every dialog is modal
 // to the parent window; the help viewer is not.
-class QtDialogs : public Dialogs
-{
-  public:
+class QtDialogs : public Dialogs {
+public:
     // Hands a file to the desktop's own viewer; false when that failed.
     using Launcher = std::function<bool(const QUrl &)>;
 
@@ -29,7 +28,10 @@ class QtDialogs : public Dialogs
     // file is missing, shows it in a read-only window of the program's own.
     void openTextFile(const QString &path) override;
 
-  private:
+    // A window-modal QProgressDialog with a Cancel button.
+    std::unique_ptr<ProgressReport> showProgress(const QString &label) override;
+
+private:
     QPointer<QWidget> parent_;
     Launcher launcher_;
 };

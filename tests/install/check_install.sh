@@ -46,6 +46,8 @@ expected=(
   share/mime/packages/$id.xml
   "$module"
 )
+# The animation encoders' module, where the build installs it.
+expected+=("$VOLUTRA_ENCODERS_INSTALLED")
 for program in "$@"; do
   expected+=("bin/$program")
   [ -x "$prefix/bin/$program" ] || fail "bin/$program is not executable"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dialogs.h"
+#include "qtdialogs.h"
 
 #include <QDebug>
 #include <QList>
@@ -9,6 +10,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <utility>
 
 // Dialogs for tests: answers are queued beforehand, in the order the code
@@ -104,6 +106,15 @@ public:
         return answer;
     }
 
+    // Progress goes to a real progress dialog over `parent` once this is
+    // called; before, nothing shows it.
+    void useRealProgress(QWidget *parent) { real_ = std::make_unique<QtDialogs>(parent); }
+    std::unique_ptr<ProgressReport> showProgress(const QString &label) override
+    {
+        calls_ << QStringLiteral("showProgress");
+        return real_ ? real_->showProgress(label) : nullptr;
+    }
+
     void openTextFile(const QString &path) override
     {
         calls_ << QStringLiteral("openTextFile");
@@ -139,6 +150,7 @@ private:
         unexpected_ << call;
     }
 
+    std::unique_ptr<QtDialogs> real_;
     std::deque<FileAnswer> files_;
     std::deque<DialogResult<colors::Color>> colors_;
     std::deque<PrinterAnswer> printers_;
