@@ -1,6 +1,8 @@
 #include "commandline.h"
 #include "displayguard.h"
+#include "figurepainter.h"
 #include "form1.h"
+#include "paintloader.h"
 #include "rendercommand.h"
 #include "stopsignals.h"
 
@@ -74,6 +76,8 @@ int main(int argc, char *argv[])
     case commandline::Action::Render: {
         stopsignals::install();
         QCoreApplication application(argc, argv);
+        // Without volutra-render beside it, the window program paints with its own painter.
+        paintloader::use(figurepainter::functions());
         QTextStream out(stdout);
         QTextStream err(stderr);
         return rendercommand::run(arguments, out, err, "volutra --render");

@@ -9,13 +9,14 @@ namespace fileformat {
 
 std::optional<Format> byExtension(const QString &path)
 {
-    static const std::array<std::pair<const char *, Format>, 6> known = {{
+    static const std::array<std::pair<const char *, Format>, 7> known = {{
         {".par", Format::Parameters},
         {".bmp", Format::Bmp},
         {".png", Format::Png},
         {".svg", Format::Svg},
         {".jpg", Format::Jpeg},
         {".jpeg", Format::Jpeg},
+        {".pdf", Format::Pdf},
     }};
     for (const auto &[extension, format] : known)
         if (path.endsWith(QLatin1String(extension), Qt::CaseInsensitive))
@@ -28,12 +29,18 @@ bool isPicture(Format format)
     return format != Format::Parameters;
 }
 
+bool isRaster(Format format)
+{
+    return format == Format::Bmp || format == Format::Png || format == Format::Jpeg;
+}
+
 QString pictureRefusal(const QString &path)
 {
     const QString suffix = QFileInfo(path).suffix();
     const QString named =
         suffix.isEmpty() ? QStringLiteral("no extension") : "the extension \"." + suffix + "\"";
-    return QStringLiteral("cannot write %1: %2 names no picture type; use .bmp, .png, .svg, .jpg or .jpeg")
+    return QStringLiteral(
+               "cannot write %1: %2 names no picture type; use .bmp, .png, .svg, .jpg, .jpeg or .pdf")
         .arg(path, named);
 }
 

@@ -9,13 +9,16 @@
 // render command.
 namespace fileformat {
 
-enum class Format { Parameters, Bmp, Png, Svg, Jpeg };
+enum class Format { Parameters, Bmp, Png, Svg, Jpeg, Pdf };
 
-// .par, .bmp, .png, .svg, .jpg or .jpeg; nothing for any other name.
+// .par, .bmp, .png, .svg, .jpg, .jpeg or .pdf; nothing for any other name.
 std::optional<Format> byExtension(const QString &path);
 
 // Whether a format is a picture of the figure rather than its parameters.
 bool isPicture(Format format);
+
+// Whether a format is a picture of pixels: BMP, PNG and JPEG.
+bool isRaster(Format format);
 
 // Why a name with another extension gets no picture.
 QString pictureRefusal(const QString &path);

@@ -97,7 +97,7 @@ std::optional<double> turnsReached(const Recipe &recipe)
     return double(end) / drawing::counterPerTurn;
 }
 
-Recipe draw(DrawingSurface &surface, const Job &job)
+Recipe draw(DrawingSurface &surface, const Job &job, Canvas *through)
 {
     const Recipe &r = job.recipe;
     // Nothing shows the surface, so the drawing needs one image only.
@@ -124,7 +124,7 @@ Recipe draw(DrawingSurface &surface, const Job &job)
     const double outerHeight = r.outerHeight > 0 ? r.outerHeight : surface.toTwips(job.size.height());
     HeadlessHost host(surface, state, r.typed, outerWidth, outerHeight);
     host.setOnCheckpoint(job.onCheckpoint);
-    DrawingRun(state, host, surface, random).run();
+    DrawingRun(state, host, through ? *through : surface, random).run();
     return *state.lastRecipe;
 }
 

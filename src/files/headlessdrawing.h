@@ -112,8 +112,9 @@ Work estimate(const Job &job);
 std::optional<double> turnsReached(const Recipe &recipe);
 
 // Draws the job on `surface`, which takes its size, and returns the recipe
-// the drawing kept.
-Recipe draw(DrawingSurface &surface, const Job &job);
+// the drawing kept. With `through`, the drawing run draws on that canvas,
+// which hands on to `surface` what it passes on (a frame, a stroke recorder).
+Recipe draw(DrawingSurface &surface, const Job &job, Canvas *through = nullptr);
 
 // The draw job that draws a kept recipe again, at its own canvas.
 Job jobFor(const recipetext::FigureRecipe &figure);
