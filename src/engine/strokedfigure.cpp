@@ -63,6 +63,8 @@ void StrokeRecorder::endPart()
     figure_.parts.back().dots = builder_->dots();
     stored_ += builder_->dots().size();
     builder_.reset();
+    if (stored_ > limit_)
+        overflowed_ = true;
 }
 
 StrokedFigure StrokeRecorder::finish(double width, double height)

@@ -44,6 +44,19 @@ QSizeF pictureCanvas(const headless::Job &job, fileformat::Format format, const 
     return QSizeF(job.size);
 }
 
+// The job drawn for its points alone, on a surface of one pixel, at the
+// outer size of its own canvas.
+headless::Job withoutPixels(const headless::Job &job)
+{
+    headless::Job points = job;
+    if (!(points.recipe.outerWidth > 0 && points.recipe.outerHeight > 0)) {
+        points.recipe.outerWidth = job.size.width() * job.twipsPerPixel;
+        points.recipe.outerHeight = job.size.height() * job.twipsPerPixel;
+    }
+    points.size = QSize(1, 1);
+    return points;
+}
+
 // The PDF drawing's metadata: its title and creator. The recipe's XMP
 // packet joins them here once PDF drawings carry the recipe.
 figurepainter::Metadata pdfMetadata(const recipetext::FigureRecipe &)
@@ -86,8 +99,7 @@ framing::Frame frameFor(const headless::Job &job, fileformat::Format format, con
 {
     if (!look.fit)
         return {};
-    headless::Job points = job;
-    points.size = QSize(1, 1);
+    headless::Job points = withoutPixels(job);
     points.onCheckpoint = {};
     DrawingSurface surface(points.size, job.twipsPerPixel);
     const auto box = framing::bounds(headless::draw(surface, points));
@@ -100,14 +112,13 @@ framing::Frame frameFor(const headless::Job &job, fileformat::Format format, con
 }
 
 Painted paint(const headless::Job &job, fileformat::Format format, const picturelook::Look &look,
-              const framing::Frame &frame)
+              const framing::Frame &frame, std::size_t pdfPoints)
 {
-    headless::Job strokesOnly = job;
-    strokesOnly.size = QSize(1, 1);
+    const headless::Job strokesOnly = withoutPixels(job);
     DrawingSurface surface(strokesOnly.size, job.twipsPerPixel);
     StrokeRecorder recorder(surface, job.twipsPerPixel);
     if (format == fileformat::Format::Pdf)
-        recorder.setLimit(maximumPdfPoints);
+        recorder.setLimit(pdfPoints);
     FramedCanvas framed(recorder, frame);
     Painted painted;
     painted.kept = headless::draw(surface, strokesOnly, &framed);

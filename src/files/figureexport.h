@@ -54,9 +54,10 @@ struct Painted {
 // A PDF drawing of more points than this is refused: about 64 MB of page.
 inline constexpr std::size_t maximumPdfPoints = std::size_t(4) << 20;
 
-// Draws the job through a stroke recorder, its points placed by `frame`.
+// Draws the job through a stroke recorder, its points placed by `frame`; a
+// PDF drawing keeps at most `pdfPoints` points.
 Painted paint(const headless::Job &job, fileformat::Format format, const picturelook::Look &look,
-              const framing::Frame &frame);
+              const framing::Frame &frame, std::size_t pdfPoints = maximumPdfPoints);
 
 // Why a painted picture is not written: a PDF drawing past its bound.
 std::optional<QString> refusal(const Painted &painted);
