@@ -8,7 +8,7 @@ _volutra_render()
     prev=${COMP_WORDS[COMP_CWORD-1]}
     case $prev in
         --format)
-            COMPREPLY=($(compgen -W 'bmp png svg jpg jpeg' -- "$cur"))
+            COMPREPLY=($(compgen -W 'bmp png svg jpg jpeg pdf' -- "$cur"))
             return ;;
         -o|--output)
             COMPREPLY=($(compgen -f -- "$cur"))
@@ -16,7 +16,10 @@ _volutra_render()
         --settings)
             COMPREPLY=($(compgen -f -X '!*.txt' -- "$cur"))
             return ;;
-        -s|--size|--seed|--step|--turns|--pen|--mode|--budget)
+        -s|--size|--seed|--step|--turns|--pen|--mode|--budget|--margin)
+            return ;;
+        --page)
+            COMPREPLY=($(compgen -W 'A4 A3 A5 Letter' -- "$cur"))
             return ;;
         --render)
             COMPREPLY=($(compgen -f -X '!*.@(par|png|PAR|PNG)' -- "$cur"))
@@ -24,7 +27,8 @@ _volutra_render()
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--render -o --output --format -s --size --seed --settings --step
-            --turns --pen --mode --budget -q --quiet -h --help -v --version' -- "$cur"))
+            --turns --pen --mode --budget --smooth --fit --fit= --page --margin -q --quiet -h --help
+            -v --version' -- "$cur"))
         return
     fi
     COMPREPLY=($(compgen -o plusdirs -f -X '!*.@(par|png|PAR|PNG)' -- "$cur"))

@@ -33,6 +33,7 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 expected=(
+  lib/volutra/volutra-paint.so
   share/applications/$id.desktop
   share/bash-completion/completions/volutra-render
   share/doc/volutra/changelog.gz
@@ -84,6 +85,13 @@ for page in volutra.1 volutra-render.1; do
   quiet groff -man -ww -z "$work/$page"
 done
 quiet bash -n "$prefix/share/bash-completion/completions/volutra-render"
+
+# The installed renderer finds the installed painting module.
+if [ -x "$prefix/bin/volutra-render" ]; then
+  printf '0.6\r\n7\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n 65535\r\n 0\r\n' >"$work/flower.par"
+  quiet "$prefix/bin/volutra-render" "$work/flower.par" -o "$work/flower.pdf" -q
+  [ "$(head -c 5 "$work/flower.pdf" 2>/dev/null)" = "%PDF-" ] || fail "the installed volutra-render wrote no PDF"
+fi
 
 [ "$failed" = 0 ] && echo "installed tree checked: ${#expected[@]} files"
 exit "$failed"
