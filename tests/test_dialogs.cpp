@@ -53,7 +53,8 @@ FileDialogRequest pictureRequest(FileDialogRequest::Mode mode, const QString &fi
             QStringLiteral("Pictures (*.bmp)|*.bmp|Parameters (*.par)|*.par"),
             QStringLiteral("BMP"),
             fileName,
-            confirmOverwrite};
+            confirmOverwrite,
+            {}};
 }
 
 } // namespace

@@ -19,8 +19,8 @@ struct StrokedFigure {
         // 0xRRGGBB.
         std::uint32_t rgb = 0;
         std::vector<std::vector<strokes::Point>> runs;
-        // Each dot stands on its pixel's centre.
-        std::vector<strokes::Pixel> dots;
+        // The lone points where they lie, one to a pixel.
+        std::vector<strokes::Point> dots;
     };
     double width = 0;
     double height = 0;
@@ -33,8 +33,11 @@ struct StrokedFigure {
 // A canvas that keeps the points a drawing run sets as strokes, in pixels,
 // one part for each colour the pen takes: the strokes break where the pen
 // changes colour, and the run of the new colour starts at the last point of
-// the old one, so that the line has no gap. The background, pen and mode go
-// to `target`, which receives no points.
+// the old one, so that the line has no gap. Runs are joined and simplified as
+// strokes::Builder does; a lone point is kept where it lies rather than on
+// its pixel's centre, so that a smooth picture shades it, but only the first
+// of each pixel. The background, pen and mode go to `target`, which receives
+// no points.
 class StrokeRecorder : public Canvas {
 public:
     StrokeRecorder(Canvas &target, double twipsPerPixel);
@@ -60,13 +63,20 @@ public:
 private:
     void startPart(colors::Color color);
     void endPart();
+    void add(strokes::Point point);
+    void endRun();
+    void compactDots();
 
     Canvas &target_;
     double perPixel_;
     StrokedFigure figure_;
     std::unique_ptr<strokes::Builder> builder_;
+    double joinSquared_ = 0;
     bool hasLast_ = false;
     strokes::Point last_{0, 0};
+    strokes::Point runFirst_{0, 0};
+    std::size_t runLength_ = 0;
+    std::size_t compactAt_ = 0;
     std::size_t stored_ = 0;
     std::size_t limit_ = static_cast<std::size_t>(-1);
     bool overflowed_ = false;

@@ -19,8 +19,7 @@ QColor colorOf(std::uint32_t rgb)
 }
 
 // Paints the strokes in canvas pixels on `painter`, whose transformation
-// places the canvas. A dot is a disc of the pen's diameter on its pixel's
-// centre.
+// places the canvas. A dot is a disc of the pen's diameter.
 void paintStrokes(QPainter &painter, const StrokedFigure &figure)
 {
     painter.fillRect(QRectF(0, 0, figure.width, figure.height), colorOf(figure.background));
@@ -38,8 +37,8 @@ void paintStrokes(QPainter &painter, const StrokedFigure &figure)
         }
         painter.setPen(Qt::NoPen);
         painter.setBrush(color);
-        for (const strokes::Pixel &dot : part.dots)
-            painter.drawEllipse(QPointF(dot.x + 0.5, dot.y + 0.5), radius, radius);
+        for (const strokes::Point &dot : part.dots)
+            painter.drawEllipse(QPointF(dot.x, dot.y), radius, radius);
     }
 }
 
