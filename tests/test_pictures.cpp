@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -203,6 +204,36 @@ private slots:
         // The PNG keeps its recipe: drawn again from it, it is the same.
         QCOMPARE(run({smooth, "-o", dir.filePath("again.png"), "--smooth"}), 0);
         QCOMPARE(QImage(dir.filePath("again.png")), b);
+    }
+
+    // A pen that takes a new random colour at every checkpoint paints the
+    // same colours smooth as in the raster picture.
+    void smoothKeepsTheRandomPen()
+    {
+        const QString settings = dir.filePath("voludef.txt");
+        QVERIFY(testfiles::writeBytes(settings, "255\r\n255\r\n255\r\n0\r\n0\r\n128\r\n1\r\n"));
+        const QStringList common{flower(), "--settings", settings, "--seed", "7",
+                                 "--pen",  "3",          "--size", "300x240"};
+        QCOMPARE(run(common + QStringList{"-o", dir.filePath("random.bmp")}), 0);
+        QCOMPARE(run(common + QStringList{"-o", dir.filePath("random.png"), "--smooth"}), 0);
+        const QImage raster(dir.filePath("random.bmp"));
+        const QImage smooth(dir.filePath("random.png"));
+        QSet<QRgb> penColours;
+        int lit = 0;
+        int alike = 0;
+        for (int y = 0; y < raster.height(); ++y)
+            for (int x = 0; x < raster.width(); ++x) {
+                const QColor a = raster.pixelColor(x, y);
+                const QColor b = smooth.pixelColor(x, y);
+                if (a == navy || b == navy)
+                    continue;
+                penColours << a.rgb();
+                ++lit;
+                alike += std::max({std::abs(a.red() - b.red()), std::abs(a.green() - b.green()),
+                                   std::abs(a.blue() - b.blue())}) < 64;
+            }
+        QVERIFY2(penColours.size() >= 10, qPrintable(QString("%1 pen colours").arg(penColours.size())));
+        QVERIFY2(alike > lit / 4, qPrintable(QString("%1 of %2 pixels alike").arg(alike).arg(lit)));
     }
 
     void smoothPaintsThePenOnly_data()
