@@ -18,27 +18,45 @@ QColor colorOf(std::uint32_t rgb)
     return QColor::fromRgb(rgb | 0xff000000u);
 }
 
-// Paints the strokes in canvas pixels on `painter`, whose transformation
-// places the canvas. A dot is a disc of the pen's diameter.
-void paintStrokes(QPainter &painter, const StrokedFigure &figure)
+// Where the canvas goes: x' = scale * x + dx, y' = scale * y + dy.
+struct Placement {
+    double scale = 1;
+    double dx = 0;
+    double dy = 0;
+    QPointF operator()(double x, double y) const { return {scale * x + dx, scale * y + dy}; }
+};
+
+// Paints the strokes of the canvas on `painter` where `placement` puts
+// them. A dot is a disc of the pen's diameter: filled, or with `dotsAsPoints`
+// a point of the round pen, which a PDF page keeps as a stroke of no length
+// rather than as four curves.
+void paintStrokes(QPainter &painter, const StrokedFigure &figure, const Placement &place, bool dotsAsPoints)
 {
-    painter.fillRect(QRectF(0, 0, figure.width, figure.height), colorOf(figure.background));
-    const double radius = figure.penWidth / 2;
+    painter.fillRect(QRectF(place(0, 0), place(figure.width, figure.height)), colorOf(figure.background));
+    const double width = figure.penWidth * place.scale;
+    const double radius = width / 2;
     std::vector<QPointF> points;
     for (const StrokedFigure::Part &part : figure.parts) {
         const QColor color = colorOf(part.rgb);
-        painter.setPen(QPen(color, figure.penWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter.setPen(QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.setBrush(Qt::NoBrush);
         for (const std::vector<strokes::Point> &run : part.runs) {
             points.resize(run.size());
             std::transform(run.begin(), run.end(), points.begin(),
-                           [](const strokes::Point &p) { return QPointF(p.x, p.y); });
+                           [&place](const strokes::Point &p) { return place(p.x, p.y); });
             painter.drawPolyline(points.data(), int(points.size()));
+        }
+        if (dotsAsPoints) {
+            points.resize(part.dots.size());
+            std::transform(part.dots.begin(), part.dots.end(), points.begin(),
+                           [&place](const strokes::Point &p) { return place(p.x, p.y); });
+            painter.drawPoints(points.data(), int(points.size()));
+            continue;
         }
         painter.setPen(Qt::NoPen);
         painter.setBrush(color);
         for (const strokes::Point &dot : part.dots)
-            painter.drawEllipse(QPointF(dot.x, dot.y), radius, radius);
+            painter.drawEllipse(place(dot.x, dot.y), radius, radius);
     }
 }
 
@@ -49,9 +67,10 @@ bool paintPixels(const StrokedFigure &figure, std::uint32_t *bits, int width, in
     if (!painter.isActive())
         return false;
     painter.setRenderHint(QPainter::Antialiasing);
+    Placement place;
     if (figure.width > 0 && figure.height > 0)
-        painter.scale(width / figure.width, height / figure.height);
-    paintStrokes(painter, figure);
+        place.scale = std::min(width / figure.width, height / figure.height);
+    paintStrokes(painter, figure, place, false);
     return painter.end();
 }
 
@@ -73,12 +92,13 @@ bool writePdf(const StrokedFigure &figure, const Page &page, const Metadata &met
     if (!painter.isActive())
         return false;
     const QRectF area(QPointF(0, 0), QSizeF(writer.pageLayout().paintRectPixels(writer.resolution()).size()));
+    Placement place;
     if (figure.width > 0 && figure.height > 0) {
-        const double scale = std::min(area.width() / figure.width, area.height() / figure.height);
-        painter.translate(area.center() - QPointF(scale * figure.width / 2, scale * figure.height / 2));
-        painter.scale(scale, scale);
+        place.scale = std::min(area.width() / figure.width, area.height() / figure.height);
+        place.dx = (area.width() - place.scale * figure.width) / 2;
+        place.dy = (area.height() - place.scale * figure.height) / 2;
     }
-    paintStrokes(painter, figure);
+    paintStrokes(painter, figure, place, true);
     return painter.end();
 }
 
