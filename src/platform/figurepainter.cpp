@@ -8,6 +8,7 @@
 #include <QPdfWriter>
 
 #include <algorithm>
+#include <cmath>
 
 namespace figurepainter {
 
@@ -26,11 +27,52 @@ struct Placement {
     QPointF operator()(double x, double y) const { return {scale * x + dx, scale * y + dy}; }
 };
 
+// Rows of 0xffRRGGBB pixels to paint dots of a pen one pixel wide into.
+struct Rows {
+    std::uint32_t *bits;
+    int width;
+    int height;
+    qsizetype stride;
+};
+
+// A dot of a pen one pixel wide: a square of one pixel around the point,
+// blended into the four pixels it overlaps by the share of each it covers.
+// Painting so many discs through the painter would take most of a large
+// picture's time.
+void splat(const Rows &rows, QPointF at, std::uint32_t rgb)
+{
+    const double x = at.x() - 0.5;
+    const double y = at.y() - 0.5;
+    const double left = std::floor(x);
+    const double top = std::floor(y);
+    const double fx = x - left;
+    const double fy = y - top;
+    const double share[2][2] = {{(1 - fx) * (1 - fy), fx * (1 - fy)}, {(1 - fx) * fy, fx * fy}};
+    for (int dy = 0; dy < 2; ++dy)
+        for (int dx = 0; dx < 2; ++dx) {
+            const double px = left + dx;
+            const double py = top + dy;
+            if (px < 0 || py < 0 || px >= rows.width || py >= rows.height)
+                continue;
+            std::uint32_t &pixel = rows.bits[qsizetype(py) * rows.stride + qsizetype(px)];
+            const double a = share[dy][dx];
+            std::uint32_t blended = 0xff000000u;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const double from = (pixel >> shift) & 0xffu;
+                const double to = (rgb >> shift) & 0xffu;
+                blended |= std::uint32_t(std::lround(from + (to - from) * a)) << shift;
+            }
+            pixel = blended;
+        }
+}
+
 // Paints the strokes of the canvas on `painter` where `placement` puts
 // them. A dot is a disc of the pen's diameter: filled, or with `dotsAsPoints`
 // a point of the round pen, which a PDF page keeps as a stroke of no length
-// rather than as four curves.
-void paintStrokes(QPainter &painter, const StrokedFigure &figure, const Placement &place, bool dotsAsPoints)
+// rather than as four curves. Dots of a pen one pixel wide go straight into
+// `rows` when given.
+void paintStrokes(QPainter &painter, const StrokedFigure &figure, const Placement &place, bool dotsAsPoints,
+                  const Rows *rows = nullptr)
 {
     painter.fillRect(QRectF(place(0, 0), place(figure.width, figure.height)), colorOf(figure.background));
     const double width = figure.penWidth * place.scale;
@@ -53,6 +95,11 @@ void paintStrokes(QPainter &painter, const StrokedFigure &figure, const Placemen
             painter.drawPoints(points.data(), int(points.size()));
             continue;
         }
+        if (rows && width <= 1) {
+            for (const strokes::Point &dot : part.dots)
+                splat(*rows, place(dot.x, dot.y), part.rgb);
+            continue;
+        }
         painter.setPen(Qt::NoPen);
         painter.setBrush(color);
         for (const strokes::Point &dot : part.dots)
@@ -70,7 +117,8 @@ bool paintPixels(const StrokedFigure &figure, std::uint32_t *bits, int width, in
     Placement place;
     if (figure.width > 0 && figure.height > 0)
         place.scale = std::min(width / figure.width, height / figure.height);
-    paintStrokes(painter, figure, place, false);
+    const Rows rows{bits, width, height, stride};
+    paintStrokes(painter, figure, place, false, &rows);
     return painter.end();
 }
 
