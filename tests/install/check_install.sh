@@ -33,7 +33,7 @@ prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >/dev/null
 
 expected=(
-  lib/volutra/volutra-paint.so
+  lib/volutra/modules/volutra-paint.so
   share/applications/$id.desktop
   share/bash-completion/completions/volutra-render
   share/doc/volutra/changelog.gz
