@@ -2,7 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Volutra's headless renders side by side with gnuplot 5.4 (pngcairo, "with
 # dots"), which draws the same figure on the same canvas from the same points,
-# written by Volutra's own formula. Every case runs both programs in turn,
+# written by Volutra's own formula. The smooth 8K PNG is compared with
+# pngcairo's anti-aliased dots, the SVG and PDF drawings with gnuplot's svg
+# and pdfcairo terminals drawing the same points. Every case runs both programs in turn,
 # PAIRS times (fewer for the slow cases), and prints the medians, the median of
 # the ratios of each pair and the goal. A case that Volutra cannot run prints
 # "n/a" and the rest go on.
@@ -41,6 +43,11 @@ set lmargin at screen 0; set rmargin at screen 1; set tmargin at screen 1; set b
 set xrange [0:W]; set yrange [H:0]
 plot PTS with dots lc rgb "#ffff00"
 EOF
+# The same plot on the vector terminals: an A4 page for the PDF.
+sed -e 's/^set terminal pngcairo size W,H background "#000080"/set terminal svg size W,H background "#000080"/' \
+    dots.gp >svg.gp
+sed -e 's/^set terminal pngcairo size W,H background "#000080"/set terminal pdfcairo size 29.7cm,21cm background "#000080"/' \
+    dots.gp >pdf.gp
 "$build/bench/volutra_points" 0.6/7 586 466 1 small.txt >/dev/null
 "$build/bench/volutra_points" 0.6/7 7680 4320 1 8k.txt >/dev/null
 "$build/bench/volutra_points" 0.6/7 586 466 16 million.txt >/dev/null
@@ -64,7 +71,8 @@ peakMiB() {
     awk -F': ' '/Maximum resident set size/ { printf "%.1f", $2 / 1024 }' "$work/time"
 }
 
-gnuplotDots() { gnuplot -e "W=$1;H=$2;OUT='g.png';PTS='$3'" dots.gp; }
+# gnuplotDots W H POINTS [SCRIPT OUT]
+gnuplotDots() { gnuplot -e "W=$1;H=$2;OUT='${5:-g.png}';PTS='$3'" "${4:-dots.gp}"; }
 
 line() { printf '%-30s %10s %10s %9s   %-10s %s\n' "$@"; }
 verdict() { awk -v r="$1" -v g="$2" 'BEGIN { print (r <= g ? "met" : "not met") }'; }
@@ -76,7 +84,7 @@ pair() {
     local v=() g=() r=() i
     for ((i = 0; i < runs; ++i)); do
         # Both programs write a new picture each time, as a user's render does.
-        rm -f ./*.bmp ./*.png
+        rm -f ./*.bmp ./*.png ./*.svg ./*.pdf
         if ! timed $render "$@"; then
             line "$name" "n/a" "" "" "<= ${goal}x" "($(head -c 70 "$work/err" | head -n 1))"
             return
@@ -102,6 +110,10 @@ pair "8K BMP" 0.25 "$slowPairs" "7680 4320 8k.txt" -- \
     --render flower.par --output 8k.bmp --size 7680x4320
 pair "8K PNG" 0.4 "$slowPairs" "7680 4320 8k.txt" -- \
     --render flower.par --output 8k.png --size 7680x4320
+pair "8K smooth PNG" 0.3 "$slowPairs" "7680 4320 8k.txt" -- \
+    --render flower.par --output 8ks.png --size 7680x4320 --smooth
+pair "SVG 586x466" 0.1 "$pairs" "586 466 small.txt svg.gp g.svg" -- --render flower.par --output d.svg
+pair "PDF A4" 0.1 "$pairs" "586 466 small.txt pdf.gp g.pdf" -- --render flower.par --output d.pdf
 pair "--turns 16 (1,005,313 points)" 0.01 "$slowPairs" "586 466 million.txt" -- \
     --render flower.par --output m.bmp --turns 16
 

@@ -8,7 +8,7 @@ _volutra_render()
     prev=${COMP_WORDS[COMP_CWORD-1]}
     case $prev in
         --format)
-            COMPREPLY=($(compgen -W 'bmp png svg jpg jpeg' -- "$cur"))
+            COMPREPLY=($(compgen -W 'bmp png svg jpg jpeg pdf' -- "$cur"))
             return ;;
         -o|--output)
             COMPREPLY=($(compgen -f -- "$cur"))
@@ -16,7 +16,10 @@ _volutra_render()
         --settings)
             COMPREPLY=($(compgen -f -X '!*.txt' -- "$cur"))
             return ;;
-        -s|--size|--seed|--step|--turns|--pen|--mode|--budget|--duration|--fps|--hold|--frames)
+        -s|--size|--seed|--step|--turns|--pen|--mode|--budget|--margin|--duration|--fps|--hold|--frames)
+            return ;;
+        --page)
+            COMPREPLY=($(compgen -W 'A4 A3 A5 Letter' -- "$cur"))
             return ;;
         --sweep)
             COMPREPLY=($(compgen -W 'xamp= xfreq= yamp= yfreq= xpwr1= xpwr2= xrot= xwst= yrot= ywst= ypwr1=
@@ -29,8 +32,8 @@ _volutra_render()
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--render -o --output --format -s --size --seed --settings --step
-            --turns --pen --mode --animate --duration --fps --hold --sweep --frames --budget -q --quiet
-            -h --help -v --version' -- "$cur"))
+            --turns --pen --mode --smooth --fit --fit= --page --margin --animate --duration --fps --hold
+            --sweep --frames --budget -q --quiet -h --help -v --version' -- "$cur"))
         return
     fi
     COMPREPLY=($(compgen -o plusdirs -f -X '!*.@(par|png|svg|pdf|PAR|PNG|SVG|PDF)' -- "$cur"))

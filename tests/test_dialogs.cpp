@@ -6,7 +6,9 @@
 
 #include <QApplication>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -53,7 +55,8 @@ FileDialogRequest pictureRequest(FileDialogRequest::Mode mode, const QString &fi
             QStringLiteral("Pictures (*.bmp)|*.bmp|Parameters (*.par)|*.par"),
             QStringLiteral("BMP"),
             fileName,
-            confirmOverwrite};
+            confirmOverwrite,
+            {}};
 }
 
 } // namespace
@@ -169,6 +172,42 @@ private slots:
         } else {
             QCOMPARE(std::get<QString>(result), dir.filePath(expected));
         }
+    }
+
+    // The choices are boxes below the name, each with its label; the values
+    // chosen come back by index.
+    void fileDialogWithChoices_data()
+    {
+        QTest::addColumn<QList<int>>("chosen");
+        QTest::newRow("first of each") << QList<int>{0, 0};
+        QTest::newRow("second of each") << QList<int>{1, 1};
+        QTest::newRow("mixed") << QList<int>{1, 0};
+    }
+    void fileDialogWithChoices()
+    {
+        QFETCH(QList<int>, chosen);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        QStringList labels;
+        whenModal<QFileDialog>([&](QFileDialog *dialog) {
+            const QList<QComboBox *> boxes = dialog->findChildren<QComboBox *>();
+            for (QLabel *label : dialog->findChildren<QLabel *>())
+                if (label->buddy() && boxes.contains(qobject_cast<QComboBox *>(label->buddy()))) {
+                    labels << label->text();
+                    auto *box = static_cast<QComboBox *>(label->buddy());
+                    box->setCurrentIndex(chosen.value(int(labels.size()) - 1));
+                }
+            static_cast<QDialog *>(dialog)->accept();
+        });
+        FileDialogRequest request =
+            pictureRequest(FileDialogRequest::Mode::Save, dir.filePath("a.png"), false);
+        request.choices = {{"Figure:", {"As on screen", "Fitted"}}, {"Pixels:", {"As drawn", "Smooth"}}};
+        QtDialogs dialogs(nullptr, refuse);
+        const auto result = dialogs.chooseFileWithChoices(request);
+        QVERIFY(std::holds_alternative<ChosenFile>(result));
+        QCOMPARE(labels, (QStringList{"Figure:", "Pixels:"}));
+        QCOMPARE(std::get<ChosenFile>(result).path, dir.filePath("a.png"));
+        QCOMPARE(std::get<ChosenFile>(result).choices, chosen);
     }
 
     void colorDialog_data() { oneColumnTable<bool>("accept", {{"accepted", true}, {"cancelled", false}}); }

@@ -19,6 +19,7 @@
 #include <QPdfWriter>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -399,8 +400,9 @@ private slots:
         const FileDialogRequest request = form.dialogs.fileRequests().first();
         QCOMPARE(request.title, QString("Export figure"));
         QCOMPARE(request.filter,
-                 QString("PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|Parameters (*.par)|*.par|"
-                         "Animated GIF (*.gif)|*.gif|Animated WebP (*.webp)|*.webp|MP4 video (*.mp4)|*.mp4"));
+                 QString("PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|PDF document (*.pdf)|*.pdf|"
+                         "Parameters (*.par)|*.par|Animated GIF (*.gif)|*.gif|Animated WebP (*.webp)|*.webp|"
+                         "MP4 video (*.mp4)|*.mp4"));
         QVERIFY(request.confirmOverwrite);
 
         const QString size = QString("%1x%2").arg(screen.width()).arg(screen.height());
@@ -433,6 +435,55 @@ private slots:
         formtest::click(form->Frame1->Command1);
         COMPARE_IMAGES(surfaceimages::screenImage(form->surface()), first);
         QCOMPARE(form.dialogs.messages().size(), 0);
+    }
+
+    // The dialog's choices: the figure fitted and smooth, or as drawn.
+    void exportOffersFittedAndSmooth_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QList<int>>("choices");
+        QTest::addColumn<bool>("centred");
+        QTest::addColumn<bool>("shaded");
+        QTest::newRow("as on screen") << "screen.png" << QList<int>{0, 0} << false << false;
+        QTest::newRow("fitted") << "fitted.png" << QList<int>{1, 0} << true << false;
+        QTest::newRow("fitted smooth") << "smooth.png" << QList<int>{1, 1} << true << true;
+        QTest::newRow("smooth bmp") << "smooth.bmp" << QList<int>{0, 1} << false << true;
+    }
+    void exportOffersFittedAndSmooth()
+    {
+        QFETCH(QString, name);
+        QFETCH(QList<int>, choices);
+        QFETCH(bool, centred);
+        QFETCH(bool, shaded);
+        FormFixture form;
+        // Amplitude 0.3 keeps the figure small and to the left of the centre.
+        formtest::field(*form, "Text1")->setText("0.3");
+        formtest::field(*form, "Text2")->setText("5");
+        formtest::click(form->Frame1->Command1);
+        form.dialogs.queueFile(dir.filePath(name));
+        form.dialogs.queueChoices(choices);
+        form->exportFigure();
+        QVERIFY(form.dialogs.unexpectedCalls().isEmpty());
+        const FileDialogRequest request = form.dialogs.fileRequests().last();
+        QCOMPARE(request.choices.size(), 2);
+        QCOMPARE(request.choices[0].values, QStringList({"As on screen", "Fitted"}));
+        const QImage image(dir.filePath(name));
+        QVERIFY(!image.isNull());
+        const QColor background = image.pixelColor(0, 0);
+        QRect box;
+        QSet<QRgb> colours;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixel(x, y) != background.rgb()) {
+                    box |= QRect(x, y, 1, 1);
+                    colours << image.pixel(x, y);
+                }
+        const QPointF off = QRectF(box).center() - QRectF(image.rect()).center();
+        QCOMPARE(std::hypot(off.x(), off.y()) <= 1.5, centred);
+        QVERIFY2(
+            (colours.size() > 2) == shaded,
+            qPrintable(
+                QString("%1 colours, figure at (%2, %3)").arg(colours.size()).arg(box.x()).arg(box.y())));
     }
 
     void exportFailureShowsTheReason()

@@ -57,6 +57,8 @@ private slots:
         QTest::newRow("help") << QStringList{"--render", "--help"};
         QTest::newRow("bitmap") << QStringList{"--render", figure, "--output", "OUT", "--size", "97x61"};
         QTest::newRow("random figure") << QStringList{"--render", figure, "--output", "OUT", "--seed", "5"};
+        QTest::newRow("smooth and fitted")
+            << QStringList{"--render", figure, "--output", "OUT", "--size", "97x61", "--smooth", "--fit"};
         QTest::newRow("unknown option") << QStringList{"--render", figure, "--frobnicate"};
         QTest::newRow("missing figure")
             << QStringList{"--render", dir.filePath("none.par"), "--output", "OUT"};
@@ -72,6 +74,20 @@ private slots:
         QCOMPARE(alone.out, window.out.replace("volutra --render", "volutra-render"));
         QCOMPARE(alone.err, window.err.replace("volutra --render", "volutra-render"));
         QCOMPARE(alone.picture, window.picture);
+    }
+
+    // The program finds the painting module beside it and paints a PDF
+    // drawing, also to standard output.
+    void pdfFromThePaintingModule()
+    {
+        const QString figure = dir.filePath("flower.par");
+        const Outcome file = run(VOLUTRA_RENDER_PROGRAM, {figure, "-o", "OUT"}, "flower.pdf");
+        QCOMPARE(file.exitCode, 0);
+        QVERIFY2(file.picture.startsWith("%PDF-") && file.picture.endsWith("%%EOF\n"), file.err.constData());
+        const Outcome piped = run(VOLUTRA_RENDER_PROGRAM, {figure, "-o", "-", "--format", "pdf"}, "none.pdf");
+        QCOMPARE(piped.exitCode, 0);
+        QVERIFY(piped.out.startsWith("%PDF-"));
+        QCOMPARE(piped.out.size(), file.picture.size());
     }
 
     // FIGURE is read once: a pipe, a redirected file and /dev/stdin all draw

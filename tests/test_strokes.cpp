@@ -1,3 +1,5 @@
+#include "enginefakes.h"
+#include "strokedfigure.h"
 #include "strokes.h"
 
 #include <QTest>
@@ -141,6 +143,66 @@ private slots:
             QCOMPARE(built.runs[i].front().y, built.runs[i - 1].back().y);
         }
         QVERIFY(built.dots.empty());
+    }
+
+    // Points set in twips, 15 to the pixel, in batches of one colour each.
+    void recorderBreaksAtColourChanges_data()
+    {
+        QTest::addColumn<QList<int>>("batchColors");
+        QTest::addColumn<int>("parts");
+        QTest::newRow("one colour") << QList<int>{colors::yellow, colors::yellow, colors::yellow} << 1;
+        QTest::newRow("new colour each batch")
+            << QList<int>{colors::yellow, colors::white, colors::yellow} << 3;
+        QTest::newRow("back to the first") << QList<int>{colors::white, colors::white, colors::yellow} << 2;
+    }
+
+    void recorderBreaksAtColourChanges()
+    {
+        QFETCH(QList<int>, batchColors);
+        QFETCH(int, parts);
+        EngineLog log;
+        FakeCanvas target(log);
+        StrokeRecorder recorder(target, 15);
+        // One line of points a pixel apart, ten to a batch.
+        float x = 0;
+        for (const int color : batchColors) {
+            std::vector<CurvePointF> batch;
+            for (int i = 0; i < 10; ++i, x += 15)
+                batch.push_back({x, 150});
+            recorder.psetMany(batch.data(), batch.size(), color);
+        }
+        QCOMPARE(target.pointCount, std::size_t(0));
+        const StrokedFigure figure = recorder.finish(100, 50);
+        QCOMPARE(int(figure.parts.size()), parts);
+        QCOMPARE(figure.parts.front().rgb, colors::toPixel(batchColors.front()) & 0xffffffu);
+        // The line goes on without a gap: each part starts where the last ended.
+        double reached = 0;
+        for (const StrokedFigure::Part &part : figure.parts) {
+            QCOMPARE(part.runs.size(), std::size_t(1));
+            QVERIFY(part.dots.empty());
+            QCOMPARE(part.runs.front().front().x, reached);
+            reached = part.runs.front().back().x;
+        }
+        QCOMPARE(reached, double(batchColors.size() * 10 - 1));
+    }
+
+    void recorderStopsAtItsLimit()
+    {
+        // Lone points, each a dot of its own: 300 of them.
+        std::vector<CurvePointF> dust;
+        for (int i = 0; i < 300; ++i)
+            dust.push_back({float(i * 10), float((i * 7) % 50 * 10)});
+        for (const std::size_t limit : {std::size_t(299), std::size_t(300)}) {
+            EngineLog log;
+            FakeCanvas target(log);
+            StrokeRecorder recorder(target, 1);
+            recorder.setLimit(limit);
+            for (std::size_t i = 0; i < dust.size(); i += 50)
+                recorder.psetMany(dust.data() + i, 50, colors::white);
+            const StrokedFigure figure = recorder.finish(3000, 500);
+            QCOMPARE(recorder.overflowed(), limit < 300);
+            QCOMPARE(figure.parts.front().dots.size(), std::size_t(300));
+        }
     }
 };
 

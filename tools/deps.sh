@@ -7,7 +7,7 @@ set -euo pipefail
 packages=(cmake ninja-build g++ qt6-base-dev libspng-dev libjpeg62-turbo-dev pkg-config fonts-dejavu-core
   libgif-dev libwebp-dev libavcodec-dev libavformat-dev libavutil-dev libswscale-dev)
 if [ "${1:-}" = test ]; then
-  packages+=(clang-14 libclang-rt-14-dev librsvg2-bin
+  packages+=(clang-14 libclang-rt-14-dev librsvg2-bin poppler-utils
     desktop-file-utils appstream libxml2-utils shared-mime-info groff-base
     dpkg-dev lintian ffmpeg)
 fi

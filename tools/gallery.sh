@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Renders every figure in examples/ through "volutra --render" and puts them
-# on one contact sheet, docs/gallery.png (needs ImageMagick's montage).
+# Renders every figure in examples/ through "volutra --render", fitted to its
+# picture, and puts them on one contact sheet, docs/gallery.png (needs
+# ImageMagick's montage).
 #
 #   bash tools/gallery.sh [PATH/TO/volutra]
 set -euo pipefail
@@ -11,7 +12,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for figure in examples/*.par; do
   name=$(basename "$figure" .par)
-  "$volutra" --render "$figure" --size 440x350 --output "$work/$name.png"
+  "$volutra" --render "$figure" --size 440x350 --fit --output "$work/$name.png"
 done
 mkdir -p docs
 montage -label '%t' -font DejaVu-Sans -pointsize 14 -fill '#dddddd' -background '#202020' \

@@ -157,24 +157,33 @@ void FileCommands::exportFigure(const recipetext::FigureRecipe &figure)
     FileDialogRequest request;
     request.mode = FileDialogRequest::Mode::Save;
     request.title = "Export figure";
-    request.filter = "PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|Parameters (*.par)|*.par|"
-                     "Animated GIF (*.gif)|*.gif|Animated WebP (*.webp)|*.webp|MP4 video (*.mp4)|*.mp4";
+    request.filter = "PNG picture (*.png)|*.png|SVG drawing (*.svg)|*.svg|PDF document (*.pdf)|*.pdf|"
+                     "Parameters (*.par)|*.par|Animated GIF (*.gif)|*.gif|Animated WebP (*.webp)|*.webp|"
+                     "MP4 video (*.mp4)|*.mp4";
     request.defaultExtension = "PNG";
     request.confirmOverwrite = true;
-    const auto choice = dialogs_.chooseFile(request);
+    request.choices = {{"Figure:", {"As on screen", "Fitted"}}, {"Pixels:", {"As drawn", "Smooth"}}};
+    const auto choice = dialogs_.chooseFileWithChoices(request);
     std::optional<Failure> failure;
     if (const auto *refused = std::get_if<Failure>(&choice))
         failure = *refused;
-    const QString path = failure ? QString() : std::get<QString>(choice);
+    const ChosenFile chosen = failure ? ChosenFile{} : std::get<ChosenFile>(choice);
+    const QString &path = chosen.path;
     if (!path.isEmpty()) {
-        if (const auto format = fileformat::byExtension(path); format && fileformat::isAnimation(*format)) {
+        const auto format = fileformat::byExtension(path);
+        // Smooth is for pictures of pixels; the vector drawings are smooth anyway.
+        picturelook::Look look;
+        if (chosen.choices.value(0) == 1)
+            look.fit.emplace();
+        look.smooth = chosen.choices.value(1) == 1 && format && fileformat::isRaster(*format);
+        if (format && fileformat::isAnimation(*format)) {
             const std::unique_ptr<ProgressReport> progress =
                 dialogs_.showProgress("Drawing the animation...");
-            failure = figureexport::exportFigure(path, figure, [&progress](int drawn, int frames) {
+            failure = figureexport::exportFigure(path, figure, {}, [&progress](int drawn, int frames) {
                 return !progress || progress->reached(drawn, frames);
             });
         } else if (format)
-            failure = figureexport::exportFigure(path, figure);
+            failure = figureexport::exportFigure(path, figure, look);
         else
             dialogs_.message(filechoice::wrongExtensionMessage(path), Dialogs::Buttons::Ok);
     }

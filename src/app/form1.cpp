@@ -4,11 +4,13 @@
 #include "closecommands.h"
 #include "drawingrun.h"
 #include "figureopening.h"
+#include "figurepainter.h"
 #include "fileaction.h"
 #include "historycommands.h"
 #include "layout.h"
 #include "mousesizing.h"
 #include "numbers.h"
+#include "paintloader.h"
 #include "qtdialogs.h"
 #include "settingsfile.h"
 #include "settingslocation.h"
@@ -41,6 +43,8 @@ Form1::Form1(FormOptions options) : options_(std::move(options))
 {
     setObjectName("Form1");
     setWindowTitle("Volutra 1.00");
+    // The window links the figure painter that exports smooth pictures and PDF drawings.
+    paintloader::use(figurepainter::functions());
     surface_.setTwipsPerPixel(screenTwipsPerPixel(this));
 
     canvas = new CanvasWidget(surface_, this);

@@ -79,14 +79,15 @@ bool wanted(const QCommandLineParser &parser)
 }
 
 std::optional<Refusal> render(const QCommandLineParser &parser, const headless::Job &job,
-                              fileformat::Format format, const QString &output, double budget,
-                              QTextStream &err)
+                              fileformat::Format format, const QString &output, const picturelook::Look &look,
+                              double budget, QTextStream &err)
 {
     if (!fileformat::isAnimation(format))
         return Refusal{2, QString("cannot write %1: an animation is a .gif, .webp or .mp4 file").arg(output)};
     animation::Options options;
     if (const auto refused = readOptions(parser, options))
         return refused;
+    options.fit = look.fit;
     if (const auto refused = animation::refusal(options, format, job.size))
         return Refusal{2, *refused, false};
     if (const auto refused = renderrefusal::beyondBudget(animation::estimate(job, options), budget))

@@ -3,6 +3,7 @@
 
 #include "fileformat.h"
 #include "headlessdrawing.h"
+#include "picturelook.h"
 #include "renderrefusal.h"
 
 #include <QString>
@@ -23,7 +24,7 @@ bool wanted(const QCommandLineParser &parser);
 // Writes the animation of the prepared `job` to `output`, which names an
 // animation format (anything else is refused), within the work `budget`.
 std::optional<Refusal> render(const QCommandLineParser &parser, const headless::Job &job,
-                              fileformat::Format format, const QString &output, double budget,
-                              QTextStream &err);
+                              fileformat::Format format, const QString &output, const picturelook::Look &look,
+                              double budget, QTextStream &err);
 
 } // namespace renderanimation

@@ -6,6 +6,7 @@
 #include "fileopen.h"
 #include "headlessdrawing.h"
 #include "numbers.h"
+#include "paintloader.h"
 #include "parameterfile.h"
 #include "picturerecipe.h"
 #include "recipetext.h"
@@ -29,6 +30,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <functional>
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -53,6 +55,12 @@ const char *const aboutText =
     "refused (exit 2) and nothing is written. -o - writes standard output, in the\n"
     "format --format names.\n"
     "\n"
+    ".pdf writes a PDF drawing of the same strokes on one page, the canvas scaled\n"
+    "into the page less its margin (--page, --margin). --smooth draws a raster\n"
+    "picture anti-aliased. --fit scales the figure's points uniformly and centres\n"
+    "them in the canvas (a PDF page's printable area) less a margin: 5% of the\n"
+    "shorter side by default, --fit=12 for 12 pixels (points on a page), --fit=8%\n"
+    "for a share.\n"
     "--animate writes the figure as it is traced into OUT.gif, OUT.webp (lossless)\n"
     "or OUT.mp4 (H.264): each frame adds the next points and the last frame, held\n"
     "for --hold seconds, is the still picture. --sweep FIELD=FROM:TO makes each\n"
@@ -77,6 +85,8 @@ struct RenderOption {
     const char *valueName;
     const char *help;
     const char *setting = nullptr;
+    // The value may be left out: --name alone, or --name=VALUE.
+    bool optionalValue = false;
 };
 
 const QList<RenderOption> &optionTable()
@@ -86,7 +96,7 @@ const QList<RenderOption> &optionTable()
         {{"o", "output"}, "OUT", "the picture to write; - writes standard output"},
         {{"format"},
          "TYPE",
-         "bmp, png, svg, jpg or jpeg: the picture type, for an OUT without one of those "
+         "bmp, png, svg, jpg, jpeg or pdf: the picture type, for an OUT without one of those "
          "extensions or -"},
         {{"s", "size"},
          "WIDTHxHEIGHT",
@@ -120,6 +130,21 @@ const QList<RenderOption> &optionTable()
          "SECONDS",
          "the work a drawing may take, in seconds of one core (default 60); a "
          "longer drawing is refused before it starts; 0 lifts the limit"},
+        {{"smooth"},
+         "",
+         "draw a .png, .jpg or .bmp picture anti-aliased, lines and round dots of the "
+         "pen's size; drawing mode 13 only"},
+        {{"fit"},
+         "MARGIN",
+         "scale and centre the figure in the canvas less MARGIN: pixels (points on a PDF "
+         "page) or a share with % (default 5% of the shorter side)",
+         nullptr,
+         true},
+        {{"page"},
+         "SIZE",
+         "the PDF page: A4 (default), A3, A5, Letter, turned to the figure, or "
+         "WIDTHxHEIGHTmm as typed"},
+        {{"margin"}, "MM", "the PDF page's margin in millimetres (default 10mm)"},
         {{"q", "quiet"},
          "",
          "no progress line; without it a render longer than a second shows one on "
@@ -138,7 +163,9 @@ QString optionLines()
         for (const QString &name : option.names)
             typed << (name.size() == 1 ? "-" : "--") + name;
         QString left = "  " + typed.join(", ");
-        if (*option.valueName)
+        if (option.optionalValue)
+            left += QString("[=") + option.valueName + "]";
+        else if (*option.valueName)
             left += QString(" ") + option.valueName;
         // The help wraps at 79 columns beside a left column of 26.
         constexpr int column = 26;
@@ -301,7 +328,8 @@ std::optional<Refusal> pictureFormat(const QCommandLineParser &parser, const QSt
         const QString type = parser.value("format");
         const auto named = fileformat::byExtension("picture." + type);
         if (!named || !fileformat::isPicture(*named) || type.contains('.'))
-            return Refusal{2, QString("bad format \"%1\": expected bmp, png, svg, jpg or jpeg").arg(type)};
+            return Refusal{2,
+                           QString("bad format \"%1\": expected bmp, png, svg, jpg, jpeg or pdf").arg(type)};
         format = *named;
         return std::nullopt;
     }
@@ -320,16 +348,23 @@ std::optional<Refusal> pictureFormat(const QCommandLineParser &parser, const QSt
     return std::nullopt;
 }
 
-// Writes the figure to standard output: complete into an anonymous file
-// first, so that a failure sends nothing, then copied.
-std::optional<Refusal> writeToStandardOutput(fileformat::Format format, const recipetext::FigureRecipe &kept,
-                                             const DrawingSurface *surface)
+// Writes the picture to `path`.
+using Writer = std::function<std::optional<Failure>(const QString &path)>;
+
+// Writes the picture to OUT; for -, to standard output: complete into an
+// anonymous file first, so that a failure sends nothing, then copied.
+std::optional<Refusal> writeOutput(const QString &output, const Writer &write)
 {
+    if (output != "-") {
+        if (const auto failure = write(output))
+            return Refusal{1, fileFailure("write", output, *failure)};
+        return std::nullopt;
+    }
     const int fd = ::memfd_create("volutra-render", MFD_CLOEXEC);
     if (fd < 0)
         return Refusal{1, QString("cannot write standard output: %1").arg(std::strerror(errno))};
     const QString path = QString("/proc/self/fd/%1").arg(fd);
-    const auto failure = figureexport::write(format, path, kept, surface);
+    const auto failure = write(path);
     std::optional<Refusal> refused;
     if (failure)
         refused = Refusal{1, fileFailure("write", "standard output", *failure)};
@@ -337,6 +372,45 @@ std::optional<Refusal> writeToStandardOutput(fileformat::Format format, const re
         refused = Refusal{1, QString("cannot write standard output: %1").arg(std::strerror(errno))};
     ::close(fd);
     return refused;
+}
+
+// The options that say how the picture shows its figure.
+std::optional<Refusal> parseLook(const QCommandLineParser &parser, picturelook::Look &look)
+{
+    look.smooth = parser.isSet("smooth");
+    const auto take = [](const auto &reading, auto &value) -> std::optional<Refusal> {
+        if (const QString *why = std::get_if<QString>(&reading))
+            return Refusal{2, *why};
+        value = std::get<0>(reading);
+        return std::nullopt;
+    };
+    if (parser.isSet("fit")) {
+        look.fit.emplace();
+        if (auto refused = take(picturelook::readMargin(parser.value("fit")), *look.fit))
+            return refused;
+    }
+    if (parser.isSet("page"))
+        if (auto refused = take(picturelook::readPage(parser.value("page")), look.page))
+            return refused;
+    if (parser.isSet("margin"))
+        if (auto refused = take(picturelook::readPageMargin(parser.value("margin")), look.pageMargin))
+            return refused;
+    return std::nullopt;
+}
+
+// The arguments with every option whose value may be left out and is given
+// alone (--fit) written as --fit=, which the parser reads as an empty value.
+QStringList withOptionalValues(QStringList arguments)
+{
+    for (QString &argument : arguments) {
+        if (argument == "--")
+            break;
+        for (const RenderOption &option : optionTable())
+            if (option.optionalValue &&
+                (argument == "--" + option.names.last() || argument == "-" + option.names.last()))
+                argument = "--" + option.names.last() + "=";
+    }
+    return arguments;
 }
 
 std::optional<Refusal> parseBudget(const QCommandLineParser &parser, double &budget)
@@ -363,7 +437,7 @@ std::optional<Refusal> render(const QStringList &arguments, const QString &calle
         out << usage(called);
         return Refusal{0, {}};
     }
-    if (!parser.parse(QStringList{called} + arguments))
+    if (!parser.parse(QStringList{called} + withOptionalValues(arguments)))
         return Refusal{2, commandline::parserRefusal(parser, arguments)};
     if (parser.isSet("help")) {
         out << usage(called);
@@ -388,6 +462,9 @@ std::optional<Refusal> render(const QStringList &arguments, const QString &calle
     if (const auto refused = pictureFormat(parser, output, format))
         return refused;
 
+    picturelook::Look look;
+    if (const auto refused = parseLook(parser, look))
+        return refused;
     headless::Job job;
     if (parser.isSet("size"))
         if (const auto refused = parseSize(parser.value("size"), job.size))
@@ -428,6 +505,8 @@ std::optional<Refusal> render(const QStringList &arguments, const QString &calle
         return Refusal{2, *never, false};
     if (const auto refused = renderrefusal::beyondBudget(headless::estimate(job), budget))
         return refused;
+    if (const auto refused = picturelook::refusal(format, look, job.recipe.prefs.drawMode))
+        return Refusal{2, *refused, false};
     if (const auto reached = headless::turnsReached(job.recipe))
         err << messagePrefix
             << QString("warning: %1 turns are beyond the counter's reach; drawing %2 turns\n")
@@ -436,12 +515,19 @@ std::optional<Refusal> render(const QStringList &arguments, const QString &calle
                    .arg(*reached, 0, 'f', 2);
     job.seed = seed ? *seed : static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
     if (renderanimation::wanted(parser))
-        return renderanimation::render(parser, job, format, output, budget, err);
+        return renderanimation::render(parser, job, format, output, look, budget, err);
 
+    const bool painted = picturelook::painted(format, look);
+    if (painted) {
+        QString why;
+        if (!paintloader::painter(why))
+            return Refusal{1, why};
+    }
+    const framing::Frame frame = figureexport::frameFor(job, format, look);
     // A vector drawing needs the completed recipe, not the pixels.
-    const bool pixels = figureexport::needsPixels(format);
+    const bool pixels = figureexport::needsPixels(format) && !painted;
     headless::Job drawn = job;
-    if (!pixels)
+    if (!pixels && !painted)
         drawn.size = QSize(1, 1);
     // Progress only on a terminal, where a person waits for it.
     std::optional<RenderProgress> progress;
@@ -458,20 +544,34 @@ std::optional<Refusal> render(const QStringList &arguments, const QString &calle
             [clock] { return double(clock.nsecsElapsed()) / 1e9; });
         drawn.onCheckpoint = [&progress](std::int64_t counter) { progress->reached(counter); };
     }
-    DrawingSurface surface(drawn.size, job.twipsPerPixel);
-    const Recipe kept = headless::draw(surface, drawn);
-    if (progress) {
-        progress->finish();
-        stopsignals::setLineOpen(false);
+    const auto finishProgress = [&progress] {
+        if (progress) {
+            progress->finish();
+            stopsignals::setLineOpen(false);
+        }
+    };
+    if (painted) {
+        const figureexport::Painted strokes = figureexport::paint(drawn, format, look, frame);
+        finishProgress();
+        if (const auto tooLarge = figureexport::refusal(strokes))
+            return Refusal{2, *tooLarge};
+        const recipetext::FigureRecipe keptFigure{strokes.kept, job.size, job.twipsPerPixel, true};
+        return writeOutput(output, [&](const QString &path) {
+            return figureexport::writePainted(format, path, keptFigure, strokes, look);
+        });
     }
+    DrawingSurface surface(drawn.size, job.twipsPerPixel);
+    FramedCanvas framed(surface, frame);
+    if (look.fit && pixels)
+        drawn.through = &framed;
+    const Recipe kept = headless::draw(surface, drawn);
+    finishProgress();
     const recipetext::FigureRecipe keptFigure{kept, job.size, job.twipsPerPixel, true};
-    if (const auto tooLarge = figureexport::refusal(format, keptFigure))
+    if (const auto tooLarge = figureexport::refusal(format, keptFigure, frame))
         return Refusal{2, *tooLarge};
-    if (output == "-")
-        return writeToStandardOutput(format, keptFigure, &surface);
-    if (const auto failure = figureexport::write(format, output, keptFigure, &surface))
-        return Refusal{1, fileFailure("write", output, *failure)};
-    return std::nullopt;
+    return writeOutput(output, [&](const QString &path) {
+        return figureexport::write(format, path, keptFigure, &surface, frame);
+    });
 }
 
 } // namespace

@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "animation.h"
 
+#include "figureexport.h"
 #include "framequeue.h"
+#include "framing.h"
 #include "gifsink.h"
 #include "mp4sink.h"
 #include "numbers.h"
+#include "programmodule.h"
 #include "recipe.h"
 #include "safesave.h"
 #include "tracecanvas.h"
@@ -19,7 +22,6 @@
 #include <cerrno>
 #include <cmath>
 
-#include <dlfcn.h>
 
 namespace animation {
 
@@ -129,33 +131,23 @@ QByteArray note(const recipetext::FigureRecipe &kept, const Options &options, st
     return recipetext::chunkText(kept) + lines.toUtf8();
 }
 
+namespace {
+
+framing::Frame fitted(const headless::Job &job, const Options &options)
+{
+    picturelook::Look look;
+    look.fit = options.fit;
+    return figureexport::frameFor(job, fileformat::Format::Png, look);
+}
+
+} // namespace
+
 std::unique_ptr<FrameSink> sinkFor(fileformat::Format format, QString &why)
 {
-    // Beside the program (the build tree's programs, tests one folder
-    // below), else where it is installed. The module stays loaded.
     using Make = FrameSink *(*)(int);
-    static Make make = nullptr;
     static QString missing;
-    if (!make && missing.isEmpty()) {
-        const QString folder = QFileInfo(QFile::symLinkTarget("/proc/self/exe")).absolutePath();
-        const QStringList places{folder, folder + "/..", folder + "/../" + VOLUTRA_ENCODERS_DIR};
-        QStringList tried;
-        for (const QString &place : places) {
-            const QString path = place + "/" + encodersModule;
-            if (!QFileInfo::exists(path))
-                continue;
-            if (void *module = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL)) {
-                make = reinterpret_cast<Make>(::dlsym(module, "volutra_frame_sink"));
-                break;
-            }
-            tried << QString::fromLocal8Bit(::dlerror());
-        }
-        if (!make)
-            missing = tried.isEmpty()
-                          ? QString("the encoders' module %1 is in none of %2")
-                                .arg(encodersModule, places.join(", "))
-                          : QString("the encoders' module cannot be loaded: %1").arg(tried.join("; "));
-    }
+    static const auto make =
+        reinterpret_cast<Make>(programmodule::load(encodersModule, "volutra_frame_sink", missing));
     why = missing;
     return std::unique_ptr<FrameSink>(make ? make(int(format)) : nullptr);
 }
@@ -199,7 +191,8 @@ Outcome write(FrameSink &sink, const QString &path, const headless::Job &job, co
         if (options.sweeps.empty()) {
             headless::Job traced = job;
             TraceCanvas canvas(surface, headless::estimate(job).points, frames, [&](int) { handOver(1); });
-            traced.through = &canvas;
+            FramedCanvas framed(canvas, fitted(job, options));
+            traced.through = options.fit ? static_cast<Canvas *>(&framed) : &canvas;
             traced.stop = stopped;
             kept = headless::draw(surface, traced);
             // A drawing that ended before its points: the frames left show
@@ -212,6 +205,9 @@ Outcome write(FrameSink &sink, const QString &path, const headless::Job &job, co
                 for (const Sweep &sweep : options.sweeps)
                     swept.recipe.typed[sweep.field] = sweep.textAt(frame, frames);
                 swept.stop = stopped;
+                FramedCanvas framed(surface, fitted(swept, options));
+                if (options.fit)
+                    swept.through = &framed;
                 const Recipe drawnRecipe = headless::draw(surface, swept);
                 if (frame == 0)
                     kept = drawnRecipe;

@@ -5,6 +5,7 @@
 #include "fileformat.h"
 #include "headlessdrawing.h"
 #include "parametertexts.h"
+#include "picturelook.h"
 #include "recipetext.h"
 
 #include <QByteArray>
@@ -53,6 +54,9 @@ struct Options {
     std::vector<Sweep> sweeps;
     // The frames of a sweep; 0 takes duration x fps.
     int frames = 0;
+    // Each frame's figure scaled and centred as --fit does for a still: a
+    // trace in the frame of its whole figure, a sweep's frame in its own.
+    std::optional<picturelook::Margin> fit;
 };
 
 inline constexpr int maximumFrames = 10000;

@@ -1,11 +1,16 @@
 #include "figureexport.h"
 
+#include "bmpfile.h"
 #include "headlessdrawing.h"
 #include "jpegfile.h"
+#include "paintloader.h"
+#include "pdfrecipe.h"
 #include "pngrecipe.h"
+#include "rasterop.h"
 #include "safesave.h"
 #include "svgwriter.h"
 
+#include <cerrno>
 #include <cmath>
 
 namespace figureexport {
@@ -14,44 +19,160 @@ namespace {
 
 constexpr int jpegQuality = 92;
 
+// Writes a raster picture of `pixels`, stating `dotsPerInch`.
+std::optional<Failure> writeRaster(fileformat::Format format, const QString &path,
+                                   const recipetext::FigureRecipe &kept, const PixelRows &pixels,
+                                   double dotsPerInch)
+{
+    using fileformat::Format;
+    if (format == Format::Png)
+        return pngrecipe::write(path, pixels, recipetext::chunkText(kept));
+    if (format == Format::Jpeg)
+        return jpegfile::write(path, pixels, jpegQuality, static_cast<int>(std::lround(dotsPerInch)));
+    const auto dotsPerMeter = static_cast<int>(std::lround(dotsPerInch / 0.0254));
+    return bmpfile::write(path, pixels, dotsPerMeter, dotsPerMeter);
+}
+
+// The canvas of a picture in its own unit: pixels, or the printable area of
+// a framed PDF drawing's page in points.
+QSizeF pictureCanvas(const headless::Job &job, fileformat::Format format, const picturelook::Look &look)
+{
+    if (format == fileformat::Format::Pdf && look.fit)
+        if (const auto page = picturelook::pageFor(look, job.size.width(), job.size.height())) {
+            const picturelook::Area area = picturelook::pointsOf(*page);
+            return {area.width, area.height};
+        }
+    return QSizeF(job.size);
+}
+
+// The job drawn for its points alone, on a surface of one pixel, at the
+// outer size of its own canvas.
+headless::Job withoutPixels(const headless::Job &job)
+{
+    headless::Job points = job;
+    if (!(points.recipe.outerWidth > 0 && points.recipe.outerHeight > 0)) {
+        points.recipe.outerWidth = job.size.width() * job.twipsPerPixel;
+        points.recipe.outerHeight = job.size.height() * job.twipsPerPixel;
+    }
+    points.size = QSize(1, 1);
+    return points;
+}
+
+// The PDF drawing's metadata: its title, creator and the recipe, in the
+// same text as a PNG's recipe chunk.
+figurepainter::Metadata pdfMetadata(const recipetext::FigureRecipe &kept)
+{
+    return {QStringLiteral("Volutra figure"), QStringLiteral("Volutra"),
+            pdfrecipe::xmpMetadata(QString::fromUtf8(recipetext::chunkText(kept)))};
+}
+
 } // namespace
 
 bool needsPixels(fileformat::Format format)
 {
-    using fileformat::Format;
-    return format == Format::Bmp || format == Format::Png || format == Format::Jpeg;
+    return fileformat::isRaster(format);
 }
 
 std::optional<Failure> write(fileformat::Format format, const QString &path,
-                             const recipetext::FigureRecipe &kept, const DrawingSurface *surface)
+                             const recipetext::FigureRecipe &kept, const DrawingSurface *surface,
+                             const framing::Frame &frame)
 {
     using fileformat::Format;
     switch (format) {
     case Format::Parameters: return safesave::writeFile(path, recipetext::parameterFile(kept));
-    case Format::Svg: return svgwriter::write(path, kept);
-    case Format::Bmp: return surface->saveImage(path);
-    case Format::Png: return pngrecipe::write(path, surface->imagePixels(), recipetext::chunkText(kept));
+    case Format::Svg: return svgwriter::write(path, kept, frame);
+    case Format::Pdf: return Failure{0, QStringLiteral("a PDF drawing is painted, not written from pixels")};
+    case Format::Bmp:
+    case Format::Png:
     case Format::Jpeg: break;
-    case Format::Pdf:
-        return Failure{failures::BadFileName,
-                       QStringLiteral("PDF pictures are read for their recipe, not written")};
     case Format::Gif:
     case Format::WebP:
     case Format::Mp4: return Failure{0, fileformat::animationRefusal(path)};
     }
-    return jpegfile::write(path, surface->imagePixels(), jpegQuality,
-                           static_cast<int>(std::lround(surface->dotsPerInch())));
+    return writeRaster(format, path, kept, surface->imagePixels(), surface->dotsPerInch());
 }
 
-std::optional<QString> refusal(fileformat::Format format, const recipetext::FigureRecipe &kept)
+std::optional<QString> refusal(fileformat::Format format, const recipetext::FigureRecipe &kept,
+                               const framing::Frame &frame)
 {
     if (format == fileformat::Format::Svg)
-        return svgwriter::refusal(kept);
+        return svgwriter::refusal(kept, svgwriter::maximumBytes, frame);
     return std::nullopt;
 }
 
+framing::Frame frameFor(const headless::Job &job, fileformat::Format format, const picturelook::Look &look)
+{
+    if (!look.fit)
+        return {};
+    headless::Job points = withoutPixels(job);
+    points.onCheckpoint = {};
+    DrawingSurface surface(points.size, job.twipsPerPixel);
+    const auto box = framing::bounds(headless::draw(surface, points));
+    if (!box)
+        return {};
+    const QSizeF canvas = pictureCanvas(job, format, look);
+    const double twips = job.twipsPerPixel;
+    return framing::fitted(*box, canvas.width() * twips, canvas.height() * twips,
+                           look.fit->of(canvas.width(), canvas.height()) * twips);
+}
+
+Painted paint(const headless::Job &job, fileformat::Format format, const picturelook::Look &look,
+              const framing::Frame &frame, std::size_t pdfPoints)
+{
+    headless::Job strokesOnly = withoutPixels(job);
+    DrawingSurface surface(strokesOnly.size, job.twipsPerPixel);
+    StrokeRecorder recorder(surface, job.twipsPerPixel);
+    if (format == fileformat::Format::Pdf)
+        recorder.setLimit(pdfPoints);
+    FramedCanvas framed(recorder, frame);
+    Painted painted;
+    strokesOnly.through = &framed;
+    painted.kept = headless::draw(surface, strokesOnly);
+    const QSizeF canvas = pictureCanvas(job, format, look);
+    painted.strokes = recorder.finish(canvas.width(), canvas.height());
+    painted.strokes.background = colors::toPixel(painted.kept.backColor) & 0xffffffu;
+    painted.overflowed = recorder.overflowed();
+    return painted;
+}
+
+std::optional<QString> refusal(const Painted &painted)
+{
+    if (!painted.overflowed)
+        return std::nullopt;
+    return QStringLiteral(
+               "the PDF drawing would hold more than %1 million points of strokes and dots; write a "
+               ".png, .bmp or .jpg picture instead")
+        .arg(maximumPdfPoints >> 20);
+}
+
+std::optional<Failure> writePainted(fileformat::Format format, const QString &path,
+                                    const recipetext::FigureRecipe &kept, const Painted &painted,
+                                    const picturelook::Look &look)
+{
+    QString why;
+    const figurepainter::Functions *painter = paintloader::painter(why);
+    if (!painter)
+        return Failure{0, why};
+    if (format == fileformat::Format::Pdf) {
+        const auto page = picturelook::pageFor(look, kept.canvas.width(), kept.canvas.height());
+        if (!page)
+            return Failure{0, *picturelook::refusal(format, look, rasterop::CopyPen)};
+        return safesave::writeFileWith(path, [&](QIODevice &device) {
+            return painter->pdf(painted.strokes, *page, pdfMetadata(kept), device);
+        });
+    }
+    PixelImage image(kept.canvas);
+    if (image.isNull())
+        return Failure{ENOMEM, QStringLiteral("not enough memory for a picture of %1x%2 pixels")
+                                   .arg(kept.canvas.width())
+                                   .arg(kept.canvas.height())};
+    if (!painter->pixels(painted.strokes, image.bits(), image.width(), image.height(), image.stride()))
+        return Failure{0, QStringLiteral("the smooth picture could not be painted")};
+    return writeRaster(format, path, kept, image.rows(), 1440 / kept.twipsPerPixel);
+}
+
 std::optional<Failure> exportFigure(const QString &path, const recipetext::FigureRecipe &figure,
-                                    const animation::Progress &progress)
+                                    const picturelook::Look &look, const animation::Progress &progress)
 {
     const fileformat::Format format = *fileformat::byExtension(path);
     if (fileformat::isAnimation(format)) {
@@ -62,16 +183,32 @@ std::optional<Failure> exportFigure(const QString &path, const recipetext::Figur
             return Failure{0, *refused};
         return animation::write(format, path, headless::jobFor(figure), options, progress).failure;
     }
-    if (fileformat::isPicture(format))
+    if (fileformat::isPicture(format)) {
         if (const auto never = headless::refusal(figure.recipe))
             return Failure{0, *never};
-    if (!needsPixels(format)) {
-        if (const auto tooLarge = refusal(format, figure))
+        if (const auto refused = picturelook::refusal(format, look, figure.recipe.prefs.drawMode))
+            return Failure{0, *refused};
+    }
+    headless::Job job = headless::jobFor(figure);
+    const framing::Frame frame =
+        fileformat::isPicture(format) ? frameFor(job, format, look) : framing::Frame{};
+    if (picturelook::painted(format, look)) {
+        const Painted painted = paint(job, format, look, frame);
+        if (const auto tooLarge = refusal(painted))
             return Failure{0, *tooLarge};
-        return write(format, path, figure, nullptr);
+        return writePainted(format, path, {painted.kept, figure.canvas, figure.twipsPerPixel, true}, painted,
+                            look);
+    }
+    if (!needsPixels(format)) {
+        if (const auto tooLarge = refusal(format, figure, frame))
+            return Failure{0, *tooLarge};
+        return write(format, path, figure, nullptr, frame);
     }
     DrawingSurface surface(figure.canvas, figure.twipsPerPixel);
-    const Recipe kept = headless::draw(surface, headless::jobFor(figure));
+    FramedCanvas framed(surface, frame);
+    if (look.fit)
+        job.through = &framed;
+    const Recipe kept = headless::draw(surface, job);
     return write(format, path, {kept, figure.canvas, figure.twipsPerPixel, true}, &surface);
 }
 

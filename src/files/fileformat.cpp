@@ -44,12 +44,18 @@ QString animationRefusal(const QString &path)
         .arg(path, QFileInfo(path).suffix());
 }
 
+bool isRaster(Format format)
+{
+    return format == Format::Bmp || format == Format::Png || format == Format::Jpeg;
+}
+
 QString pictureRefusal(const QString &path)
 {
     const QString suffix = QFileInfo(path).suffix();
     const QString named =
         suffix.isEmpty() ? QStringLiteral("no extension") : "the extension \"." + suffix + "\"";
-    return QStringLiteral("cannot write %1: %2 names no picture type; use .bmp, .png, .svg, .jpg or .jpeg")
+    return QStringLiteral(
+               "cannot write %1: %2 names no picture type; use .bmp, .png, .svg, .jpg, .jpeg or .pdf")
         .arg(path, named);
 }
 

@@ -25,6 +25,9 @@ bool isAnimation(Format format);
 // Why an animation's name gets no still picture.
 QString animationRefusal(const QString &path);
 
+// Whether a format is a picture of pixels: BMP, PNG and JPEG.
+bool isRaster(Format format);
+
 // Why a name with another extension gets no picture.
 QString pictureRefusal(const QString &path);
 

@@ -31,7 +31,10 @@ picturetext::Reading readText(fileformat::Format format, QIODevice &device)
     case Format::Png: return pngrecipe::read(device);
     case Format::Parameters:
     case Format::Bmp:
-    case Format::Jpeg: break;
+    case Format::Jpeg:
+    case Format::Gif:
+    case Format::WebP:
+    case Format::Mp4: break;
     }
     return picturetext::noRecipe();
 }

@@ -47,14 +47,14 @@ QByteArray escaped(const QByteArray &text)
 
 // Hands the figure's points, in pixels, to `builder`; `goOn` is asked after
 // every batch.
-void trace(const Recipe &recipe, double twipsPerPixel, strokes::Builder &builder,
+void trace(const Recipe &recipe, double twipsPerPixel, const framing::Frame &frame, strokes::Builder &builder,
            const std::function<bool()> &goOn)
 {
     const double perPixel = 1.0 / twipsPerPixel;
     recipe::eachPoint(recipe, [&](const CurvePointF *points, std::size_t count) {
         for (std::size_t i = 0; i < count; ++i) {
-            const double x = points[i].x * perPixel;
-            const double y = points[i].y * perPixel;
+            const double x = (frame.scale * points[i].x + frame.dx) * perPixel;
+            const double y = (frame.scale * points[i].y + frame.dy) * perPixel;
             // Points far off the canvas break the figure like those that are
             // not finite.
             if (std::fabs(x) > 1e12 || std::fabs(y) > 1e12)
@@ -129,7 +129,7 @@ const QByteArray svgTail = "</g>\n</svg>\n";
 
 // Writes the drawing in pieces to `sink`, or only counts its bytes when
 // `sink` is empty; counting stops once the bytes pass `bound`.
-std::uint64_t writeSvg(const recipetext::FigureRecipe &figure, const Sink &sink,
+std::uint64_t writeSvg(const recipetext::FigureRecipe &figure, const framing::Frame &frame, const Sink &sink,
                        std::uint64_t bound = std::numeric_limits<std::uint64_t>::max())
 {
     QByteArray text = svgHead(figure);
@@ -150,7 +150,7 @@ std::uint64_t writeSvg(const recipetext::FigureRecipe &figure, const Sink &sink,
                              });
     // Every dot takes at least this many bytes.
     constexpr std::uint64_t smallestDot = 5;
-    trace(figure.recipe, figure.twipsPerPixel, builder,
+    trace(figure.recipe, figure.twipsPerPixel, frame, builder,
           [&] { return bytes + std::uint64_t(text.size()) + smallestDot * builder.fewestDots() <= bound; });
     builder.finish();
     appendDots(text, builder.dots());
@@ -161,9 +161,10 @@ std::uint64_t writeSvg(const recipetext::FigureRecipe &figure, const Sink &sink,
 
 } // namespace
 
-std::optional<QString> refusal(const recipetext::FigureRecipe &figure, std::uint64_t bound)
+std::optional<QString> refusal(const recipetext::FigureRecipe &figure, std::uint64_t bound,
+                               const framing::Frame &frame)
 {
-    const std::uint64_t bytes = writeSvg(figure, {}, bound);
+    const std::uint64_t bytes = writeSvg(figure, frame, {}, bound);
     if (bytes <= bound)
         return std::nullopt;
     return QStringLiteral(
@@ -173,19 +174,20 @@ std::optional<QString> refusal(const recipetext::FigureRecipe &figure, std::uint
         .arg((bound + (1 << 20) - 1) >> 20);
 }
 
-std::optional<Failure> write(const QString &path, const recipetext::FigureRecipe &figure)
+std::optional<Failure> write(const QString &path, const recipetext::FigureRecipe &figure,
+                             const framing::Frame &frame)
 {
     return safesave::writeFileWith(path, [&](QIODevice &device) {
-        return writeSvg(figure, [&device](const QByteArray &piece) {
+        return writeSvg(figure, frame, [&device](const QByteArray &piece) {
                    return device.write(piece) == piece.size();
                }) != 0;
     });
 }
 
-QByteArray text(const recipetext::FigureRecipe &figure)
+QByteArray text(const recipetext::FigureRecipe &figure, const framing::Frame &frame)
 {
     QByteArray whole;
-    writeSvg(figure, [&whole](const QByteArray &piece) {
+    writeSvg(figure, frame, [&whole](const QByteArray &piece) {
         whole += piece;
         return true;
     });

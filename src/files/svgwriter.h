@@ -1,6 +1,7 @@
 #pragma once
 
 #include "failure.h"
+#include "framing.h"
 #include "recipetext.h"
 
 #include <QByteArray>
@@ -22,13 +23,18 @@ namespace svgwriter {
 // Drawings whose text would be larger are refused before anything is written.
 inline constexpr std::uint64_t maximumBytes = std::uint64_t(64) << 20;
 
+// Every function takes the frame that places the figure's points on the
+// canvas (see framing.h); the default leaves them where they were drawn.
+
 // Why a figure gets no vector drawing: its text would pass `bound` bytes.
-std::optional<QString> refusal(const recipetext::FigureRecipe &figure, std::uint64_t bound = maximumBytes);
+std::optional<QString> refusal(const recipetext::FigureRecipe &figure, std::uint64_t bound = maximumBytes,
+                               const framing::Frame &frame = {});
 
 // Writes the drawing of a completed recipe on its canvas.
-std::optional<Failure> write(const QString &path, const recipetext::FigureRecipe &figure);
+std::optional<Failure> write(const QString &path, const recipetext::FigureRecipe &figure,
+                             const framing::Frame &frame = {});
 
 // The whole text, for small figures and tests.
-QByteArray text(const recipetext::FigureRecipe &figure);
+QByteArray text(const recipetext::FigureRecipe &figure, const framing::Frame &frame = {});
 
 } // namespace svgwriter

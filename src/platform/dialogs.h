@@ -3,13 +3,22 @@
 #include "colors.h"
 #include "failure.h"
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
 #include <variant>
 
 class QPrinter;
+
+// A choice the file dialog offers beside the name: its label and its
+// values, the first chosen when the dialog opens.
+struct DialogChoice {
+    QString label;
+    QStringList values;
+};
 
 // A file name chosen in the file dialog, or why there is none.
 struct FileDialogRequest {
@@ -24,6 +33,15 @@ struct FileDialogRequest {
     QString fileName;
     // Whether saving over an existing file asks first.
     bool confirmOverwrite = false;
+    // What else the dialog asks, for chooseFileWithChoices.
+    QList<DialogChoice> choices;
+};
+
+// The name chosen with, for each of the request's choices, the index of the
+// value chosen.
+struct ChosenFile {
+    QString path;
+    QList<int> choices;
 };
 
 // Either the value the user chose, or a failure; cancelling is the failure
@@ -58,6 +76,9 @@ public:
     // The full path the user chose. No overwrite warning is given unless the
     // request asks for one.
     virtual DialogResult<QString> chooseFile(const FileDialogRequest &request) = 0;
+
+    // The same, with the request's choices offered beside the name.
+    virtual DialogResult<ChosenFile> chooseFileWithChoices(const FileDialogRequest &request) = 0;
 
     // The colour the user chose, starting from `initial`.
     virtual DialogResult<colors::Color> chooseColor(colors::Color initial, const QString &title) = 0;

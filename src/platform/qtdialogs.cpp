@@ -4,12 +4,15 @@
 
 #include <QAbstractPrintDialog>
 #include <QColorDialog>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPrintDialog>
@@ -63,6 +66,14 @@ QtDialogs::QtDialogs(QWidget *parent, Launcher launcher)
 
 DialogResult<QString> QtDialogs::chooseFile(const FileDialogRequest &request)
 {
+    const auto chosen = chooseFileWithChoices(request);
+    if (const auto *failure = std::get_if<Failure>(&chosen))
+        return *failure;
+    return std::get<ChosenFile>(chosen).path;
+}
+
+DialogResult<ChosenFile> QtDialogs::chooseFileWithChoices(const FileDialogRequest &request)
+{
     QFileDialog dialog(parent_);
     dialog.setWindowTitle(request.title);
     const QStringList filters = dialogfilters::nameFilters(request.filter);
@@ -77,12 +88,30 @@ DialogResult<QString> QtDialogs::chooseFile(const FileDialogRequest &request)
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
     dialog.setDefaultSuffix(request.defaultExtension);
     dialog.selectFile(request.fileName);
+    QList<QComboBox *> boxes;
+    if (!request.choices.isEmpty()) {
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout()))
+            for (const DialogChoice &choice : request.choices) {
+                auto *box = new QComboBox(&dialog);
+                box->addItems(choice.values);
+                auto *label = new QLabel(choice.label, &dialog);
+                label->setBuddy(box);
+                const int row = grid->rowCount();
+                grid->addWidget(label, row, 0);
+                grid->addWidget(box, row, 1);
+                boxes << box;
+            }
+    }
     if (dialog.exec() != QDialog::Accepted)
         return failures::make(failures::Cancelled);
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty() || chosen.first().isEmpty())
         return failures::make(failures::Cancelled);
-    return chosen.first();
+    ChosenFile file{chosen.first(), {}};
+    for (int i = 0; i < request.choices.size(); ++i)
+        file.choices << (i < boxes.size() ? std::max(0, boxes[i]->currentIndex()) : 0);
+    return file;
 }
 
 DialogResult<colors::Color> QtDialogs::chooseColor(colors::Color initial, const QString &title)

@@ -20,6 +20,8 @@ public:
     explicit QtDialogs(QWidget *parent, Launcher launcher = {});
 
     DialogResult<QString> chooseFile(const FileDialogRequest &request) override;
+    // The choices are boxes below the name; they need Qt's own file dialog.
+    DialogResult<ChosenFile> chooseFileWithChoices(const FileDialogRequest &request) override;
     DialogResult<colors::Color> chooseColor(colors::Color initial, const QString &title) override;
     std::optional<Failure> choosePrinter(QPrinter &printer, int options, const QString &title) override;
     Answer message(const QString &text, Buttons buttons, const QString &caption = {}) override;

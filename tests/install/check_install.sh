@@ -3,10 +3,10 @@
 # Installs a build tree into a temporary prefix and checks what a desktop reads
 # there: the file list, the desktop entry, the AppStream description, the MIME
 # type, the icon and the manual page. Any failed check fails the test.
-#   check_install.sh BUILD_DIR WINDOW_MODULE PROGRAM...
+#   check_install.sh BUILD_DIR MODULE_DIR PROGRAM...
 set -euo pipefail
 build=$1
-module=$2
+modules=$2
 shift 2
 id=org.volutra.Volutra
 
@@ -44,10 +44,10 @@ expected=(
   share/man/man1/volutra.1.gz
   share/metainfo/$id.metainfo.xml
   share/mime/packages/$id.xml
-  "$module"
+  "$modules/volutra-encoders.so"
+  "$modules/volutra-paint.so"
+  "$modules/volutra-window.so"
 )
-# The animation encoders' module, where the build installs it.
-expected+=("$VOLUTRA_ENCODERS_INSTALLED")
 for program in "$@"; do
   expected+=("bin/$program")
   [ -x "$prefix/bin/$program" ] || fail "bin/$program is not executable"
@@ -100,6 +100,16 @@ for page in volutra.1 volutra-render.1; do
   quiet groff -man -ww -z "$work/$page"
 done
 quiet bash -n "$prefix/share/bash-completion/completions/volutra-render"
+
+# The installed renderer finds the installed painting and encoding modules.
+if [ -x "$prefix/bin/volutra-render" ]; then
+  printf '0.6\r\n7\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n\r\n 65535\r\n 0\r\n' >"$work/flower.par"
+  quiet "$prefix/bin/volutra-render" "$work/flower.par" -o "$work/flower.pdf" -q
+  [ "$(head -c 5 "$work/flower.pdf" 2>/dev/null)" = "%PDF-" ] || fail "the installed volutra-render wrote no PDF"
+  quiet "$prefix/bin/volutra-render" "$work/flower.par" -o "$work/flower.gif" -s 60x40 --animate --duration 0.2 \
+    --fps 5 --hold 0 -q
+  [ "$(head -c 6 "$work/flower.gif" 2>/dev/null)" = "GIF89a" ] || fail "the installed volutra-render wrote no GIF"
+fi
 
 [ "$failed" = 0 ] && echo "installed tree checked: ${#expected[@]} files"
 exit "$failed"

@@ -46,6 +46,9 @@ public:
     {
         files_.push_back([failure](const FileDialogRequest &) -> DialogResult<QString> { return failure; });
     }
+    // The values chosen for the choices of the next file dialog that offers
+    // them, by index; without, the first of each.
+    void queueChoices(const QList<int> &choices) { choices_.push_back(choices); }
     void queueColor(colors::Color color) { colors_.push_back(color); }
     void queueColor(const Failure &failure) { colors_.push_back(failure); }
     void queuePrinter(PrinterAnswer answer) { printers_.push_back(std::move(answer)); }
@@ -64,6 +67,18 @@ public:
             return failures::make(failures::Cancelled);
         }
         return take(files_)(request);
+    }
+
+    // Answered from the file queue, with the queued choices.
+    DialogResult<ChosenFile> chooseFileWithChoices(const FileDialogRequest &request) override
+    {
+        const auto path = chooseFile(request);
+        if (const auto *failure = std::get_if<Failure>(&path))
+            return *failure;
+        ChosenFile file{std::get<QString>(path), QList<int>(request.choices.size(), 0)};
+        if (!choices_.empty())
+            file.choices = take(choices_);
+        return file;
     }
 
     DialogResult<colors::Color> chooseColor(colors::Color initial, const QString &title) override
@@ -124,7 +139,8 @@ public:
     // True when every queued answer has been used.
     bool exhausted() const
     {
-        return files_.empty() && colors_.empty() && printers_.empty() && messages_.empty();
+        return files_.empty() && colors_.empty() && printers_.empty() && messages_.empty() &&
+               choices_.empty();
     }
     QStringList unexpectedCalls() const { return unexpected_; }
 
@@ -152,6 +168,7 @@ private:
 
     std::unique_ptr<QtDialogs> real_;
     std::deque<FileAnswer> files_;
+    std::deque<QList<int>> choices_;
     std::deque<DialogResult<colors::Color>> colors_;
     std::deque<PrinterAnswer> printers_;
     std::deque<Answer> messages_;

@@ -1,0 +1,147 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "strokedfigure.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// As strokes::Builder: points closer than this are on the same place.
+constexpr double samePlace = 0.005;
+// Dots are made one to a pixel once there are this many, and again each
+// time they have doubled.
+constexpr std::size_t compactFrom = 1 << 16;
+
+double squared(double v)
+{
+    return v * v;
+}
+
+strokes::Pixel pixelOf(const strokes::Point &point)
+{
+    return {static_cast<std::int32_t>(std::floor(point.x)), static_cast<std::int32_t>(std::floor(point.y))};
+}
+
+bool before(const strokes::Point &a, const strokes::Point &b)
+{
+    const strokes::Pixel p = pixelOf(a);
+    const strokes::Pixel q = pixelOf(b);
+    return p.y != q.y ? p.y < q.y : p.x < q.x;
+}
+
+} // namespace
+
+StrokeRecorder::StrokeRecorder(Canvas &target, double twipsPerPixel)
+    : target_(target), perPixel_(1.0 / twipsPerPixel)
+{
+}
+
+StrokeRecorder::~StrokeRecorder() = default;
+
+void StrokeRecorder::pset(float x, float y, colors::Color color)
+{
+    const CurvePointF point{x, y};
+    psetMany(&point, 1, color);
+}
+
+void StrokeRecorder::psetMany(const CurvePointF *points, std::size_t count, colors::Color color)
+{
+    if (overflowed_ || count == 0)
+        return;
+    if (!builder_ || figure_.parts.back().rgb != (colors::toPixel(color) & 0xffffffu))
+        startPart(color);
+    for (std::size_t i = 0; i < count; ++i) {
+        const double x = points[i].x * perPixel_;
+        const double y = points[i].y * perPixel_;
+        // Points far off the canvas break the figure like those that are
+        // not finite.
+        if (std::fabs(x) <= 1e12 && std::fabs(y) <= 1e12) {
+            add({x, y});
+        } else {
+            endRun();
+            hasLast_ = false;
+        }
+    }
+    if (stored_ + figure_.parts.back().dots.size() > limit_)
+        overflowed_ = true;
+}
+
+void StrokeRecorder::add(strokes::Point point)
+{
+    if (runLength_ > 0) {
+        const double distance = squared(point.x - last_.x) + squared(point.y - last_.y);
+        if (distance < samePlace * samePlace)
+            return;
+        if (distance > joinSquared_)
+            endRun();
+    }
+    if (runLength_++ == 0)
+        runFirst_ = point;
+    last_ = point;
+    hasLast_ = true;
+    builder_->add(point.x, point.y);
+}
+
+void StrokeRecorder::endRun()
+{
+    if (builder_)
+        builder_->add(NAN, NAN);
+    if (runLength_ == 1) {
+        std::vector<strokes::Point> &dots = figure_.parts.back().dots;
+        dots.push_back(runFirst_);
+        if (dots.size() >= compactAt_)
+            compactDots();
+    }
+    runLength_ = 0;
+}
+
+void StrokeRecorder::compactDots()
+{
+    std::vector<strokes::Point> &dots = figure_.parts.back().dots;
+    std::stable_sort(dots.begin(), dots.end(), before);
+    dots.erase(std::unique(
+                   dots.begin(), dots.end(),
+                   [](const strokes::Point &a, const strokes::Point &b) { return pixelOf(a) == pixelOf(b); }),
+               dots.end());
+    compactAt_ = std::max(compactFrom, 2 * dots.size());
+}
+
+void StrokeRecorder::startPart(colors::Color color)
+{
+    const bool joined = builder_ && hasLast_ && runLength_ > 0;
+    const strokes::Point from = last_;
+    endPart();
+    figure_.parts.push_back({colors::toPixel(color) & 0xffffffu, {}, {}});
+    StrokedFigure::Part *part = &figure_.parts.back();
+    const double join = strokes::joinDistance(std::max(1, target_.drawWidth()));
+    joinSquared_ = join * join;
+    compactAt_ = compactFrom;
+    builder_ = std::make_unique<strokes::Builder>(join, [this, part](const std::vector<strokes::Point> &run) {
+        part->runs.push_back(run);
+        stored_ += run.size();
+    });
+    if (joined)
+        add(from);
+}
+
+void StrokeRecorder::endPart()
+{
+    if (!builder_)
+        return;
+    endRun();
+    builder_->finish();
+    compactDots();
+    stored_ += figure_.parts.back().dots.size();
+    builder_.reset();
+    if (stored_ > limit_)
+        overflowed_ = true;
+}
+
+StrokedFigure StrokeRecorder::finish(double width, double height)
+{
+    endPart();
+    figure_.width = width;
+    figure_.height = height;
+    figure_.penWidth = std::max(1, target_.drawWidth());
+    return std::move(figure_);
+}
