@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Built with AVX2 and FMA, like the formula's own four-wide path.
 
 #include "barevector.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Processors without the four-wide path have no yardstick for it either.
 
 #include "barevector.h"

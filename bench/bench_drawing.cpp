@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Points per second of the curve formula alone and of whole drawing runs.
 //
 // (a) curvePoint over every counter value of a figure;

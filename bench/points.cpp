@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The points of a figure as a drawing run computes them, in pixels, one
 // "x y" line each: the input of another plotting program drawing the same
 // figure on the same canvas.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads twelve parameter texts, completes the figure and computes points
 // across the whole counter range; a batch of points must equal the same
 // points computed one by one, and the vector batch must come close.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads any bytes as a history file, as a window does at its start: the
 // entries that read are written again and must read back the same, with
 // nothing skipped.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads any text as a number, and writes numbers built from the input's
 // bytes in every text form the program uses: each form must be well formed
 // and read back to the value within the precision it carries.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads any bytes as a parameter file and checks what the reader found
 // against the file's lines; then writes what it found in the writer's form
 // and reads that back, which must give the same texts and colours. Texts cut

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Loads any bytes as a background picture: a bitmap becomes the picture
 // beneath a small surface, anything else is refused as an invalid picture
 // and leaves the surface as it was.

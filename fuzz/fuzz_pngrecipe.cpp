@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads any bytes as a picture that may carry a recipe, as "--render
 // picture.png" does: either the recipe comes out of the text chunk, or a
 // reason why there is none. A recipe that reads is written again and must

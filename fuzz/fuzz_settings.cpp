@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Reads any text as the settings file, writes what it read and reads that
 // back: the second reading must restore what the first one gave, to the
 // precision that the file carries.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Mouse events go through the window system layer, so that a double click
 // arrives as the platform delivers it: press, release, double click, release.
 #define QTEST_QPA_MOUSE_HANDLING

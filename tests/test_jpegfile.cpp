@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "datatable.h"
 #include "imageview.h"
 #include "jpegfile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "imagecheck.h"
 #include "rendercommand.h"
 #include "testfiles.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Built with AVX2 and FMA enabled; it is only entered after the processor has
 // been asked for them. It keeps to intrinsics and the declarations of
 // curve.h, so that no inline code compiled for AVX2 is shared with the rest

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "controlpanel.h"
 
 #include "nudge.h"

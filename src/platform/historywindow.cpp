@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "historywindow.h"
 
 #include "historydelegate.h"
