@@ -175,13 +175,14 @@ void History::collect()
         made.swap(made_);
     }
     for (auto &[id, thumbnail] : made) {
-        const auto found =
-            std::find_if(entries_.begin(), entries_.end(), [id](const auto &e) { return e.id == id; });
+        const std::uint64_t wanted = id;
+        const auto found = std::find_if(entries_.begin(), entries_.end(),
+                                        [wanted](const auto &e) { return e.id == wanted; });
         // An entry removed meanwhile needs none.
         if (found == entries_.end())
             continue;
         found->thumbnail = std::move(thumbnail);
-        emit thumbnailMade(id);
+        emit thumbnailMade(wanted);
     }
 }
 
