@@ -2,8 +2,34 @@
 #include "pixelimage.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
+
+#include <sys/mman.h>
+
+namespace {
+
+// Pictures of many megabytes (an 8K picture is 132 MB) are laid on huge
+// pages where the system offers them: the first touch of each page costs a
+// fault, and a huge page takes the faults of 512 small ones.
+constexpr std::size_t hugePage = std::size_t(2) << 20;
+
+std::shared_ptr<std::uint32_t[]> allocatePixels(std::size_t count)
+{
+    const std::size_t bytes = count * sizeof(std::uint32_t);
+    if (bytes < 2 * hugePage)
+        return std::shared_ptr<std::uint32_t[]>(new (std::nothrow) std::uint32_t[count]);
+    const std::size_t rounded = (bytes + hugePage - 1) / hugePage * hugePage;
+    void *memory = std::aligned_alloc(hugePage, rounded);
+    if (!memory)
+        return nullptr;
+    ::madvise(memory, rounded, MADV_HUGEPAGE);
+    return std::shared_ptr<std::uint32_t[]>(static_cast<std::uint32_t *>(memory),
+                                            [](std::uint32_t *p) { std::free(p); });
+}
+
+} // namespace
 
 PixelRows PixelRows::corner(QSize size) const
 {
@@ -17,7 +43,7 @@ PixelImage::PixelImage(QSize size)
     const auto count = static_cast<std::size_t>(size.width()) * static_cast<std::size_t>(size.height());
     // Default-initialised, so that the pages are not touched before the
     // first fill.
-    pixels_.reset(new (std::nothrow) std::uint32_t[count]);
+    pixels_ = allocatePixels(count);
     if (pixels_) {
         width_ = size.width();
         height_ = size.height();
@@ -29,7 +55,9 @@ std::uint32_t *PixelImage::bits()
     if (pixels_ && pixels_.use_count() > 1) {
         const std::shared_ptr<std::uint32_t[]> shared = pixels_;
         const auto count = static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_);
-        pixels_.reset(new std::uint32_t[count]);
+        pixels_ = allocatePixels(count);
+        if (!pixels_)
+            throw std::bad_alloc();
         std::memcpy(pixels_.get(), shared.get(), count * sizeof(std::uint32_t));
     }
     return pixels_.get();
