@@ -1,15 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pdfrecipe.h"
 
-#include "failure.h"
-#include "fileopen.h"
-
-#include <QBuffer>
-#include <QFile>
 #include <QXmlStreamReader>
 
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 
 namespace pdfrecipe {
@@ -119,19 +113,12 @@ picturetext::Reading read(QIODevice &device)
 
 picturetext::Reading read(const QString &path)
 {
-    QFile file(path);
-    errno = 0;
-    if (!fileopen::open(file, QIODevice::ReadOnly))
-        return {std::nullopt, failures::fromFile(file, path, errno).description};
-    return read(file);
+    return picturetext::fromFile(path, read);
 }
 
 picturetext::Reading readBytes(const QByteArray &bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return read(buffer);
+    return picturetext::fromBytes(bytes, read);
 }
 
 bool isPdf(const QByteArray &start)

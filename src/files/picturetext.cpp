@@ -1,6 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "picturetext.h"
 
+#include "failure.h"
+#include "fileopen.h"
+
+#include <QBuffer>
+#include <QFile>
+
+#include <cerrno>
 #include <utility>
 
 namespace picturetext {
@@ -27,6 +34,23 @@ Reading found(QByteArray text)
     if (std::size_t(text.size()) > textLimit)
         return tooLarge();
     return {std::move(text), {}};
+}
+
+Reading fromFile(const QString &path, Reading (*read)(QIODevice &))
+{
+    QFile file(path);
+    errno = 0;
+    if (!fileopen::open(file, QIODevice::ReadOnly))
+        return {std::nullopt, failures::fromFile(file, path, errno).description};
+    return read(file);
+}
+
+Reading fromBytes(const QByteArray &bytes, Reading (*read)(QIODevice &))
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return read(buffer);
 }
 
 } // namespace picturetext

@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <optional>
 
+class QIODevice;
+
 // The recipe text that a picture of ours carries (a PNG's text chunk, an
 // SVG's metadata, a PDF's XMP packet): what its readers give back, the
 // bounds they keep to and the words they use when there is none.
@@ -33,5 +35,10 @@ Reading unreadable(const QString &kind, const QString &why);
 Reading tooLarge();
 // The text found: refused beyond textLimit.
 Reading found(QByteArray text);
+
+// What `read` finds in the file at `path`, or why the file does not open.
+Reading fromFile(const QString &path, Reading (*read)(QIODevice &));
+// What `read` finds in `bytes`.
+Reading fromBytes(const QByteArray &bytes, Reading (*read)(QIODevice &));
 
 } // namespace picturetext

@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "pngrecipe.h"
 
-#include "fileopen.h"
 #include "safesave.h"
 
-#include <QFile>
 #include <QIODevice>
 
 #include <spng.h>
 
 #include <array>
-#include <cerrno>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -271,11 +268,7 @@ std::optional<Failure> write(const QString &path, const PixelRows &pixels, const
 
 Reading read(const QString &path)
 {
-    QFile file(path);
-    errno = 0;
-    if (!fileopen::open(file, QIODevice::ReadOnly))
-        return {std::nullopt, failures::fromFile(file, path, errno).description};
-    return read(file);
+    return picturetext::fromFile(path, read);
 }
 
 Reading read(QIODevice &device)

@@ -1,16 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "svgrecipe.h"
 
-#include "failure.h"
-#include "fileopen.h"
 #include "recipetext.h"
 
-#include <QBuffer>
-#include <QFile>
 #include <QXmlStreamReader>
 
 #include <algorithm>
-#include <cerrno>
 
 namespace svgrecipe {
 
@@ -111,19 +106,12 @@ picturetext::Reading read(QIODevice &device)
 
 picturetext::Reading read(const QString &path)
 {
-    QFile file(path);
-    errno = 0;
-    if (!fileopen::open(file, QIODevice::ReadOnly))
-        return {std::nullopt, failures::fromFile(file, path, errno).description};
-    return read(file);
+    return picturetext::fromFile(path, read);
 }
 
 picturetext::Reading readBytes(const QByteArray &bytes)
 {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    return read(buffer);
+    return picturetext::fromBytes(bytes, read);
 }
 
 bool looksLikeXml(const QByteArray &start)
