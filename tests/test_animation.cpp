@@ -290,8 +290,17 @@ private slots:
                 << extension << QStringList{"--settings", "random", "--pen", "2"} << frames;
             // Framing moves points, not colours: the exact formats show it.
             if (extension != "mp4")
-                QTest::addRow("%s fitted", qPrintable(extension)) << extension << QStringList{"--fit=10%"} << frames;
+                QTest::addRow("%s fitted", qPrintable(extension))
+                    << extension << QStringList{"--fit=10%"} << frames;
+            // Smooth shades pass a GIF's palette of 256 colours.
+            if (extension != "gif")
+                QTest::addRow("%s smooth", qPrintable(extension))
+                    << extension << QStringList{"--smooth"} << frames;
         }
+        QTest::newRow("webp smooth fitted wide pen")
+            << "webp" << QStringList{"--smooth", "--fit", "--pen", "3"} << 10;
+        QTest::newRow("webp smooth random pen")
+            << "webp" << QStringList{"--smooth", "--settings", "random", "--pen", "2"} << 10;
     }
     void traceEndsOnTheStill()
     {
@@ -329,14 +338,17 @@ private slots:
     void sweepEndsOnTheStillsOfItsEnds_data()
     {
         QTest::addColumn<QString>("extension");
+        QTest::addColumn<QStringList>("options");
         for (const QString extension : {"gif", "webp", "mp4"})
-            QTest::addRow("%s", qPrintable(extension)) << extension;
+            QTest::addRow("%s", qPrintable(extension)) << extension << QStringList{};
+        QTest::newRow("webp smooth") << "webp" << QStringList{"--smooth", "--pen", "2"};
     }
     void sweepEndsOnTheStillsOfItsEnds()
     {
         QFETCH(QString, extension);
+        QFETCH(QStringList, options);
         const QSize size(64, 48);
-        const QStringList common{"--seed", "3", "-s", "64x48"};
+        const QStringList common = QStringList{"--seed", "3", "-s", "64x48"} + options;
         const QString from = dir.filePath("from.png");
         const QString to = dir.filePath("to.png");
         QCOMPARE(render(QStringList{figure("from.par", {"0.2", "/5", "", "", "", "", "", "", "10"})} +
@@ -400,8 +412,8 @@ private slots:
             << "--budget SECONDS raises it";
         QTest::newRow("video too large") << QStringList{"--animate", "-s", "16384x16384"} << "a.mp4"
                                          << "H.264";
-        QTest::newRow("smooth") << QStringList{"--animate", "--smooth"} << "a.gif"
-                                << "drawn as on screen";
+        QTest::newRow("smooth xor") << QStringList{"--animate", "--smooth", "--mode", "7"} << "a.gif"
+                                    << "mode 7 combines";
     }
     // A signal in the middle of the frames ends the render with 128 plus its
     // number and leaves no file.

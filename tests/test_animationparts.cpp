@@ -1,17 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "drawingsurface.h"
 #include "headlessdrawing.h"
+#include "paintloader.h"
+#include "smoothframes.h"
 #include "sweepoption.h"
 #include "tracecanvas.h"
 
 #include <QTest>
 
+#include <cmath>
 #include <cstring>
 #include <variant>
 #include <vector>
 
 // The pieces of an animation: reading --sweep, the field texts of a sweep's
-// frames, and where a traced drawing pauses for its frames.
+// frames, where a traced drawing pauses for its frames, and the frames of a
+// smooth trace.
 class TestAnimationParts : public QObject {
     Q_OBJECT
 
@@ -171,6 +175,85 @@ private slots:
         for (int y = 0; y < a.height; ++y)
             QVERIFY2(std::memcmp(a.row(y), b.row(y), std::size_t(a.width) * 4) == 0,
                      qPrintable(QString::number(y)));
+    }
+
+    // A smooth trace's frames, painted a part at a time: no frame takes away
+    // what the one before showed, a dot set again in its pixel is not painted
+    // darker, and the last frame lights the pixels that the still does.
+    void smoothFramesAddUpToTheStill()
+    {
+        QString why;
+        const figurepainter::Functions *painter = paintloader::painter(why);
+        QVERIFY2(painter, qPrintable(why));
+        std::vector<CurvePointF> spiral;
+        for (int i = 0; i < 400; ++i) {
+            const double radius = 5 + i * 0.06;
+            spiral.push_back(
+                {float(40 + radius * std::cos(i * 0.05)), float(30 + radius * std::sin(i * 0.05))});
+        }
+        std::vector<CurvePointF> dust;
+        for (int i = 0; i < 30; ++i)
+            dust.push_back({float((i * 7) % 74) + 3.3f, float((i * 11) % 56) + 2.6f});
+        const QSize size(80, 60);
+        const std::uint32_t background = 0xff000080u;
+        const colors::Color navy = colors::rgb(0, 0, 128);
+        DrawingSurface target;
+        SmoothFrames frames(*painter, target, size, 1, navy);
+        StrokeRecorder whole(target, 1);
+        whole.setBackColor(navy);
+        std::vector<PixelImage> shown;
+        const auto draw = [&](const CurvePointF *points, std::size_t count) {
+            frames.canvas().psetMany(points, count, colors::yellow);
+            whole.psetMany(points, count, colors::yellow);
+            const PixelImage *frame = frames.next();
+            QVERIFY(frame);
+            shown.push_back(*frame);
+        };
+        for (std::size_t i = 0; i < spiral.size(); i += 100)
+            draw(spiral.data() + i, 100);
+        draw(dust.data(), dust.size());
+        draw(dust.data(), dust.size());
+        if (QTest::currentTestFailed())
+            return;
+        StrokedFigure still = whole.finish(size.width(), size.height());
+        PixelImage painted(size);
+        QVERIFY(painter->pixels(still, painted.bits(), size.width(), size.height(), painted.stride()));
+        const auto at = [&size](int i) {
+            return QString("(%1, %2)").arg(i % size.width()).arg(i / size.width());
+        };
+        const int pixels = size.width() * size.height();
+        for (std::size_t f = 1; f < shown.size(); ++f)
+            for (int i = 0; i < pixels; ++i)
+                QVERIFY2(shown[f - 1].constBits()[i] == background || shown[f].constBits()[i] != background,
+                         qPrintable(QString("frame %1 takes away %2").arg(f).arg(at(i))));
+        const std::size_t last = shown.size() - 1;
+        QVERIFY2(std::memcmp(shown[last].constBits(), shown[last - 1].constBits(), std::size_t(pixels) * 4) ==
+                     0,
+                 "dots set again change their pixels");
+        // The runs end where the frames do, so their simplified lines and
+        // the shades where they join differ a little: a pixel lit in one
+        // picture has a lit one within a pixel in the other.
+        const auto lit = [&](const PixelImage &image, int x, int y) {
+            if (x < 0 || y < 0 || x >= size.width() || y >= size.height())
+                return false;
+            const std::uint32_t pixel = image.constBits()[y * size.width() + x];
+            return std::abs(int((pixel >> 8) & 0xffu) - int((background >> 8) & 0xffu)) > 64;
+        };
+        const auto nearLit = [&](const PixelImage &image, int x, int y) {
+            for (int dy = -1; dy <= 1; ++dy)
+                for (int dx = -1; dx <= 1; ++dx)
+                    if (lit(image, x + dx, y + dy))
+                        return true;
+            return false;
+        };
+        for (int i = 0; i < pixels; ++i) {
+            const int x = i % size.width();
+            const int y = i / size.width();
+            QVERIFY2(!lit(shown[last], x, y) || nearLit(painted, x, y),
+                     qPrintable(QString("the last frame lights %1, which the still leaves").arg(at(i))));
+            QVERIFY2(!lit(painted, x, y) || nearLit(shown[last], x, y),
+                     qPrintable(QString("the last frame leaves %1, which the still lights").arg(at(i))));
+        }
     }
 };
 

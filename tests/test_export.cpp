@@ -15,6 +15,7 @@
 #include "testfiles.h"
 
 #include <QDir>
+#include <QImageReader>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
@@ -441,6 +442,9 @@ private slots:
         QTest::newRow("fitted") << "fitted.png" << QList<int>{1, 0} << true << false;
         QTest::newRow("fitted smooth") << "smooth.png" << QList<int>{1, 1} << true << true;
         QTest::newRow("smooth bmp") << "smooth.bmp" << QList<int>{0, 1} << false << true;
+        // An animation ends on the picture of the same choices.
+        QTest::newRow("fitted smooth gif") << "smooth.gif" << QList<int>{1, 1} << true << true;
+        QTest::newRow("gif as on screen") << "screen.gif" << QList<int>{0, 0} << false << false;
     }
     void exportOffersFittedAndSmooth()
     {
@@ -460,8 +464,11 @@ private slots:
         const FileDialogRequest request = form.dialogs.fileRequests().last();
         QCOMPARE(request.choices.size(), 2);
         QCOMPARE(request.choices[0].values, QStringList({"As on screen", "Fitted"}));
-        const QImage image(dir.filePath(name));
+        QImageReader reader(dir.filePath(name));
+        QImage image = reader.read();
         QVERIFY(!image.isNull());
+        while (reader.canRead())
+            image = reader.read();
         const QColor background = image.pixelColor(0, 0);
         QRect box;
         QSet<QRgb> colours;

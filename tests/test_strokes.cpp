@@ -187,6 +187,29 @@ private slots:
         QCOMPARE(reached, double(batchColors.size() * 10 - 1));
     }
 
+    // A cut ends the run under way, and the strokes after it start at its
+    // last point, so that a picture painted a cut at a time has no gap.
+    void recorderCutsWithoutGaps()
+    {
+        EngineLog log;
+        FakeCanvas target(log);
+        StrokeRecorder recorder(target, 15);
+        double reached = 0;
+        for (int cut = 0; cut < 3; ++cut) {
+            std::vector<CurvePointF> batch;
+            for (int i = 0; i < 10; ++i)
+                batch.push_back({float((cut * 10 + i) * 15), 150});
+            recorder.psetMany(batch.data(), batch.size(), colors::yellow);
+            const StrokedFigure figure = recorder.cut(100, 50);
+            QCOMPARE(figure.parts.size(), std::size_t(1));
+            QCOMPARE(figure.parts.front().runs.size(), std::size_t(1));
+            QCOMPARE(figure.parts.front().runs.front().front().x, reached);
+            reached = figure.parts.front().runs.front().back().x;
+        }
+        QCOMPARE(reached, 29.0);
+        QVERIFY(recorder.finish(100, 50).parts.front().runs.empty());
+    }
+
     void recorderStopsAtItsLimit()
     {
         // Lone points, each a dot of its own: 300 of them.

@@ -176,11 +176,12 @@ void FileCommands::exportFigure(const recipetext::FigureRecipe &figure)
         picturelook::Look look;
         if (chosen.choices.value(0) == 1)
             look.fit.emplace();
-        look.smooth = chosen.choices.value(1) == 1 && format && fileformat::isRaster(*format);
+        const bool pixels = format && (fileformat::isRaster(*format) || fileformat::isAnimation(*format));
+        look.smooth = chosen.choices.value(1) == 1 && pixels;
         if (format && fileformat::isAnimation(*format)) {
             const std::unique_ptr<ProgressReport> progress =
                 dialogs_.showProgress("Drawing the animation...");
-            failure = figureexport::exportFigure(path, figure, {}, [&progress](int drawn, int frames) {
+            failure = figureexport::exportFigure(path, figure, look, [&progress](int drawn, int frames) {
                 return !progress || progress->reached(drawn, frames);
             });
         } else if (format)

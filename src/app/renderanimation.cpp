@@ -88,6 +88,7 @@ std::optional<Refusal> render(const QCommandLineParser &parser, const headless::
     if (const auto refused = readOptions(parser, options))
         return refused;
     options.fit = look.fit;
+    options.smooth = look.smooth;
     if (const auto refused = animation::refusal(options, format, job.size))
         return Refusal{2, *refused, false};
     if (const auto refused = renderrefusal::beyondBudget(animation::estimate(job, options), budget))

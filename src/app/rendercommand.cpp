@@ -133,8 +133,8 @@ const QList<RenderOption> &optionTable()
          "longer drawing is refused before it starts; 0 lifts the limit"},
         {{"smooth"},
          "",
-         "draw a .png, .jpg or .bmp picture anti-aliased, lines and round dots of the "
-         "pen's size; drawing mode 13 only"},
+         "draw a .png, .jpg or .bmp picture or an animation anti-aliased, lines and round dots "
+         "of the pen's size; drawing mode 13 only"},
         {{"fit"},
          "MARGIN",
          "scale and centre the figure in the canvas less MARGIN: pixels (points on a PDF "

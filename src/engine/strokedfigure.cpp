@@ -38,6 +38,12 @@ StrokeRecorder::StrokeRecorder(Canvas &target, double twipsPerPixel)
 
 StrokeRecorder::~StrokeRecorder() = default;
 
+void StrokeRecorder::setBackColor(colors::Color color)
+{
+    figure_.background = colors::toPixel(color) & 0xffffffu;
+    target_.setBackColor(color);
+}
+
 void StrokeRecorder::pset(float x, float y, colors::Color color)
 {
     const CurvePointF point{x, y};
@@ -111,6 +117,7 @@ void StrokeRecorder::startPart(colors::Color color)
     const bool joined = builder_ && hasLast_ && runLength_ > 0;
     const strokes::Point from = last_;
     endPart();
+    color_ = color;
     figure_.parts.push_back({colors::toPixel(color) & 0xffffffu, {}, {}});
     StrokedFigure::Part *part = &figure_.parts.back();
     const double join = strokes::joinDistance(std::max(1, target_.drawWidth()));
@@ -143,5 +150,20 @@ StrokedFigure StrokeRecorder::finish(double width, double height)
     figure_.width = width;
     figure_.height = height;
     figure_.penWidth = std::max(1, target_.drawWidth());
-    return std::move(figure_);
+    StrokedFigure finished = std::move(figure_);
+    figure_ = StrokedFigure{};
+    figure_.background = finished.background;
+    return finished;
+}
+
+StrokedFigure StrokeRecorder::cut(double width, double height)
+{
+    const bool going = builder_ && hasLast_ && runLength_ > 0;
+    const strokes::Point from = last_;
+    StrokedFigure taken = finish(width, height);
+    if (going) {
+        startPart(color_);
+        add(from);
+    }
+    return taken;
 }

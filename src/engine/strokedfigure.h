@@ -37,13 +37,13 @@ struct StrokedFigure {
 // strokes::Builder does; a lone point is kept where it lies rather than on
 // its pixel's centre, so that a smooth picture shades it, but only the first
 // of each pixel. The background, pen and mode go to `target`, which receives
-// no points.
+// no points; the background is kept as well.
 class StrokeRecorder : public Canvas {
 public:
     StrokeRecorder(Canvas &target, double twipsPerPixel);
     ~StrokeRecorder() override;
 
-    void setBackColor(colors::Color color) override { target_.setBackColor(color); }
+    void setBackColor(colors::Color color) override;
     void pset(float x, float y, colors::Color color) override;
     void psetMany(const CurvePointF *points, std::size_t count, colors::Color color) override;
     // Lines belong to the progress bar, which no picture shows.
@@ -59,6 +59,11 @@ public:
 
     // The strokes on a canvas of `width` by `height` pixels.
     StrokedFigure finish(double width, double height);
+    // The strokes kept since the last cut, or since the start, as finish()
+    // gives them; the recorder goes on. A run under way ends here, and the
+    // strokes after the cut start again at its last point, so that the line
+    // has no gap. A dot in the same pixel as one before the cut is kept again.
+    StrokedFigure cut(double width, double height);
 
 private:
     void startPart(colors::Color color);
@@ -71,6 +76,7 @@ private:
     double perPixel_;
     StrokedFigure figure_;
     std::unique_ptr<strokes::Builder> builder_;
+    colors::Color color_ = 0;
     double joinSquared_ = 0;
     bool hasLast_ = false;
     strokes::Point last_{0, 0};

@@ -7,9 +7,11 @@
 #include "gifsink.h"
 #include "mp4sink.h"
 #include "numbers.h"
+#include "paintloader.h"
 #include "programmodule.h"
 #include "recipe.h"
 #include "safesave.h"
+#include "smoothframes.h"
 #include "tracecanvas.h"
 #include "webpsink.h"
 
@@ -21,7 +23,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-
+#include <optional>
 
 namespace animation {
 
@@ -133,11 +135,32 @@ QByteArray note(const recipetext::FigureRecipe &kept, const Options &options, st
 
 namespace {
 
-framing::Frame fitted(const headless::Job &job, const Options &options)
+picturelook::Look lookOf(const Options &options)
 {
     picturelook::Look look;
     look.fit = options.fit;
-    return figureexport::frameFor(job, fileformat::Format::Png, look);
+    look.smooth = options.smooth;
+    return look;
+}
+
+framing::Frame fitted(const headless::Job &job, const Options &options)
+{
+    return figureexport::frameFor(job, fileformat::Format::Png, lookOf(options));
+}
+
+// The job's figure painted whole from its strokes, as the smooth still; null
+// when there is no memory for it or the painter failed.
+PixelImage paintedStill(const figurepainter::Functions &painter, const headless::Job &job,
+                        const Options &options, Recipe &kept)
+{
+    const figureexport::Painted painted =
+        figureexport::paint(job, fileformat::Format::Png, lookOf(options), fitted(job, options));
+    kept = painted.kept;
+    PixelImage image(job.size);
+    if (image.isNull() ||
+        !painter.pixels(painted.strokes, image.bits(), image.width(), image.height(), image.stride()))
+        return {};
+    return image;
 }
 
 } // namespace
@@ -167,30 +190,50 @@ Outcome write(FrameSink &sink, const QString &path, const headless::Job &job, co
 {
     const int frames = frameCount(options);
     Outcome outcome;
+    QString why;
+    const figurepainter::Functions *painter = options.smooth ? paintloader::painter(why) : nullptr;
+    if (options.smooth && !painter)
+        return {Failure{0, why}, true};
     bool cancelled = false;
     bool encoderFailed = false;
+    bool paintFailed = false;
     auto failure = safesave::writeFileWith(path, [&](QIODevice &device) {
         if (!sink.begin(device, job.size, options.fps)) {
             outcome.refused = true;
             return false;
         }
         FrameQueue queue(sink, queueFrames);
-        DrawingSurface surface(job.size, job.twipsPerPixel);
+        // A smooth animation's surface takes the drawing's colours and pen
+        // only; its frames are painted from strokes.
+        DrawingSurface surface(painter ? QSize(1, 1) : job.size, job.twipsPerPixel);
         int drawn = 0;
-        const auto stopped = [&] { return cancelled || queue.failed(); };
-        // The surface's image is shared with the queue, not copied: the
-        // drawing goes on on a copy of its own once it sets the next point.
-        const auto handOver = [&](int ticks) {
-            if (!queue.push(surface.persistent(), surface.deviceSize(), ticks))
+        const auto stopped = [&] { return cancelled || paintFailed || queue.failed(); };
+        // A frame's picture is shared with the queue, not copied: the drawing
+        // goes on on a copy of its own once it sets the next point.
+        const auto handOver = [&](const PixelImage *picture, int ticks) {
+            if (!picture) {
+                paintFailed = true;
+                return;
+            }
+            if (!queue.push(*picture, painter ? job.size : surface.deviceSize(), ticks))
                 return;
             ++drawn;
             if (progress && !progress(drawn, frames))
                 cancelled = true;
         };
         Recipe kept;
+        PixelImage painted;
+        const auto shown = [&]() -> const PixelImage * {
+            return !painter ? &surface.persistent() : painted.isNull() ? nullptr : &painted;
+        };
         if (options.sweeps.empty()) {
-            headless::Job traced = job;
-            TraceCanvas canvas(surface, headless::estimate(job).points, frames, [&](int) { handOver(1); });
+            std::optional<SmoothFrames> smooth;
+            if (painter)
+                smooth.emplace(*painter, surface, job.size, job.twipsPerPixel, job.recipe.backColor);
+            const auto next = [&] { return smooth ? smooth->next() : &surface.persistent(); };
+            headless::Job traced = painter ? headless::pointsOnly(job) : job;
+            TraceCanvas canvas(smooth ? smooth->canvas() : surface, headless::estimate(job).points, frames,
+                               [&](int) { handOver(next(), 1); });
             FramedCanvas framed(canvas, fitted(job, options));
             traced.through = options.fit ? static_cast<Canvas *>(&framed) : &canvas;
             traced.stop = stopped;
@@ -198,25 +241,35 @@ Outcome write(FrameSink &sink, const QString &path, const headless::Job &job, co
             // A drawing that ended before its points: the frames left show
             // it as it ended.
             while (!stopped() && drawn < frames - 1)
-                handOver(1);
+                handOver(next(), 1);
+            // The last frame is the smooth still itself, painted whole.
+            if (painter && !stopped())
+                painted = paintedStill(*painter, job, options, kept);
         } else {
             for (int frame = 0; frame < frames && !stopped(); ++frame) {
                 headless::Job swept = job;
                 for (const Sweep &sweep : options.sweeps)
                     swept.recipe.typed[sweep.field] = sweep.textAt(frame, frames);
                 swept.stop = stopped;
-                FramedCanvas framed(surface, fitted(swept, options));
-                if (options.fit)
-                    swept.through = &framed;
-                const Recipe drawnRecipe = headless::draw(surface, swept);
+                Recipe drawnRecipe;
+                if (painter) {
+                    painted = paintedStill(*painter, swept, options, drawnRecipe);
+                } else {
+                    FramedCanvas framed(surface, fitted(swept, options));
+                    if (options.fit)
+                        swept.through = &framed;
+                    drawnRecipe = headless::draw(surface, swept);
+                }
                 if (frame == 0)
                     kept = drawnRecipe;
                 if (frame < frames - 1)
-                    handOver(1);
+                    handOver(shown(), 1);
             }
         }
         if (!stopped())
-            handOver(1 + holdTicks(options));
+            handOver(shown(), 1 + holdTicks(options));
+        if (paintFailed)
+            return false;
         if (!queue.close()) {
             encoderFailed = true;
             errno = queue.systemError();
@@ -232,6 +285,11 @@ Outcome write(FrameSink &sink, const QString &path, const headless::Job &job, co
     });
     if (cancelled)
         failure = failures::make(failures::Cancelled);
+    else if (paintFailed)
+        failure =
+            Failure{ENOMEM, QStringLiteral("not enough memory to paint the smooth frames of %1x%2 pixels")
+                                .arg(job.size.width())
+                                .arg(job.size.height())};
     else if (failure && (outcome.refused || encoderFailed) && !sink.error().isEmpty())
         failure = Failure{0, sink.error()};
     outcome.failure = failure;

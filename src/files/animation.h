@@ -57,6 +57,10 @@ struct Options {
     // Each frame's figure scaled and centred as --fit does for a still: a
     // trace in the frame of its whole figure, a sweep's frame in its own.
     std::optional<picturelook::Margin> fit;
+    // Each frame painted from strokes, anti-aliased, as --smooth paints a
+    // still: a trace adds the strokes of its new points to the frame before,
+    // and its last frame is the smooth still.
+    bool smooth = false;
 };
 
 inline constexpr int maximumFrames = 10000;

@@ -46,19 +46,6 @@ QSizeF pictureCanvas(const headless::Job &job, fileformat::Format format, const 
     return QSizeF(job.size);
 }
 
-// The job drawn for its points alone, on a surface of one pixel, at the
-// outer size of its own canvas.
-headless::Job withoutPixels(const headless::Job &job)
-{
-    headless::Job points = job;
-    if (!(points.recipe.outerWidth > 0 && points.recipe.outerHeight > 0)) {
-        points.recipe.outerWidth = job.size.width() * job.twipsPerPixel;
-        points.recipe.outerHeight = job.size.height() * job.twipsPerPixel;
-    }
-    points.size = QSize(1, 1);
-    return points;
-}
-
 // The PDF drawing's metadata: its title, creator and the recipe, in the
 // same text as a PNG's recipe chunk.
 figurepainter::Metadata pdfMetadata(const recipetext::FigureRecipe &kept)
@@ -105,7 +92,7 @@ framing::Frame frameFor(const headless::Job &job, fileformat::Format format, con
 {
     if (!look.fit)
         return {};
-    headless::Job points = withoutPixels(job);
+    headless::Job points = headless::pointsOnly(job);
     points.onCheckpoint = {};
     DrawingSurface surface(points.size, job.twipsPerPixel);
     const auto box = framing::bounds(headless::draw(surface, points));
@@ -120,7 +107,7 @@ framing::Frame frameFor(const headless::Job &job, fileformat::Format format, con
 Painted paint(const headless::Job &job, fileformat::Format format, const picturelook::Look &look,
               const framing::Frame &frame, std::size_t pdfPoints)
 {
-    headless::Job strokesOnly = withoutPixels(job);
+    headless::Job strokesOnly = headless::pointsOnly(job);
     DrawingSurface surface(strokesOnly.size, job.twipsPerPixel);
     StrokeRecorder recorder(surface, job.twipsPerPixel);
     if (format == fileformat::Format::Pdf)
@@ -176,19 +163,19 @@ std::optional<Failure> exportFigure(const QString &path, const recipetext::Figur
                                     const picturelook::Look &look, const animation::Progress &progress)
 {
     const fileformat::Format format = *fileformat::byExtension(path);
-    if (fileformat::isAnimation(format)) {
-        if (const auto never = headless::refusal(figure.recipe))
-            return Failure{0, *never};
-        const animation::Options options;
-        if (const auto refused = animation::refusal(options, format, figure.canvas))
-            return Failure{0, *refused};
-        return animation::write(format, path, headless::jobFor(figure), options, progress).failure;
-    }
-    if (fileformat::isPicture(format)) {
+    if (format != fileformat::Format::Parameters) {
         if (const auto never = headless::refusal(figure.recipe))
             return Failure{0, *never};
         if (const auto refused = picturelook::refusal(format, look, figure.recipe.prefs.drawMode))
             return Failure{0, *refused};
+    }
+    if (fileformat::isAnimation(format)) {
+        animation::Options options;
+        options.fit = look.fit;
+        options.smooth = look.smooth;
+        if (const auto refused = animation::refusal(options, format, figure.canvas))
+            return Failure{0, *refused};
+        return animation::write(format, path, headless::jobFor(figure), options, progress).failure;
     }
     headless::Job job = headless::jobFor(figure);
     const framing::Frame frame =

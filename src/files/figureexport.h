@@ -73,10 +73,10 @@ std::optional<Failure> writePainted(fileformat::Format format, const QString &pa
 // Exports a kept figure as the extension of `path` asks: a parameter file
 // with the recipe, or the figure drawn again on a canvas of `figure.canvas`,
 // or traced as an animation of the default length, told to `progress`,
-// which may stop it (the failure is then Cancelled); a picture is shown as
-// `look` says. A picture of a recipe that could never finish drawing is
-// refused with its reason, as is a look that does not apply. `path` must name
-// a format (see fileformat::byExtension).
+// which may stop it (the failure is then Cancelled); a picture or an
+// animation is shown as `look` says. A picture of a recipe that could never
+// finish drawing is refused with its reason, as is a look that does not
+// apply. `path` must name a format (see fileformat::byExtension).
 std::optional<Failure> exportFigure(const QString &path, const recipetext::FigureRecipe &figure,
                                     const picturelook::Look &look = {},
                                     const animation::Progress &progress = {});

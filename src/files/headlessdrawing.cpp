@@ -130,6 +130,17 @@ Recipe draw(DrawingSurface &surface, const Job &job)
     return *state.lastRecipe;
 }
 
+Job pointsOnly(const Job &job)
+{
+    Job points = job;
+    if (!(points.recipe.outerWidth > 0 && points.recipe.outerHeight > 0)) {
+        points.recipe.outerWidth = job.size.width() * job.twipsPerPixel;
+        points.recipe.outerHeight = job.size.height() * job.twipsPerPixel;
+    }
+    points.size = QSize(1, 1);
+    return points;
+}
+
 Job jobFor(const recipetext::FigureRecipe &figure)
 {
     Job job;

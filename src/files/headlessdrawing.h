@@ -127,6 +127,11 @@ std::optional<double> turnsReached(const Recipe &recipe);
 // the drawing kept.
 Recipe draw(DrawingSurface &surface, const Job &job);
 
+// The job for the points of its figure alone, drawn on a surface of one
+// pixel at the outer size of its own canvas: what a painted picture and the
+// frame of a fitted figure are made from.
+Job pointsOnly(const Job &job);
+
 // The draw job that draws a kept recipe again, at its own canvas.
 Job jobFor(const recipetext::FigureRecipe &figure);
 

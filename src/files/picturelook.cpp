@@ -95,12 +95,9 @@ bool painted(fileformat::Format format, const Look &look)
 
 std::optional<QString> refusal(fileformat::Format format, const Look &look, int drawMode)
 {
-    if (look.smooth && fileformat::isAnimation(format))
-        return QStringLiteral("smooth pictures are .png, .jpg and .bmp stills; the frames of an animation "
-                              "are drawn as on screen");
-    if (look.smooth && !fileformat::isRaster(format))
-        return QStringLiteral("smooth pictures are .png, .jpg and .bmp; SVG and PDF drawings are smooth "
-                              "already");
+    if (look.smooth && !fileformat::isRaster(format) && !fileformat::isAnimation(format))
+        return QStringLiteral("smooth pictures are .png, .jpg, .bmp and animations; SVG and PDF drawings are "
+                              "smooth already");
     if (look.smooth && drawMode != rasterop::CopyPen)
         return QStringLiteral("a smooth picture paints the pen colour (drawing mode %1); mode %2 combines "
                               "the pen with the pixels beneath it, which only the plain picture has")

@@ -67,14 +67,14 @@ void splat(const Rows &rows, QPointF at, std::uint32_t rgb)
 }
 
 // Paints the strokes of the canvas on `painter` where `placement` puts
-// them. A dot is a disc of the pen's diameter: filled, or with `dotsAsPoints`
-// a point of the round pen, which a PDF page keeps as a stroke of no length
-// rather than as four curves. Dots of a pen one pixel wide go straight into
-// `rows` when given.
+// them, over the background unless `overPixels`. A dot is a disc of the pen's diameter: filled, or with
+// `dotsAsPoints` a point of the round pen, which a PDF page keeps as a stroke of no length rather than as
+// four curves. Dots of a pen one pixel wide go straight into `rows` when given.
 void paintStrokes(QPainter &painter, const StrokedFigure &figure, const Placement &place, bool dotsAsPoints,
-                  const Rows *rows = nullptr)
+                  const Rows *rows = nullptr, bool overPixels = false)
 {
-    painter.fillRect(QRectF(place(0, 0), place(figure.width, figure.height)), colorOf(figure.background));
+    if (!overPixels)
+        painter.fillRect(QRectF(place(0, 0), place(figure.width, figure.height)), colorOf(figure.background));
     const double width = figure.penWidth * place.scale;
     const double radius = width / 2;
     std::vector<QPointF> points;
@@ -107,7 +107,8 @@ void paintStrokes(QPainter &painter, const StrokedFigure &figure, const Placemen
     }
 }
 
-bool paintPixels(const StrokedFigure &figure, std::uint32_t *bits, int width, int height, qsizetype stride)
+bool paintInto(const StrokedFigure &figure, std::uint32_t *bits, int width, int height, qsizetype stride,
+               bool overPixels)
 {
     QImage image(reinterpret_cast<uchar *>(bits), width, height, stride * 4, QImage::Format_RGB32);
     QPainter painter(&image);
@@ -118,8 +119,18 @@ bool paintPixels(const StrokedFigure &figure, std::uint32_t *bits, int width, in
     if (figure.width > 0 && figure.height > 0)
         place.scale = std::min(width / figure.width, height / figure.height);
     const Rows rows{bits, width, height, stride};
-    paintStrokes(painter, figure, place, false, &rows);
+    paintStrokes(painter, figure, place, false, &rows, overPixels);
     return painter.end();
+}
+
+bool paintPixels(const StrokedFigure &figure, std::uint32_t *bits, int width, int height, qsizetype stride)
+{
+    return paintInto(figure, bits, width, height, stride, false);
+}
+
+bool paintOver(const StrokedFigure &figure, std::uint32_t *bits, int width, int height, qsizetype stride)
+{
+    return paintInto(figure, bits, width, height, stride, true);
 }
 
 bool writePdf(const StrokedFigure &figure, const Page &page, const Metadata &metadata, QIODevice &device)
@@ -154,7 +165,7 @@ bool writePdf(const StrokedFigure &figure, const Page &page, const Metadata &met
 
 const Functions &functions()
 {
-    static const Functions table{paintPixels, writePdf};
+    static const Functions table{paintPixels, paintOver, writePdf};
     return table;
 }
 

@@ -40,6 +40,10 @@ struct Functions {
     // Paints the figure, its canvas scaled to `width` by `height`, into rows
     // of 0xffRRGGBB pixels `stride` pixels apart.
     bool (*pixels)(const StrokedFigure &figure, std::uint32_t *bits, int width, int height, qsizetype stride);
+    // The same without the background: the strokes go over the pixels there
+    // are, as the next strokes of a picture painted a part at a time.
+    bool (*strokes)(const StrokedFigure &figure, std::uint32_t *bits, int width, int height,
+                    qsizetype stride);
     // Writes the figure as a PDF drawing of one page to `device`: its canvas
     // scaled uniformly into the page less the margin, and centred.
     bool (*pdf)(const StrokedFigure &figure, const Page &page, const Metadata &metadata, QIODevice &device);
