@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "enginefakes.h"
+#include "pixelset.h"
 #include "strokedfigure.h"
 #include "strokes.h"
 
@@ -23,14 +24,18 @@ struct Built {
     Pixels dots;
 };
 
-Built build(const Points &points, double join = 1.5)
+// The dots kept for a canvas of `width` by `height`.
+Built build(const Points &points, double join = 1.5, int width = 0, int height = 0)
 {
     Built built;
-    strokes::Builder builder(join, [&built](const Points &run) { built.runs.push_back(run); });
+    strokes::PixelSet dots(width, height);
+    strokes::Builder builder(
+        join, [&built](const Points &run) { built.runs.push_back(run); },
+        [&dots](Point dot) { dots.insert(strokes::pixelOf(dot)); });
     for (const Point &p : points)
         builder.add(p.x, p.y);
     builder.finish();
-    built.dots = builder.dots();
+    built.dots = dots.sorted();
     return built;
 }
 
@@ -106,20 +111,29 @@ private slots:
             << Points{{0, 0}, {1, 1}, {30, 30}} << QList<int>{2} << Pixels{{30, 30}};
         QTest::newRow("points on a line keep their ends")
             << Points{{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}} << QList<int>{2} << Pixels{};
+        QTest::newRow("dots on and off the canvas, in one order")
+            << Points{{-5.5, 3}, {9.2, 3.1}, {40, -2}, {-5.2, 3.9}, {31.5, 15.5}, {9.9, 3.9}} << QList<int>{}
+            << Pixels{{40, -2}, {-6, 3}, {9, 3}, {31, 15}};
     }
     void builder()
     {
         QFETCH(Points, points);
         QFETCH(QList<int>, runLengths);
         QFETCH(Pixels, dots);
-        const Built built = build(points);
-        QList<int> lengths;
-        for (const Points &run : built.runs)
-            lengths << int(run.size());
-        QCOMPARE(lengths, runLengths);
-        QCOMPARE(built.dots.size(), dots.size());
-        for (std::size_t i = 0; i < dots.size(); ++i)
-            QVERIFY2(built.dots[i] == dots[i], qPrintable(QString("dot %1").arg(i)));
+        // The dots are the same whether kept on a canvas or not.
+        for (const auto &[width, height] : {std::pair{0, 0}, std::pair{32, 16}, std::pair{64, 64}}) {
+            const Built built = build(points, 1.5, width, height);
+            QList<int> lengths;
+            for (const Points &run : built.runs)
+                lengths << int(run.size());
+            QCOMPARE(lengths, runLengths);
+            QCOMPARE(built.dots.size(), dots.size());
+            for (std::size_t i = 0; i < dots.size(); ++i)
+                QVERIFY2(built.dots[i] == dots[i], qPrintable(QString("dot %1 on a canvas of %2x%3")
+                                                                  .arg(i)
+                                                                  .arg(width)
+                                                                  .arg(height)));
+        }
     }
 
     // Simplifying keeps every point within the tolerance and drops most of

@@ -8,8 +8,8 @@ namespace {
 
 // As strokes::Builder: points closer than this are on the same place.
 constexpr double samePlace = 0.005;
-// Dots are made one to a pixel once there are this many, and again each
-// time they have doubled.
+// Dots off the canvas are made one to a pixel once there are this many, and
+// again each time they have doubled.
 constexpr std::size_t compactFrom = 1 << 16;
 
 double squared(double v)
@@ -17,22 +17,17 @@ double squared(double v)
     return v * v;
 }
 
-strokes::Pixel pixelOf(const strokes::Point &point)
-{
-    return {static_cast<std::int32_t>(std::floor(point.x)), static_cast<std::int32_t>(std::floor(point.y))};
-}
-
 bool before(const strokes::Point &a, const strokes::Point &b)
 {
-    const strokes::Pixel p = pixelOf(a);
-    const strokes::Pixel q = pixelOf(b);
+    const strokes::Pixel p = strokes::pixelOf(a);
+    const strokes::Pixel q = strokes::pixelOf(b);
     return p.y != q.y ? p.y < q.y : p.x < q.x;
 }
 
 } // namespace
 
-StrokeRecorder::StrokeRecorder(Canvas &target, double twipsPerPixel)
-    : target_(target), perPixel_(1.0 / twipsPerPixel)
+StrokeRecorder::StrokeRecorder(Canvas &target, double twipsPerPixel, int width, int height)
+    : target_(target), perPixel_(1.0 / twipsPerPixel), dotPixels_(width, height)
 {
 }
 
@@ -68,7 +63,7 @@ void StrokeRecorder::psetMany(const CurvePointF *points, std::size_t count, colo
             hasLast_ = false;
         }
     }
-    if (stored_ + figure_.parts.back().dots.size() > limit_)
+    if (stored_ + figure_.parts.back().dots.size() + offCanvas_.size() > limit_)
         overflowed_ = true;
 }
 
@@ -92,24 +87,33 @@ void StrokeRecorder::endRun()
 {
     if (builder_)
         builder_->add(NAN, NAN);
-    if (runLength_ == 1) {
-        std::vector<strokes::Point> &dots = figure_.parts.back().dots;
-        dots.push_back(runFirst_);
-        if (dots.size() >= compactAt_)
-            compactDots();
-    }
+    if (runLength_ == 1)
+        keepDot(runFirst_);
     runLength_ = 0;
 }
 
-void StrokeRecorder::compactDots()
+void StrokeRecorder::keepDot(strokes::Point dot)
 {
-    std::vector<strokes::Point> &dots = figure_.parts.back().dots;
-    std::stable_sort(dots.begin(), dots.end(), before);
-    dots.erase(std::unique(
-                   dots.begin(), dots.end(),
-                   [](const strokes::Point &a, const strokes::Point &b) { return pixelOf(a) == pixelOf(b); }),
-               dots.end());
-    compactAt_ = std::max(compactFrom, 2 * dots.size());
+    const strokes::Pixel pixel = strokes::pixelOf(dot);
+    if (dotPixels_.onCanvas(pixel)) {
+        if (dotPixels_.insert(pixel))
+            figure_.parts.back().dots.push_back(dot);
+        return;
+    }
+    offCanvas_.push_back(dot);
+    if (offCanvas_.size() >= compactAt_)
+        compactOffCanvas();
+}
+
+void StrokeRecorder::compactOffCanvas()
+{
+    std::stable_sort(offCanvas_.begin(), offCanvas_.end(), before);
+    offCanvas_.erase(std::unique(offCanvas_.begin(), offCanvas_.end(),
+                                 [](const strokes::Point &a, const strokes::Point &b) {
+                                     return strokes::pixelOf(a) == strokes::pixelOf(b);
+                                 }),
+                     offCanvas_.end());
+    compactAt_ = std::max(compactFrom, 2 * offCanvas_.size());
 }
 
 void StrokeRecorder::startPart(colors::Color color)
@@ -137,8 +141,14 @@ void StrokeRecorder::endPart()
         return;
     endRun();
     builder_->finish();
-    compactDots();
-    stored_ += figure_.parts.back().dots.size();
+    compactOffCanvas();
+    std::vector<strokes::Point> &dots = figure_.parts.back().dots;
+    // The next part keeps its dots afresh.
+    for (const strokes::Point &dot : dots)
+        dotPixels_.erase(strokes::pixelOf(dot));
+    dots.insert(dots.end(), offCanvas_.begin(), offCanvas_.end());
+    offCanvas_.clear();
+    stored_ += dots.size();
     builder_.reset();
     if (stored_ > limit_)
         overflowed_ = true;

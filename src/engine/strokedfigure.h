@@ -2,6 +2,7 @@
 #pragma once
 
 #include "canvas.h"
+#include "pixelset.h"
 #include "strokes.h"
 
 #include <cstddef>
@@ -36,11 +37,12 @@ struct StrokedFigure {
 // the old one, so that the line has no gap. Runs are joined and simplified as
 // strokes::Builder does; a lone point is kept where it lies rather than on
 // its pixel's centre, so that a smooth picture shades it, but only the first
-// of each pixel. The background, pen and mode go to `target`, which receives
+// of each pixel, kept quickest on the canvas of `width` by `height` (see
+// pixelset.h). The background, pen and mode go to `target`, which receives
 // no points; the background is kept as well.
 class StrokeRecorder : public Canvas {
 public:
-    StrokeRecorder(Canvas &target, double twipsPerPixel);
+    StrokeRecorder(Canvas &target, double twipsPerPixel, int width = 0, int height = 0);
     ~StrokeRecorder() override;
 
     void setBackColor(colors::Color color) override;
@@ -70,7 +72,8 @@ private:
     void endPart();
     void add(strokes::Point point);
     void endRun();
-    void compactDots();
+    void keepDot(strokes::Point dot);
+    void compactOffCanvas();
 
     Canvas &target_;
     double perPixel_;
@@ -82,6 +85,10 @@ private:
     strokes::Point last_{0, 0};
     strokes::Point runFirst_{0, 0};
     std::size_t runLength_ = 0;
+    // The pixels of this part's dots on the canvas, and its dots off it,
+    // cleared of repeats now and then.
+    strokes::PixelSet dotPixels_;
+    std::vector<strokes::Point> offCanvas_;
     std::size_t compactAt_ = 0;
     std::size_t stored_ = 0;
     std::size_t limit_ = static_cast<std::size_t>(-1);

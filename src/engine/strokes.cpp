@@ -33,12 +33,15 @@ double segmentDistanceSquared(Point p, Point a, Point b)
 // that a figure of a billion close points needs no more memory than this.
 constexpr std::size_t longestRun = 1 << 16;
 
-bool before(const Pixel &a, const Pixel &b)
-{
-    return a.y != b.y ? a.y < b.y : a.x < b.x;
-}
-
 } // namespace
+
+Pixel pixelOf(Point point)
+{
+    const auto pixel = [](double v) {
+        return static_cast<std::int32_t>(std::clamp(std::floor(v), -2147483648.0, 2147483647.0));
+    };
+    return {pixel(point.x), pixel(point.y)};
+}
 
 double joinDistance(double penWidth)
 {
@@ -80,8 +83,8 @@ std::vector<Point> simplified(const std::vector<Point> &run, double tolerance)
     return out;
 }
 
-Builder::Builder(double joinDistance, Sink runs)
-    : joinSquared_(joinDistance * joinDistance), runs_(std::move(runs)), compactAt_(longestRun)
+Builder::Builder(double joinDistance, Sink runs, DotSink dots)
+    : joinSquared_(joinDistance * joinDistance), runs_(std::move(runs)), dots_(std::move(dots))
 {
 }
 
@@ -109,37 +112,17 @@ void Builder::add(double x, double y)
 void Builder::finish()
 {
     endRun();
-    compactDots();
-}
-
-const std::vector<Pixel> &Builder::dots()
-{
-    return dots_;
 }
 
 void Builder::endRun()
 {
     if (run_.size() == 1) {
-        const auto pixel = [](double v) {
-            return static_cast<std::int32_t>(std::clamp(std::floor(v), -2147483648.0, 2147483647.0));
-        };
-        dots_.push_back({pixel(run_.front().x), pixel(run_.front().y)});
-        if (dots_.size() >= compactAt_)
-            compactDots();
+        if (dots_)
+            dots_(run_.front());
     } else if (run_.size() > 1) {
         runs_(simplified(run_, tolerance));
     }
     run_.clear();
-}
-
-void Builder::compactDots()
-{
-    std::sort(dots_.begin(), dots_.end(), before);
-    dots_.erase(std::unique(dots_.begin(), dots_.end()), dots_.end());
-    distinctDots_ = dots_.size();
-    // The next compaction waits until the dots have doubled, so that sorting
-    // stays a small share of the work.
-    compactAt_ = std::max(longestRun, 2 * dots_.size());
 }
 
 } // namespace strokes

@@ -10,8 +10,9 @@
 // closer are joined into runs, and a point with no close neighbour stays a
 // dot. A point on the place of the one before it adds nothing, and each run
 // is simplified within a tolerance, so that a dense figure becomes a few long
-// lines. Dots are kept by the pixel they fall in, as the raster sets them,
-// once each: a dust figure becomes a cloud of dots, as small as it can be.
+// lines. A vector drawing keeps its dots by the pixel they fall in, as the
+// raster sets them, once each (see pixelset.h): a dust figure becomes a cloud
+// of dots, as small as it can be.
 namespace strokes {
 
 struct Point {
@@ -38,34 +39,31 @@ struct Pixel {
     bool operator==(const Pixel &) const = default;
 };
 
-// Takes points one at a time, hands every finished run to a sink as it ends,
-// and keeps the dots.
+// The pixel a point falls in.
+Pixel pixelOf(Point point);
+
+// Takes points one at a time and hands every finished run to a sink as it
+// ends, and every lone point, a dot, to another.
 class Builder {
 public:
     using Sink = std::function<void(const std::vector<Point> &)>;
+    using DotSink = std::function<void(Point)>;
 
-    Builder(double joinDistance, Sink runs);
+    // Without `dots`, lone points are left out.
+    Builder(double joinDistance, Sink runs, DotSink dots = {});
 
     // A point that is not finite ends the run, as a gap in the figure.
     void add(double x, double y);
-    // Hands over the last run; the dots are then complete.
+    // Hands over the last run or dot.
     void finish();
-
-    // The dots' pixels, each once, row by row from the top, left to right.
-    const std::vector<Pixel> &dots();
-    // How many different dots there are at least, before finish().
-    std::size_t fewestDots() const { return distinctDots_; }
 
 private:
     void endRun();
-    void compactDots();
 
     double joinSquared_;
     Sink runs_;
+    DotSink dots_;
     std::vector<Point> run_;
-    std::vector<Pixel> dots_;
-    std::size_t compactAt_;
-    std::size_t distinctDots_ = 0;
 };
 
 } // namespace strokes

@@ -109,14 +109,15 @@ Painted paint(const headless::Job &job, fileformat::Format format, const picture
 {
     headless::Job strokesOnly = headless::pointsOnly(job);
     DrawingSurface surface(strokesOnly.size, job.twipsPerPixel);
-    StrokeRecorder recorder(surface, job.twipsPerPixel);
+    const QSizeF canvas = pictureCanvas(job, format, look);
+    StrokeRecorder recorder(surface, job.twipsPerPixel, int(std::ceil(canvas.width())),
+                            int(std::ceil(canvas.height())));
     if (format == fileformat::Format::Pdf)
         recorder.setLimit(pdfPoints);
     FramedCanvas framed(recorder, frame);
     Painted painted;
     strokesOnly.through = &framed;
     painted.kept = headless::draw(surface, strokesOnly);
-    const QSizeF canvas = pictureCanvas(job, format, look);
     painted.strokes = recorder.finish(canvas.width(), canvas.height());
     painted.strokes.background = colors::toPixel(painted.kept.backColor) & 0xffffffu;
     painted.overflowed = recorder.overflowed();

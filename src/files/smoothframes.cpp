@@ -7,7 +7,7 @@
 
 SmoothFrames::SmoothFrames(const figurepainter::Functions &painter, Canvas &target, QSize size,
                            double twipsPerPixel, colors::Color background)
-    : painter_(painter), recorder_(target, twipsPerPixel), size_(size)
+    : painter_(painter), recorder_(target, twipsPerPixel, size.width(), size.height()), size_(size)
 {
     recorder_.setBackColor(background);
 }

@@ -2,6 +2,7 @@
 #include "svgwriter.h"
 
 #include "drawingrun.h"
+#include "pixelset.h"
 #include "safesave.h"
 #include "strokes.h"
 
@@ -144,17 +145,20 @@ std::uint64_t writeSvg(const recipetext::FigureRecipe &figure, const framing::Fr
             written = sink(text);
         text.clear();
     };
-    strokes::Builder builder(strokes::joinDistance(figure.recipe.prefs.penSize),
-                             [&](const std::vector<strokes::Point> &run) {
-                                 appendRun(text, run);
-                                 hand(true);
-                             });
+    strokes::PixelSet dots(figure.canvas.width(), figure.canvas.height());
+    strokes::Builder builder(
+        strokes::joinDistance(figure.recipe.prefs.penSize),
+        [&](const std::vector<strokes::Point> &run) {
+            appendRun(text, run);
+            hand(true);
+        },
+        [&dots](strokes::Point dot) { dots.insert(strokes::pixelOf(dot)); });
     // Every dot takes at least this many bytes.
     constexpr std::uint64_t smallestDot = 5;
     trace(figure.recipe, figure.twipsPerPixel, frame, builder,
-          [&] { return bytes + std::uint64_t(text.size()) + smallestDot * builder.fewestDots() <= bound; });
+          [&] { return bytes + std::uint64_t(text.size()) + smallestDot * dots.fewest() <= bound; });
     builder.finish();
-    appendDots(text, builder.dots());
+    appendDots(text, dots.sorted());
     text += svgTail;
     hand(false);
     return written ? bytes : 0;
