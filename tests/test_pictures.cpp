@@ -201,6 +201,9 @@ private slots:
                 shades += p != QColor(Qt::yellow).rgb() && p != navy.rgb();
             }
         QVERIFY2(shades > 100, qPrintable(QString("%1 shaded pixels").arg(shades)));
+        // One pen colour mixed with the background in at most 256 shades,
+        // which the PNG keeps as a palette (colour type 3).
+        QCOMPARE(int(testfiles::readBytes(smooth).at(25)), 3);
         // The PNG keeps its recipe: drawn again from it, it is the same.
         QCOMPARE(run({smooth, "-o", dir.filePath("again.png"), "--smooth"}), 0);
         QCOMPARE(QImage(dir.filePath("again.png")), b);

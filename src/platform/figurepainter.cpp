@@ -8,7 +8,11 @@
 #include <QPdfWriter>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdlib>
+#include <functional>
+#include <memory>
 
 namespace figurepainter {
 
@@ -27,19 +31,12 @@ struct Placement {
     QPointF operator()(double x, double y) const { return {scale * x + dx, scale * y + dy}; }
 };
 
-// Rows of 0xffRRGGBB pixels to paint dots of a pen one pixel wide into.
-struct Rows {
-    std::uint32_t *bits;
-    int width;
-    int height;
-    qsizetype stride;
-};
-
 // A dot of a pen one pixel wide: a square of one pixel around the point,
-// blended into the four pixels it overlaps by the share of each it covers.
-// Painting so many discs through the painter would take most of a large
-// picture's time.
-void splat(const Rows &rows, QPointF at, std::uint32_t rgb)
+// blended into the four pixels of a picture `width` by `height` that it
+// overlaps, `blend` told each pixel and the share of it covered. Painting
+// so many discs through the painter would take most of a large picture's
+// time.
+template <typename Blend> void splat(int width, int height, QPointF at, Blend blend)
 {
     const double x = at.x() - 0.5;
     const double y = at.y() - 0.5;
@@ -52,34 +49,51 @@ void splat(const Rows &rows, QPointF at, std::uint32_t rgb)
         for (int dx = 0; dx < 2; ++dx) {
             const double px = left + dx;
             const double py = top + dy;
-            if (px < 0 || py < 0 || px >= rows.width || py >= rows.height)
-                continue;
-            std::uint32_t &pixel = rows.bits[qsizetype(py) * rows.stride + qsizetype(px)];
-            const double a = share[dy][dx];
-            std::uint32_t blended = 0xff000000u;
-            for (int shift = 0; shift < 24; shift += 8) {
-                const double from = (pixel >> shift) & 0xffu;
-                const double to = (rgb >> shift) & 0xffu;
-                blended |= std::uint32_t(std::lround(from + (to - from) * a)) << shift;
-            }
-            pixel = blended;
+            if (px >= 0 && py >= 0 && px < width && py < height)
+                blend(qsizetype(px), qsizetype(py), share[dy][dx]);
         }
 }
 
-// Paints the strokes of the canvas on `painter` where `placement` puts
-// them, over the background unless `overPixels`. A dot is a disc of the pen's diameter: filled, or with
-// `dotsAsPoints` a point of the round pen, which a PDF page keeps as a stroke of no length rather than as
-// four curves. Dots of a pen one pixel wide go straight into `rows` when given.
-void paintStrokes(QPainter &painter, const StrokedFigure &figure, const Placement &place, bool dotsAsPoints,
-                  const Rows *rows = nullptr, bool overPixels = false)
+// One channel of `from` moved towards `to` by `share`.
+std::uint32_t mixed(std::uint32_t from, std::uint32_t to, double share)
 {
-    if (!overPixels)
+    return std::uint32_t(std::lround(double(from) + (double(to) - double(from)) * share));
+}
+
+// 0xffRRGGBB between `from` and `to`, `share` of the way.
+std::uint32_t mixedColor(std::uint32_t from, std::uint32_t to, double share)
+{
+    std::uint32_t color = 0xff000000u;
+    for (int shift = 0; shift < 24; shift += 8)
+        color |= mixed((from >> shift) & 0xffu, (to >> shift) & 0xffu, share) << shift;
+    return color;
+}
+
+// How the strokes are painted.
+struct Style {
+    // The background is filled first.
+    bool background = true;
+    // A dot is a point of the round pen, which a PDF page keeps as a stroke
+    // of no length rather than as four curves; else a filled disc.
+    bool dotsAsPoints = false;
+    // Every stroke in white, for a coverage of the one pen colour.
+    bool white = false;
+    // Sets a dot of a pen one pixel wide, when given, at its place and in
+    // its colour.
+    std::function<void(QPointF, std::uint32_t)> smallDot;
+};
+
+// Paints the strokes of the canvas on `painter` where `placement` puts
+// them, as `style` says.
+void paintStrokes(QPainter &painter, const StrokedFigure &figure, const Placement &place, const Style &style)
+{
+    if (style.background)
         painter.fillRect(QRectF(place(0, 0), place(figure.width, figure.height)), colorOf(figure.background));
     const double width = figure.penWidth * place.scale;
     const double radius = width / 2;
     std::vector<QPointF> points;
     for (const StrokedFigure::Part &part : figure.parts) {
-        const QColor color = colorOf(part.rgb);
+        const QColor color = style.white ? QColor(Qt::white) : colorOf(part.rgb);
         painter.setPen(QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         painter.setBrush(Qt::NoBrush);
         for (const std::vector<strokes::Point> &run : part.runs) {
@@ -88,16 +102,16 @@ void paintStrokes(QPainter &painter, const StrokedFigure &figure, const Placemen
                            [&place](const strokes::Point &p) { return place(p.x, p.y); });
             painter.drawPolyline(points.data(), int(points.size()));
         }
-        if (dotsAsPoints) {
+        if (style.dotsAsPoints) {
             points.resize(part.dots.size());
             std::transform(part.dots.begin(), part.dots.end(), points.begin(),
                            [&place](const strokes::Point &p) { return place(p.x, p.y); });
             painter.drawPoints(points.data(), int(points.size()));
             continue;
         }
-        if (rows && width <= 1) {
+        if (style.smallDot && width <= 1) {
             for (const strokes::Point &dot : part.dots)
-                splat(*rows, place(dot.x, dot.y), part.rgb);
+                style.smallDot(place(dot.x, dot.y), part.rgb);
             continue;
         }
         painter.setPen(Qt::NoPen);
@@ -105,6 +119,14 @@ void paintStrokes(QPainter &painter, const StrokedFigure &figure, const Placemen
         for (const strokes::Point &dot : part.dots)
             painter.drawEllipse(place(dot.x, dot.y), radius, radius);
     }
+}
+
+Placement scaledTo(const StrokedFigure &figure, int width, int height)
+{
+    Placement place;
+    if (figure.width > 0 && figure.height > 0)
+        place.scale = std::min(width / figure.width, height / figure.height);
+    return place;
 }
 
 bool paintInto(const StrokedFigure &figure, std::uint32_t *bits, int width, int height, qsizetype stride,
@@ -115,16 +137,72 @@ bool paintInto(const StrokedFigure &figure, std::uint32_t *bits, int width, int 
     if (!painter.isActive())
         return false;
     painter.setRenderHint(QPainter::Antialiasing);
-    Placement place;
-    if (figure.width > 0 && figure.height > 0)
-        place.scale = std::min(width / figure.width, height / figure.height);
-    const Rows rows{bits, width, height, stride};
-    paintStrokes(painter, figure, place, false, &rows, overPixels);
+    Style style;
+    style.background = !overPixels;
+    style.smallDot = [&](QPointF at, std::uint32_t rgb) {
+        splat(width, height, at, [&](qsizetype x, qsizetype y, double share) {
+            std::uint32_t &pixel = bits[y * stride + x];
+            pixel = mixedColor(pixel, rgb, share);
+        });
+    };
+    paintStrokes(painter, figure, scaledTo(figure, width, height), style);
     return painter.end();
+}
+
+// A figure of one pen colour: how much of each pixel the pen covers,
+// painted once into a byte a pixel, then turned into the two colours mixed.
+// Its picture has at most 256 colours, which a PNG keeps as a palette of one
+// byte a pixel, three times faster to pack than RGB.
+bool paintCoverage(const StrokedFigure &figure, std::uint32_t *bits, int width, int height, qsizetype stride)
+{
+    // Zeroed by the system as its pages are first touched, rather than
+    // filled: the strokes touch few of them.
+    const qsizetype coverageStride = (qsizetype(width) + 3) & ~qsizetype(3);
+    const std::unique_ptr<uchar, decltype(&std::free)> covered(
+        static_cast<uchar *>(std::calloc(std::size_t(coverageStride) * std::size_t(height), 1)), &std::free);
+    if (!covered)
+        return false;
+    QImage coverage(covered.get(), width, height, coverageStride, QImage::Format_Grayscale8);
+    QPainter painter(&coverage);
+    if (!painter.isActive())
+        return false;
+    painter.setRenderHint(QPainter::Antialiasing);
+    Style style;
+    style.background = false;
+    style.white = true;
+    style.smallDot = [&](QPointF at, std::uint32_t) {
+        splat(width, height, at, [&](qsizetype x, qsizetype y, double share) {
+            uchar &pixel = covered.get()[y * coverageStride + x];
+            pixel = uchar(mixed(pixel, 255, share));
+        });
+    };
+    paintStrokes(painter, figure, scaledTo(figure, width, height), style);
+    if (!painter.end())
+        return false;
+    const std::uint32_t background = figure.background;
+    const std::uint32_t pen = figure.parts.empty() ? background : figure.parts.front().rgb;
+    std::array<std::uint32_t, 256> colors;
+    for (std::size_t i = 0; i < colors.size(); ++i)
+        colors[i] = mixedColor(background, pen, double(i) / 255);
+    for (int y = 0; y < height; ++y) {
+        const uchar *from = covered.get() + y * coverageStride;
+        std::uint32_t *to = bits + y * stride;
+        for (int x = 0; x < width; ++x)
+            to[x] = colors[from[x]];
+    }
+    return true;
+}
+
+bool oneColor(const StrokedFigure &figure)
+{
+    return std::all_of(figure.parts.begin(), figure.parts.end(),
+                       [&figure](const StrokedFigure::Part &part) { return part.rgb == figure.parts.front().rgb; });
 }
 
 bool paintPixels(const StrokedFigure &figure, std::uint32_t *bits, int width, int height, qsizetype stride)
 {
+    if (oneColor(figure))
+        return paintCoverage(figure, bits, width, height, stride);
     return paintInto(figure, bits, width, height, stride, false);
 }
 
@@ -157,7 +235,9 @@ bool writePdf(const StrokedFigure &figure, const Page &page, const Metadata &met
         place.dx = (area.width() - place.scale * figure.width) / 2;
         place.dy = (area.height() - place.scale * figure.height) / 2;
     }
-    paintStrokes(painter, figure, place, true);
+    Style style;
+    style.dotsAsPoints = true;
+    paintStrokes(painter, figure, place, style);
     return painter.end();
 }
 

@@ -14,7 +14,8 @@ class QIODevice;
 // anti-aliased into pixels, or as the page of a PDF drawing. Runs are lines
 // with round caps and joins, dots round dots of the pen's diameter (in pixels,
 // a pen of one pixel sets a blended square of one pixel), each part in its
-// colour, over the background. This header needs Qt's core only, so
+// colour, over the background; a figure of one colour mixes it with the
+// background in at most 256 shades. This header needs Qt's core only, so
 // that the headless renderer can name what it takes from the painting module,
 // which it loads only for these pictures (see paintloader.h).
 namespace figurepainter {
