@@ -187,6 +187,12 @@ private slots:
         QCOMPARE(negative.blue, -1);
         QCOMPARE(colors::toPixel(255), 0xffff0000u);
         QCOMPARE(colors::fromPixel(colors::toPixel(0x123456)), 0x123456);
+        // A pen covering a share of a pixel: each component mixed and rounded.
+        QCOMPARE(colors::mixedPixel(0xff000080u, 0xffffff00u, 0.5), 0xff808040u);
+        const auto navyToYellow = colors::shades(0xff000080u, 0xffffff00u);
+        QCOMPARE(navyToYellow.front(), 0xff000080u);
+        QCOMPARE(navyToYellow.back(), 0xffffff00u);
+        QCOMPARE(navyToYellow[51], 0xff333366u);
     }
 };
 

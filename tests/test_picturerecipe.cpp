@@ -241,6 +241,30 @@ private slots:
     }
 
     // The PNG reader keeps the same words and bounds.
+    // Palette indices, in rows wider than the picture, come back as the
+    // palette's colours, with the recipe; a palette a PNG cannot hold
+    // writes nothing.
+    void pngFromIndices()
+    {
+        const std::vector<std::uint8_t> rows{0, 1, 2, 1, 0, 9, 9, 9, 2, 2, 1, 1, 0, 9, 9, 9};
+        const std::vector<std::uint32_t> palette{0x000080, 0xffff00, 0x808040};
+        QTemporaryDir dir;
+        const QString path = dir.filePath("indexed.png");
+        QVERIFY(!pngrecipe::writeIndexed(path, {rows.data(), 8, 5, 2}, palette, "Volutra recipe 1\r\n"));
+        const QImage image(path);
+        QCOMPARE(image.size(), QSize(5, 2));
+        for (int y = 0; y < 2; ++y)
+            for (int x = 0; x < 5; ++x)
+                QVERIFY2((image.pixel(x, y) & 0xffffffu) == palette[rows[std::size_t(y * 8 + x)]],
+                         qPrintable(QString("(%1, %2)").arg(x).arg(y)));
+        QCOMPARE(pngrecipe::read(path).text, std::optional<QByteArray>("Volutra recipe 1\n"));
+        const QString refused = dir.filePath("refused.png");
+        QVERIFY(pngrecipe::writeIndexed(refused, {rows.data(), 8, 5, 2}, std::vector<std::uint32_t>(257),
+                                        "Volutra recipe 1\r\n"));
+        QVERIFY(pngrecipe::writeIndexed(refused, {rows.data(), 8, 5, 2}, {}, "Volutra recipe 1\r\n"));
+        QVERIFY(!QFile::exists(refused));
+    }
+
     void pngSharesTheWords()
     {
         QImage plain(4, 4, QImage::Format_RGB32);

@@ -129,10 +129,8 @@ private slots:
             QCOMPARE(lengths, runLengths);
             QCOMPARE(built.dots.size(), dots.size());
             for (std::size_t i = 0; i < dots.size(); ++i)
-                QVERIFY2(built.dots[i] == dots[i], qPrintable(QString("dot %1 on a canvas of %2x%3")
-                                                                  .arg(i)
-                                                                  .arg(width)
-                                                                  .arg(height)));
+                QVERIFY2(built.dots[i] == dots[i],
+                         qPrintable(QString("dot %1 on a canvas of %2x%3").arg(i).arg(width).arg(height)));
         }
     }
 

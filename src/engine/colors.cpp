@@ -32,4 +32,12 @@ void PenAndBackground::setColors(Color foregroundColor, Color backgroundColor)
     backBlue = back.blue;
 }
 
+std::array<std::uint32_t, 256> shades(std::uint32_t from, std::uint32_t to)
+{
+    std::array<std::uint32_t, 256> pixels;
+    for (std::size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = mixedPixel(from, to, double(i) / 255);
+    return pixels;
+}
+
 } // namespace colors

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <array>
+#include <cmath>
 #include <cstdint>
 
 // Colours are held as red + 256 * green + 65536 * blue in a 32-bit integer.
@@ -59,5 +61,23 @@ constexpr Color fromPixel(std::uint32_t pixel)
 {
     return static_cast<Color>(((pixel >> 16) & 0xffu) | (pixel & 0xff00u) | ((pixel & 0xffu) << 16));
 }
+
+// The pixel `share` (0 to 1) of the way from pixel `from` to pixel `to`
+// (0xffRRGGBB), each component rounded: how a pen covering that share of a
+// pixel mixes with it.
+inline std::uint32_t mixedPixel(std::uint32_t from, std::uint32_t to, double share)
+{
+    std::uint32_t pixel = 0xff000000u;
+    for (int shift = 0; shift < 24; shift += 8) {
+        const double a = (from >> shift) & 0xffu;
+        const double b = (to >> shift) & 0xffu;
+        pixel |= std::uint32_t(std::lround(a + (b - a) * share)) << shift;
+    }
+    return pixel;
+}
+
+// The 256 pixels from `from` to `to` in equal shares: the colours of a pen
+// covering 0 to 255 parts of 255 of a pixel.
+std::array<std::uint32_t, 256> shades(std::uint32_t from, std::uint32_t to);
 
 } // namespace colors

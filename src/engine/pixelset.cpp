@@ -77,7 +77,8 @@ std::vector<Pixel> PixelSet::sorted()
     for (std::size_t w = 0; w < bits_.size(); ++w)
         for (std::uint64_t word = bits_[w]; word != 0; word &= word - 1) {
             const std::size_t at = w * 64 + std::size_t(std::countr_zero(word));
-            canvas.push_back({std::int32_t(at % std::size_t(width_)), std::int32_t(at / std::size_t(width_))});
+            canvas.push_back(
+                {std::int32_t(at % std::size_t(width_)), std::int32_t(at / std::size_t(width_))});
         }
     std::vector<Pixel> all(canvas.size() + off_.size());
     std::merge(canvas.begin(), canvas.end(), off_.begin(), off_.end(), all.begin(), before);

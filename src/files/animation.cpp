@@ -156,11 +156,7 @@ PixelImage paintedStill(const figurepainter::Functions &painter, const headless:
     const figureexport::Painted painted =
         figureexport::paint(job, fileformat::Format::Png, lookOf(options), fitted(job, options));
     kept = painted.kept;
-    PixelImage image(job.size);
-    if (image.isNull() ||
-        !painter.pixels(painted.strokes, image.bits(), image.width(), image.height(), image.stride()))
-        return {};
-    return image;
+    return figureexport::paintedPixels(painter, painted.strokes, job.size);
 }
 
 } // namespace

@@ -11,8 +11,13 @@
 #include "safesave.h"
 #include "svgwriter.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
 
 namespace figureexport {
 
@@ -54,7 +59,67 @@ figurepainter::Metadata pdfMetadata(const recipetext::FigureRecipe &kept)
             pdfrecipe::xmpMetadata(QString::fromUtf8(recipetext::chunkText(kept)))};
 }
 
+bool oneColor(const StrokedFigure &strokes)
+{
+    return std::all_of(
+        strokes.parts.begin(), strokes.parts.end(),
+        [&strokes](const StrokedFigure::Part &part) { return part.rgb == strokes.parts.front().rgb; });
+}
+
+// How much of each pixel of a picture of `size` the strokes cover, a byte a
+// pixel; null when there is no memory for it or the painter fails.
+struct Coverage {
+    std::shared_ptr<std::uint8_t[]> bytes;
+    qsizetype stride = 0;
+};
+
+Coverage coverageOf(const figurepainter::Functions &painter, const StrokedFigure &strokes, QSize size)
+{
+    Coverage coverage;
+    // Qt's painter wants rows of whole 32-bit words.
+    coverage.stride = (qsizetype(size.width()) + 3) & ~qsizetype(3);
+    const std::size_t bytes = std::size_t(coverage.stride) * std::size_t(size.height());
+    coverage.bytes = allocatePictureBytes(bytes);
+    if (!coverage.bytes)
+        return coverage;
+    std::memset(coverage.bytes.get(), 0, bytes);
+    if (!painter.coverage(strokes, coverage.bytes.get(), size.width(), size.height(), coverage.stride))
+        coverage.bytes.reset();
+    return coverage;
+}
+
+// The shades of a figure of one colour, from its background to its pen.
+std::array<std::uint32_t, 256> shadesOf(const StrokedFigure &strokes)
+{
+    const std::uint32_t background = 0xff000000u | strokes.background;
+    return colors::shades(background,
+                          strokes.parts.empty() ? background : 0xff000000u | strokes.parts.front().rgb);
+}
+
 } // namespace
+
+PixelImage paintedPixels(const figurepainter::Functions &painter, const StrokedFigure &strokes, QSize size)
+{
+    PixelImage image(size);
+    if (image.isNull())
+        return {};
+    if (!oneColor(strokes)) {
+        if (!painter.pixels(strokes, image.bits(), image.width(), image.height(), image.stride()))
+            return {};
+        return image;
+    }
+    const Coverage coverage = coverageOf(painter, strokes, size);
+    if (!coverage.bytes)
+        return {};
+    const std::array<std::uint32_t, 256> shades = shadesOf(strokes);
+    for (int y = 0; y < image.height(); ++y) {
+        const std::uint8_t *covered = coverage.bytes.get() + y * coverage.stride;
+        std::uint32_t *row = image.row(y);
+        for (int x = 0; x < image.width(); ++x)
+            row[x] = shades[covered[x]];
+    }
+    return image;
+}
 
 bool needsPixels(fileformat::Format format)
 {
@@ -150,13 +215,23 @@ std::optional<Failure> writePainted(fileformat::Format format, const QString &pa
             return painter->pdf(painted.strokes, *page, pdfMetadata(kept), device);
         });
     }
-    PixelImage image(kept.canvas);
+    const Failure noMemory{ENOMEM, QStringLiteral("not enough memory for a smooth picture of %1x%2 pixels")
+                                       .arg(kept.canvas.width())
+                                       .arg(kept.canvas.height())};
+    // A PNG of one pen colour is written from its coverage, the shades its
+    // palette: a byte a pixel to pack, and no picture of colours at all.
+    if (format == fileformat::Format::Png && oneColor(painted.strokes)) {
+        const Coverage coverage = coverageOf(*painter, painted.strokes, kept.canvas);
+        if (!coverage.bytes)
+            return noMemory;
+        const std::array<std::uint32_t, 256> shades = shadesOf(painted.strokes);
+        return pngrecipe::writeIndexed(
+            path, {coverage.bytes.get(), coverage.stride, kept.canvas.width(), kept.canvas.height()},
+            std::vector<std::uint32_t>(shades.begin(), shades.end()), recipetext::chunkText(kept));
+    }
+    const PixelImage image = paintedPixels(*painter, painted.strokes, kept.canvas);
     if (image.isNull())
-        return Failure{ENOMEM, QStringLiteral("not enough memory for a picture of %1x%2 pixels")
-                                   .arg(kept.canvas.width())
-                                   .arg(kept.canvas.height())};
-    if (!painter->pixels(painted.strokes, image.bits(), image.width(), image.height(), image.stride()))
-        return Failure{0, QStringLiteral("the smooth picture could not be painted")};
+        return noMemory;
     return writeRaster(format, path, kept, image.rows(), 1440 / kept.twipsPerPixel);
 }
 

@@ -4,10 +4,12 @@
 #include "animation.h"
 #include "drawingsurface.h"
 #include "failure.h"
+#include "figurepainter.h"
 #include "fileformat.h"
 #include "framing.h"
 #include "headlessdrawing.h"
 #include "picturelook.h"
+#include "pixelimage.h"
 #include "recipetext.h"
 #include "strokedfigure.h"
 
@@ -63,6 +65,11 @@ Painted paint(const headless::Job &job, fileformat::Format format, const picture
 
 // Why a painted picture is not written: a PDF drawing past its bound.
 std::optional<QString> refusal(const Painted &painted);
+
+// The pixels of painted strokes at `size`: a figure of one pen colour as
+// the share of each pixel it covers, mixed with the background, others in
+// their colours; null when there is no memory or the painter fails.
+PixelImage paintedPixels(const figurepainter::Functions &painter, const StrokedFigure &strokes, QSize size);
 
 // Writes a painted picture; a raster picture is `canvas` pixels large and a
 // PNG carries `kept` as its recipe.

@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -173,7 +174,17 @@ unsigned char blueOf(std::uint32_t pixel)
     return static_cast<unsigned char>(pixel);
 }
 
-bool encode(QIODevice &device, const PixelRows &pixels, const QByteArray &recipe)
+// What encode() writes: the picture's size, the palette of an indexed
+// picture (none for RGB), and the bytes of each row: `row` is handed a
+// buffer of a row's size to fill, and returns where the row is.
+struct EncodedRows {
+    int width = 0;
+    int height = 0;
+    const std::vector<std::uint32_t> *palette = nullptr;
+    std::function<const unsigned char *(int y, unsigned char *buffer)> row;
+};
+
+bool encode(QIODevice &device, const EncodedRows &rows, const QByteArray &recipe)
 {
     Context context(spng_ctx_new(SPNG_CTX_ENCODER));
     if (!context)
@@ -181,18 +192,18 @@ bool encode(QIODevice &device, const PixelRows &pixels, const QByteArray &recipe
     BufferedOutput output(device);
     spng_ctx *ctx = context.get();
     spng_ihdr header{};
-    header.width = std::uint32_t(pixels.width);
-    header.height = std::uint32_t(pixels.height);
+    header.width = std::uint32_t(rows.width);
+    header.height = std::uint32_t(rows.height);
     header.bit_depth = 8;
-    std::optional<Palette> palette = paletteOf(pixels);
+    const std::vector<std::uint32_t> *palette = rows.palette;
     header.color_type = palette ? SPNG_COLOR_TYPE_INDEXED : SPNG_COLOR_TYPE_TRUECOLOR;
     spng_plte entries{};
     if (palette) {
         entries.n_entries = std::uint32_t(palette->size());
-        for (int i = 0; i < palette->size(); ++i) {
-            entries.entries[i].red = redOf(palette->entry(i));
-            entries.entries[i].green = greenOf(palette->entry(i));
-            entries.entries[i].blue = blueOf(palette->entry(i));
+        for (std::size_t i = 0; i < palette->size(); ++i) {
+            entries.entries[i].red = redOf((*palette)[i]);
+            entries.entries[i].green = greenOf((*palette)[i]);
+            entries.entries[i].blue = blueOf((*palette)[i]);
         }
     }
     // A text chunk holds Latin-1 and the international one UTF-8; the
@@ -217,21 +228,10 @@ bool encode(QIODevice &device, const PixelRows &pixels, const QByteArray &recipe
         return false;
     if (spng_encode_image(ctx, nullptr, 0, SPNG_FMT_PNG, SPNG_ENCODE_PROGRESSIVE | SPNG_ENCODE_FINALIZE) != 0)
         return false;
-    std::vector<unsigned char> row(std::size_t(pixels.width) * (palette ? 1 : 3));
-    for (int y = 0; y < pixels.height; ++y) {
-        const std::uint32_t *source = pixels.row(y);
-        if (palette) {
-            for (int x = 0; x < pixels.width; ++x)
-                row[std::size_t(x)] = palette->indexOf(source[x]);
-        }
-        for (int x = 0; !palette && x < pixels.width; ++x) {
-            unsigned char *rgb = &row[std::size_t(x) * 3];
-            rgb[0] = redOf(source[x]);
-            rgb[1] = greenOf(source[x]);
-            rgb[2] = blueOf(source[x]);
-        }
-        const int status = spng_encode_row(ctx, row.data(), row.size());
-        if (status != 0 && !(status == SPNG_EOI && y == pixels.height - 1))
+    std::vector<unsigned char> buffer(std::size_t(rows.width) * (palette ? 1 : 3));
+    for (int y = 0; y < rows.height; ++y) {
+        const int status = spng_encode_row(ctx, rows.row(y, buffer.data()), buffer.size());
+        if (status != 0 && !(status == SPNG_EOI && y == rows.height - 1))
             return false;
     }
     return output.flush();
@@ -263,7 +263,38 @@ std::optional<Failure> write(const QString &path, const PixelRows &pixels, const
 {
     if (pixels.isEmpty())
         return failures::make(failures::InvalidPicture);
-    return safesave::writeFileWith(path, [&](QIODevice &device) { return encode(device, pixels, recipe); });
+    std::optional<Palette> palette = paletteOf(pixels);
+    std::vector<std::uint32_t> entries;
+    for (int i = 0; palette && i < palette->size(); ++i)
+        entries.push_back(palette->entry(i));
+    EncodedRows rows{pixels.width, pixels.height, palette ? &entries : nullptr, {}};
+    rows.row = [&](int y, unsigned char *buffer) -> const unsigned char * {
+        const std::uint32_t *source = pixels.row(y);
+        if (palette) {
+            for (int x = 0; x < pixels.width; ++x)
+                buffer[x] = palette->indexOf(source[x]);
+            return buffer;
+        }
+        for (int x = 0; x < pixels.width; ++x) {
+            unsigned char *rgb = buffer + std::size_t(x) * 3;
+            rgb[0] = redOf(source[x]);
+            rgb[1] = greenOf(source[x]);
+            rgb[2] = blueOf(source[x]);
+        }
+        return buffer;
+    };
+    return safesave::writeFileWith(path, [&](QIODevice &device) { return encode(device, rows, recipe); });
+}
+
+std::optional<Failure> writeIndexed(const QString &path, const IndexedRows &indices,
+                                    const std::vector<std::uint32_t> &palette, const QByteArray &recipe)
+{
+    if (indices.width <= 0 || indices.height <= 0 || palette.empty() ||
+        palette.size() > std::size_t(paletteLimit))
+        return failures::make(failures::InvalidPicture);
+    EncodedRows rows{indices.width, indices.height, &palette, {}};
+    rows.row = [&indices](int y, unsigned char *) { return indices.row(y); };
+    return safesave::writeFileWith(path, [&](QIODevice &device) { return encode(device, rows, recipe); });
 }
 
 Reading read(const QString &path)

@@ -9,7 +9,9 @@
 #include <QIODevice>
 #include <QString>
 
+#include <cstdint>
 #include <optional>
+#include <vector>
 
 // PNG pictures that carry the recipe of their figure in a text chunk named
 // "Volutra recipe", written before the pixels so that reading the recipe
@@ -23,6 +25,20 @@ inline constexpr char keyword[] = "Volutra recipe";
 // a drawing's flat areas compress well without them. The file is replaced
 // only once complete.
 std::optional<Failure> write(const QString &path, const PixelRows &pixels, const QByteArray &recipe);
+
+// Rows of palette indices, a byte a pixel, `stride` bytes apart.
+struct IndexedRows {
+    const std::uint8_t *first = nullptr;
+    qsizetype stride = 0;
+    int width = 0;
+    int height = 0;
+    const std::uint8_t *row(int y) const { return first + y * stride; }
+};
+
+// Writes the rows as an 8-bit PNG of the colours of `palette` (0xRRGGBB,
+// 256 at most, which the indices must stay within), as write() does.
+std::optional<Failure> writeIndexed(const QString &path, const IndexedRows &indices,
+                                    const std::vector<std::uint32_t> &palette, const QByteArray &recipe);
 
 // The recipe chunk's text, or why there is none.
 using Reading = picturetext::Reading;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "figurepainter.h"
 
+#include "colors.h"
+
 #include <QImage>
 #include <QPageLayout>
 #include <QPageSize>
@@ -8,11 +10,8 @@
 #include <QPdfWriter>
 
 #include <algorithm>
-#include <array>
 #include <cmath>
-#include <cstdlib>
 #include <functional>
-#include <memory>
 
 namespace figurepainter {
 
@@ -52,21 +51,6 @@ template <typename Blend> void splat(int width, int height, QPointF at, Blend bl
             if (px >= 0 && py >= 0 && px < width && py < height)
                 blend(qsizetype(px), qsizetype(py), share[dy][dx]);
         }
-}
-
-// One channel of `from` moved towards `to` by `share`.
-std::uint32_t mixed(std::uint32_t from, std::uint32_t to, double share)
-{
-    return std::uint32_t(std::lround(double(from) + (double(to) - double(from)) * share));
-}
-
-// 0xffRRGGBB between `from` and `to`, `share` of the way.
-std::uint32_t mixedColor(std::uint32_t from, std::uint32_t to, double share)
-{
-    std::uint32_t color = 0xff000000u;
-    for (int shift = 0; shift < 24; shift += 8)
-        color |= mixed((from >> shift) & 0xffu, (to >> shift) & 0xffu, share) << shift;
-    return color;
 }
 
 // How the strokes are painted.
@@ -142,27 +126,16 @@ bool paintInto(const StrokedFigure &figure, std::uint32_t *bits, int width, int 
     style.smallDot = [&](QPointF at, std::uint32_t rgb) {
         splat(width, height, at, [&](qsizetype x, qsizetype y, double share) {
             std::uint32_t &pixel = bits[y * stride + x];
-            pixel = mixedColor(pixel, rgb, share);
+            pixel = colors::mixedPixel(pixel, 0xff000000u | rgb, share);
         });
     };
     paintStrokes(painter, figure, scaledTo(figure, width, height), style);
     return painter.end();
 }
 
-// A figure of one pen colour: how much of each pixel the pen covers,
-// painted once into a byte a pixel, then turned into the two colours mixed.
-// Its picture has at most 256 colours, which a PNG keeps as a palette of one
-// byte a pixel, three times faster to pack than RGB.
-bool paintCoverage(const StrokedFigure &figure, std::uint32_t *bits, int width, int height, qsizetype stride)
+bool paintCoverage(const StrokedFigure &figure, std::uint8_t *bits, int width, int height, qsizetype stride)
 {
-    // Zeroed by the system as its pages are first touched, rather than
-    // filled: the strokes touch few of them.
-    const qsizetype coverageStride = (qsizetype(width) + 3) & ~qsizetype(3);
-    const std::unique_ptr<uchar, decltype(&std::free)> covered(
-        static_cast<uchar *>(std::calloc(std::size_t(coverageStride) * std::size_t(height), 1)), &std::free);
-    if (!covered)
-        return false;
-    QImage coverage(covered.get(), width, height, coverageStride, QImage::Format_Grayscale8);
+    QImage coverage(bits, width, height, stride, QImage::Format_Grayscale8);
     QPainter painter(&coverage);
     if (!painter.isActive())
         return false;
@@ -172,37 +145,16 @@ bool paintCoverage(const StrokedFigure &figure, std::uint32_t *bits, int width, 
     style.white = true;
     style.smallDot = [&](QPointF at, std::uint32_t) {
         splat(width, height, at, [&](qsizetype x, qsizetype y, double share) {
-            uchar &pixel = covered.get()[y * coverageStride + x];
-            pixel = uchar(mixed(pixel, 255, share));
+            std::uint8_t &pixel = bits[y * stride + x];
+            pixel = std::uint8_t(colors::mixedPixel(pixel, 0xff, share) & 0xffu);
         });
     };
     paintStrokes(painter, figure, scaledTo(figure, width, height), style);
-    if (!painter.end())
-        return false;
-    const std::uint32_t background = figure.background;
-    const std::uint32_t pen = figure.parts.empty() ? background : figure.parts.front().rgb;
-    std::array<std::uint32_t, 256> colors;
-    for (std::size_t i = 0; i < colors.size(); ++i)
-        colors[i] = mixedColor(background, pen, double(i) / 255);
-    for (int y = 0; y < height; ++y) {
-        const uchar *from = covered.get() + y * coverageStride;
-        std::uint32_t *to = bits + y * stride;
-        for (int x = 0; x < width; ++x)
-            to[x] = colors[from[x]];
-    }
-    return true;
-}
-
-bool oneColor(const StrokedFigure &figure)
-{
-    return std::all_of(figure.parts.begin(), figure.parts.end(),
-                       [&figure](const StrokedFigure::Part &part) { return part.rgb == figure.parts.front().rgb; });
+    return painter.end();
 }
 
 bool paintPixels(const StrokedFigure &figure, std::uint32_t *bits, int width, int height, qsizetype stride)
 {
-    if (oneColor(figure))
-        return paintCoverage(figure, bits, width, height, stride);
     return paintInto(figure, bits, width, height, stride, false);
 }
 
@@ -245,7 +197,7 @@ bool writePdf(const StrokedFigure &figure, const Page &page, const Metadata &met
 
 const Functions &functions()
 {
-    static const Functions table{paintPixels, paintOver, writePdf};
+    static const Functions table{paintPixels, paintOver, paintCoverage, writePdf};
     return table;
 }
 

@@ -14,8 +14,7 @@ class QIODevice;
 // anti-aliased into pixels, or as the page of a PDF drawing. Runs are lines
 // with round caps and joins, dots round dots of the pen's diameter (in pixels,
 // a pen of one pixel sets a blended square of one pixel), each part in its
-// colour, over the background; a figure of one colour mixes it with the
-// background in at most 256 shades. This header needs Qt's core only, so
+// colour, over the background. This header needs Qt's core only, so
 // that the headless renderer can name what it takes from the painting module,
 // which it loads only for these pictures (see paintloader.h).
 namespace figurepainter {
@@ -45,6 +44,12 @@ struct Functions {
     // are, as the next strokes of a picture painted a part at a time.
     bool (*strokes)(const StrokedFigure &figure, std::uint32_t *bits, int width, int height,
                     qsizetype stride);
+    // How much of each pixel the strokes cover, whatever their colour, from
+    // 0 to 255, added to the bytes of rows `stride` bytes apart (zero for a
+    // new picture): a picture of one pen colour, mixed with the background
+    // in 256 shades at most.
+    bool (*coverage)(const StrokedFigure &figure, std::uint8_t *bits, int width, int height,
+                     qsizetype stride);
     // Writes the figure as a PDF drawing of one page to `device`: its canvas
     // scaled uniformly into the page less the margin, and centred.
     bool (*pdf)(const StrokedFigure &figure, const Page &page, const Metadata &metadata, QIODevice &device);

@@ -17,19 +17,24 @@ constexpr std::size_t hugePage = std::size_t(2) << 20;
 
 std::shared_ptr<std::uint32_t[]> allocatePixels(std::size_t count)
 {
-    const std::size_t bytes = count * sizeof(std::uint32_t);
+    const std::shared_ptr<std::uint8_t[]> bytes = allocatePictureBytes(count * sizeof(std::uint32_t));
+    return std::shared_ptr<std::uint32_t[]>(bytes, reinterpret_cast<std::uint32_t *>(bytes.get()));
+}
+
+} // namespace
+
+std::shared_ptr<std::uint8_t[]> allocatePictureBytes(std::size_t bytes)
+{
     if (bytes < 2 * hugePage)
-        return std::shared_ptr<std::uint32_t[]>(new (std::nothrow) std::uint32_t[count]);
+        return std::shared_ptr<std::uint8_t[]>(new (std::nothrow) std::uint8_t[bytes]);
     const std::size_t rounded = (bytes + hugePage - 1) / hugePage * hugePage;
     void *memory = std::aligned_alloc(hugePage, rounded);
     if (!memory)
         return nullptr;
     ::madvise(memory, rounded, MADV_HUGEPAGE);
-    return std::shared_ptr<std::uint32_t[]>(static_cast<std::uint32_t *>(memory),
-                                            [](std::uint32_t *p) { std::free(p); });
+    return std::shared_ptr<std::uint8_t[]>(static_cast<std::uint8_t *>(memory),
+                                           [](std::uint8_t *p) { std::free(p); });
 }
-
-} // namespace
 
 PixelRows PixelRows::corner(QSize size) const
 {

@@ -6,6 +6,11 @@
 #include <cstdint>
 #include <memory>
 
+// Memory for `bytes` of a picture, not initialised, laid on huge pages
+// where the system offers them when it is many megabytes large; null when
+// there is none.
+std::shared_ptr<std::uint8_t[]> allocatePictureBytes(std::size_t bytes);
+
 // Rows of 32-bit pixels, 0xffRRGGBB, to read: what the picture writers take.
 // The rows belong to someone else and stay valid only while they are not
 // changed.
