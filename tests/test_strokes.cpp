@@ -222,6 +222,36 @@ private slots:
         QVERIFY(recorder.finish(100, 50).parts.front().runs.empty());
     }
 
+    // On the canvas a dot is kept once to its pixel within a part, and again
+    // in the next part, whose colour paints it over; off the canvas too.
+    void recorderKeepsADotOnceAPart_data()
+    {
+        QTest::addColumn<int>("canvasWidth");
+        QTest::newRow("on the canvas") << 40;
+        QTest::newRow("off the canvas") << 0;
+    }
+    void recorderKeepsADotOnceAPart()
+    {
+        QFETCH(int, canvasWidth);
+        EngineLog log;
+        FakeCanvas target(log);
+        StrokeRecorder recorder(target, 1, canvasWidth, 20);
+        // Two far points, each set twice within a pixel, in two colours.
+        const std::vector<CurvePointF> dust{{3.2f, 4.5f}, {30.1f, 12.2f}, {3.7f, 4.1f}, {30.9f, 12.8f}};
+        recorder.psetMany(dust.data(), dust.size(), colors::yellow);
+        recorder.psetMany(dust.data(), dust.size(), colors::white);
+        const StrokedFigure figure = recorder.finish(40, 20);
+        QCOMPARE(figure.parts.size(), std::size_t(2));
+        for (const StrokedFigure::Part &part : figure.parts) {
+            Pixels pixels;
+            for (const Point &dot : part.dots)
+                pixels.push_back(strokes::pixelOf(dot));
+            std::sort(pixels.begin(), pixels.end(), [](Pixel a, Pixel b) { return a.x < b.x; });
+            QVERIFY((pixels == Pixels{{3, 4}, {30, 12}}));
+            QVERIFY(part.runs.empty());
+        }
+    }
+
     void recorderStopsAtItsLimit()
     {
         // Lone points, each a dot of its own: 300 of them.
