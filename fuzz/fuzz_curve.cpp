@@ -10,6 +10,7 @@
 // bytes count as zeros, which give the default placement and a batch of 64
 // points from 0 in steps of 100.
 #include "curve.h"
+#include "fuzzcheck.h"
 #include "parametertexts.h"
 #include "randomsource.h"
 
@@ -29,12 +30,6 @@ constexpr double outerWidth = 8790;
 constexpr double outerHeight = 6990;
 
 constexpr int batchSize = 64;
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 // Hands out the control bytes, then zeros.
 class Bytes {

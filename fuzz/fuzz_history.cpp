@@ -2,22 +2,13 @@
 // Reads any bytes as a history file, as a window does at its start: the
 // entries that read are written again and must read back the same, with
 // nothing skipped.
+#include "fuzzcheck.h"
 #include "historyfile.h"
 
 #include <QByteArray>
 
 #include <cstddef>
 #include <cstdint>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

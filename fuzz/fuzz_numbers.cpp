@@ -2,6 +2,7 @@
 // Reads any text as a number, and writes numbers built from the input's
 // bytes in every text form the program uses: each form must be well formed
 // and read back to the value within the precision it carries.
+#include "fuzzcheck.h"
 #include "numbers.h"
 
 #include <cmath>
@@ -12,12 +13,6 @@
 #include <string_view>
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 bool isIgnored(char c)
 {

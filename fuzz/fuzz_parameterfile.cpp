@@ -3,6 +3,7 @@
 // against the file's lines; then writes what it found in the writer's form
 // and reads that back, which must give the same texts and colours. Texts cut
 // from the input are written and read back as well.
+#include "fuzzcheck.h"
 #include "numbers.h"
 #include "parameterfile.h"
 
@@ -21,12 +22,6 @@ namespace {
 
 constexpr int textCount = 12;
 constexpr int valueCount = 14;
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 parameterfile::Contents readBytes(const QByteArray &bytes)
 {

@@ -4,6 +4,8 @@
 // and leaves the surface as it was.
 #include "drawingsurface.h"
 #include "failure.h"
+#include "fuzzcheck.h"
+#include "quietqt.h"
 #include "surfaceimages.h"
 
 #include <QByteArray>
@@ -12,25 +14,6 @@
 
 #include <cstddef>
 #include <cstdint>
-
-namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
-
-} // namespace
-
-// Decoding needs no application object; only Qt's messages are silenced.
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    // Broken files make Qt warn on every run ("QBuffer::seek: Invalid pos"),
-    // which would bury the fuzzer's own output.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -4,9 +4,11 @@
 // standard input, whose kind is told by its first bytes: either a recipe
 // comes out, within its bound, or a reason why there is none. A recipe found
 // is put into a PDF's metadata and must read back the same.
+#include "fuzzcheck.h"
 #include "pdfrecipe.h"
 #include "picturerecipe.h"
 #include "picturetext.h"
+#include "quietqt.h"
 #include "svgrecipe.h"
 
 #include <QBuffer>
@@ -17,12 +19,6 @@
 #include <cstdint>
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 void checkReading(const picturetext::Reading &reading)
 {
@@ -38,12 +34,6 @@ void checkReading(const picturetext::Reading &reading)
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

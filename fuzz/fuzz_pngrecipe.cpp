@@ -3,7 +3,9 @@
 // picture.png" does: either the recipe comes out of the text chunk, or a
 // reason why there is none. A recipe that reads is written again and must
 // read back to the same settings.
+#include "fuzzcheck.h"
 #include "pngrecipe.h"
+#include "quietqt.h"
 #include "recipetext.h"
 
 #include <QByteArray>
@@ -13,12 +15,6 @@
 #include <cstdint>
 
 namespace {
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
-}
 
 void checkRecipe(const QByteArray &text)
 {
@@ -35,12 +31,6 @@ void checkRecipe(const QByteArray &text)
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
-{
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {

@@ -2,6 +2,7 @@
 // Reads any text as the settings file, writes what it read and reads that
 // back: the second reading must restore what the first one gave, to the
 // precision that the file carries.
+#include "fuzzcheck.h"
 #include "settings.h"
 #include "settingstext.h"
 
@@ -25,12 +26,6 @@ Settings windowBeforeReading()
     s.windowWidth = 9000;
     s.windowLeft = 1500;
     return s;
-}
-
-void check(bool condition)
-{
-    if (!condition)
-        __builtin_trap();
 }
 
 // Single-precision values are written with 7 significant digits, doubles
@@ -81,8 +76,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     check(close(first.prefs.stepSize, second.prefs.stepSize, 1e-14));
     // The values written in single precision.
     const auto singles = [](Settings &s) {
-        return std::array<float *, 7>{&s.prefs.turns,  &s.windowHeight,          &s.windowTop,
-                                      &s.windowWidth,  &s.windowLeft,            &s.prefs.placement.drawPartX,
+        return std::array<float *, 7>{&s.prefs.turns,
+                                      &s.windowHeight,
+                                      &s.windowTop,
+                                      &s.windowWidth,
+                                      &s.windowLeft,
+                                      &s.prefs.placement.drawPartX,
                                       &s.prefs.placement.drawPartY};
     };
     const auto firstSingles = singles(first);

@@ -84,6 +84,14 @@ bool writePicture(const QString &parameters, const QString &path)
 const QByteArray flower =
     QByteArray("0.6\r\n7\r\n") + QByteArray("\r\n").repeated(10) + " 65535\r\n 8388608\r\n";
 
+// Writes the flower's parameter file into `folder`, and its figure as the
+// picture `name` there.
+bool writeFlowerPicture(const QDir &folder, const QString &name)
+{
+    return writeBytes(folder.filePath("flower.par"), flower) &&
+           writePicture(folder.filePath("flower.par"), folder.filePath(name));
+}
+
 } // namespace
 
 class TestFormDesktop : public QObject {
@@ -173,8 +181,7 @@ private slots:
         FormFixture fixture;
         Form1 &form = *fixture;
         const QDir dir(fixture.dir.path());
-        QVERIFY(writeBytes(dir.filePath("flower.par"), flower));
-        QVERIFY(writePicture(dir.filePath("flower.par"), dir.filePath(name)));
+        QVERIFY(writeFlowerPicture(dir, name));
         QFile picture(dir.filePath(name));
         QVERIFY(picture.open(QIODevice::ReadOnly));
         const auto format = picturerecipe::formatOf(picture.peek(picturerecipe::startBytes), name);
@@ -249,8 +256,7 @@ private slots:
         FormFixture fixture;
         Form1 &form = *fixture;
         const QString path = fixture.dir.filePath("figure.png");
-        QVERIFY(writeBytes(fixture.dir.filePath("flower.par"), flower));
-        QVERIFY(writePicture(fixture.dir.filePath("flower.par"), path));
+        QVERIFY(writeFlowerPicture(QDir(fixture.dir.path()), "figure.png"));
         fillFields(form);
         fixture.dialogs.queueFile(path);
         fixture.dialogs.queueMessage(Dialogs::Answer::Ok);
@@ -267,8 +273,7 @@ private slots:
         FormFixture fixture;
         Form1 &form = *fixture;
         const QString path = fixture.dir.filePath("figure.png");
-        QVERIFY(writeBytes(fixture.dir.filePath("flower.par"), flower));
-        QVERIFY(writePicture(fixture.dir.filePath("flower.par"), path));
+        QVERIFY(writeFlowerPicture(QDir(fixture.dir.path()), "figure.png"));
         bool dropped = false;
         duringRun(form, 50, [&] { dropped = drop(form.canvas, {QUrl::fromLocalFile(path)}); });
         // Should the drop not stop the run, the test ends it rather than hang.

@@ -21,6 +21,17 @@
 
 using historycheck::canvas;
 
+// Draws the figure in the fields and then one of frequency 5, and opens the
+// History window on the two.
+static HistoryWindow *showTwoDrawings(Form1 &form)
+{
+    formtest::drawFigure(form);
+    formtest::setTexts(form, {{"Text2", "5"}});
+    formtest::click(form.Frame1->Command1);
+    historycheck::of(form).showWindow();
+    return historycheck::of(form).window();
+}
+
 class TestHistory : public QObject {
     Q_OBJECT
 
@@ -330,12 +341,8 @@ private slots:
         FormFixture form;
         QVERIFY(formtest::activate(*form));
         historycheck::Recorder drawn(*form);
-        formtest::drawFigure(*form);
-        formtest::setTexts(*form, {{"Text2", "5"}});
-        formtest::click(form->Frame1->Command1);
+        HistoryWindow *window = showTwoDrawings(*form);
         HistoryCommands &commands = historycheck::of(*form);
-        commands.showWindow();
-        HistoryWindow *window = commands.window();
         // The window counts as active while the main window is, being its
         // child: it is waited for as the active window itself.
         window->activateWindow();
@@ -484,12 +491,8 @@ private slots:
         FormFixture form;
         QVERIFY(formtest::activate(*form));
         form->state().prefs.randomColors = 1;
-        formtest::drawFigure(*form);
-        formtest::setTexts(*form, {{"Text2", "5"}});
-        formtest::click(form->Frame1->Command1);
+        HistoryWindow *window = showTwoDrawings(*form);
         HistoryCommands &commands = historycheck::of(*form);
-        commands.showWindow();
-        HistoryWindow *window = commands.window();
         const HistoryEntry first = commands.history().entries().front();
 
         emit window->copyAsked(first.id);
